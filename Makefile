@@ -1,0 +1,25 @@
+# The two commands a newcomer needs: `make test` and `make demo`.
+PRESETS_TESTED := default asan tsan
+JOBS ?= $(shell nproc)
+
+.PHONY: test setup build demo format clean $(addprefix test-,$(PRESETS_TESTED))
+
+test: setup $(addprefix test-,$(PRESETS_TESTED))
+
+setup:
+	@scripts/setup
+
+build: setup
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS)
+
+test-%: setup
+	cmake --preset $*
+	cmake --build --preset $* -j $(JOBS)
+	ctest --preset $* -j $(JOBS)
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

@@ -1,0 +1,49 @@
+#include "res/Strings.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace res {
+namespace {
+
+constexpr std::array<std::pair<unsigned, std::string_view>, 23> kTable{{
+    {IDS_INTEGER_RANGE, "Enter an integer value between %i and %i."},
+    {IDS_INVALID_FORMAT, "Invalid format"},
+    {IDS_INVALID_VALUE, "Invalid value"},
+    {IDS_OPEN_FAILED, "Unable to open communication port \"%s\". Check port settings."},
+    {IDS_CONFIG_FAILED, "Unable to configure communication port \"%s\". Check port settings."},
+    {IDS_ERROR_SUFFIX, "\n%s (0x%x)\n"},
+    {IDS_DEVICE_ERROR, "Communication device error. Check communication adapter and try again."},
+    {IDS_MODE_EVEN_1STOP, "Even, 1 stop bit"},
+    {IDS_MODE_ODD_1STOP, "Odd, 1 stop bit"},
+    {IDS_MODE_NONE_2STOP, "None, 2 stop bits"},
+    {IDS_MODE_NONE_1STOP, "None, 1 stop bit"},
+    {IDS_NOT_CONNECTED, "Not connected"},
+    {IDS_CONNECTED, "Connected"},
+    {IDS_CANCEL_WARNING,
+     "Cancelling the write operation will leave the device in an unknown state. It is recommended to let "
+     "the operation continue. If it must be aborted, close the program and restart the device. Continue "
+     "to close anyway?"},
+    {IDS_WRITING, "Writing configuration..."},
+    {IDS_SAVING, "Saving configuration..."},
+    {IDS_WAITING_SAVE, "Waiting for save confirmation..."},
+    {IDS_DONE, "Done"},
+    {IDS_VERIFYING, "Verifying..."},
+    {IDS_VERIFY_FAILED,
+     "Failed verifying written configuration for parameter \"%s\". Check selected configuration and try "
+     "again."},
+    {IDS_PARAM_ADDRESS, "Address"},
+    {IDS_PARAM_BAUD_RATE, "Baud rate"},
+    {IDS_PARAM_MODE, "Parity/stop bits"},
+}};
+
+}  // namespace
+
+std::string_view LoadString(unsigned id) {
+    const auto* entry =
+        std::find_if(kTable.begin(), kTable.end(), [id](const auto& row) { return row.first == id; });
+    return entry == kTable.end() ? std::string_view{} : entry->second;
+}
+
+}  // namespace res

@@ -1,0 +1,25 @@
+#pragma once
+// The serial port of one connection and the settings it was opened with.
+#include <cstdint>
+#include <string>
+
+#include "platform/SerialHandle.h"
+
+class CComDevice {
+public:
+    CComDevice() = default;
+    CComDevice(const CComDevice&) = delete;
+    CComDevice& operator=(const CComDevice&) = delete;
+    virtual ~CComDevice();  // closes the port if it is open
+
+    // Opens the device exclusively and configures it (8 data bits, parity, stop bits, read time-outs).
+    // On failure the operator has been told why through the log service and no port is held.
+    bool Open(const std::string& devicePath, std::uint32_t baudRate, std::uint8_t parity,
+              std::uint8_t stopBits);
+
+    platform::SerialHandle m_handle;  // null until opened; invalid after a failed open
+    std::uint32_t m_baudRate = 0;
+    std::uint8_t m_parity = 0;    // 0 none, 1 odd, 2 even
+    std::uint8_t m_stopBits = 0;  // 0 one, 2 two
+    std::uint8_t m_address = 0;   // Modbus slave address; travels with the settings, unused by the port
+};
