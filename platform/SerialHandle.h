@@ -1,13 +1,64 @@
 #pragma once
 // The serial port handle: open exclusively, configure, purge, read with the port's time-outs, write.
-// (Placeholder declaration; the serial-port work fills in the backends.)
+// Every failing operation leaves its reason in platform::GetLastError(). A read that merely runs out of
+// time is not a failure: it succeeds with fewer bytes than asked for.
+#include <cstddef>
+#include <cstdint>
+#include <string>
 
 namespace platform {
 
+// Parity and stop-bit codes of the serial settings.
+inline constexpr std::uint8_t kNoParity = 0;
+inline constexpr std::uint8_t kOddParity = 1;
+inline constexpr std::uint8_t kEvenParity = 2;
+inline constexpr std::uint8_t kOneStopBit = 0;
+inline constexpr std::uint8_t kTwoStopBits = 2;
+
+// Read time-outs: a read of N bytes ends after totalConstantMs + totalPerByteMs * N in all, or when
+// intervalMs pass after a byte without the next one. Zero turns the respective limit off.
+struct ReadTimeouts {
+    std::uint32_t intervalMs = 0;
+    std::uint32_t totalPerByteMs = 0;
+    std::uint32_t totalConstantMs = 0;
+};
+
 class SerialHandle {
 public:
-    bool IsNull() const;   // never opened
-    bool IsOpen() const;   // holds an open port
+    SerialHandle() = default;
+    SerialHandle(const SerialHandle&) = delete;
+    SerialHandle& operator=(const SerialHandle&) = delete;
+    ~SerialHandle();
+
+    bool IsNull() const;  // never opened
+    bool IsOpen() const;  // holds an open port
+
+    // Opens an existing device for reading and writing, held by nobody else. A handle that is still
+    // open is closed first. On failure the handle is invalid.
+    bool Open(const std::string& devicePath);
+    // 8 data bits, the given baud rate, parity and stop bits; the line passes bytes untouched.
+    bool Configure(std::uint32_t baudRate, std::uint8_t parity, std::uint8_t stopBits);
+    bool SetTimeouts(const ReadTimeouts& timeouts);
+    // Asks the driver for low latency; whether it agrees does not matter.
+    void RequestLowLatency();
+    // Discards whatever is waiting to be sent or has been received.
+    void Purge();
+    // Writes all bytes (no time limit). False only when the port failed.
+    bool Write(const std::uint8_t* data, std::size_t size, std::size_t& written);
+    // Reads up to size bytes within the read time-outs. False only when the port failed.
+    bool Read(std::uint8_t* data, std::size_t size, std::size_t& received);
+    // Releases an open port; the handle becomes invalid (not null: it has been used).
+    void Close();
+
+private:
+#ifdef _WIN32
+    void* m_native = nullptr;  // HANDLE: null, INVALID_HANDLE_VALUE or an open port
+#else
+    enum class State { Null, Invalid, Open };
+    State m_state = State::Null;
+    int m_fd = -1;
+    ReadTimeouts m_timeouts;
+#endif
 };
 
 }  // namespace platform

@@ -1,0 +1,296 @@
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <optional>
+
+#include "platform/LastError.h"
+#include "platform/SerialHandle.h"
+
+namespace platform {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Milliseconds = std::chrono::milliseconds;
+
+// The last error of a failed system call: its errno, or a general failure when it left none.
+void SetLastErrorFromErrno() {
+    SetLastError(errno != 0 ? static_cast<std::uint32_t>(errno) : ERROR_GEN_FAILURE);
+}
+
+std::optional<speed_t> SpeedOf(std::uint32_t baudRate) {
+    struct Rate {
+        std::uint32_t baudRate;
+        speed_t speed;
+    };
+    constexpr Rate kRates[] = {{1200, B1200},   {2400, B2400},     {4800, B4800},
+                               {9600, B9600},   {19200, B19200},   {38400, B38400},
+                               {57600, B57600}, {115200, B115200}, {230400, B230400}};
+    for (const auto& rate : kRates) {
+        if (rate.baudRate == baudRate) {
+            return rate.speed;
+        }
+    }
+    return std::nullopt;
+}
+
+// Raw mode: binary frames must pass untouched, so no echo, no line editing, no signals, no CR/LF or
+// XON/XOFF handling. The parity-checking flag and hardware flow control keep what the driver had.
+void MakeRaw(termios& settings) {
+    settings.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL |
+                                               IXON | IXOFF | IXANY);
+    settings.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    settings.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    settings.c_cc[VMIN] = 1;
+    settings.c_cc[VTIME] = 0;
+}
+
+bool SetFraming(termios& settings, std::uint8_t parity, std::uint8_t stopBits) {
+    settings.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB);
+    settings.c_cflag |= CS8 | CLOCAL | CREAD;
+    switch (parity) {
+        case kNoParity:
+            break;
+        case kOddParity:
+            settings.c_cflag |= PARENB | PARODD;
+            break;
+        case kEvenParity:
+            settings.c_cflag |= PARENB;
+            break;
+        default:
+            return false;
+    }
+    switch (stopBits) {
+        case kOneStopBit:
+            break;
+        case kTwoStopBits:
+            settings.c_cflag |= CSTOPB;
+            break;
+        default:
+            return false;
+    }
+    return true;
+}
+
+// A pseudo-terminal ignores parity and character size (it forces 8 bits, no parity), and a request
+// that changes nothing else is refused with EINVAL. Such a port counts as configured; a device that
+// kept any other setting does not.
+bool EqualApartFromParityAndSize(const termios& wanted, const termios& actual) {
+    constexpr auto kIgnored = static_cast<tcflag_t>(PARENB | PARODD | CSIZE);
+    return wanted.c_iflag == actual.c_iflag && wanted.c_oflag == actual.c_oflag &&
+           wanted.c_lflag == actual.c_lflag && (wanted.c_cflag & ~kIgnored) == (actual.c_cflag & ~kIgnored) &&
+           cfgetispeed(&wanted) == cfgetispeed(&actual) && cfgetospeed(&wanted) == cfgetospeed(&actual) &&
+           wanted.c_cc[VMIN] == actual.c_cc[VMIN] && wanted.c_cc[VTIME] == actual.c_cc[VTIME];
+}
+
+int RemainingMs(Clock::time_point deadline) {
+    const auto left = std::chrono::ceil<Milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+}  // namespace
+
+SerialHandle::~SerialHandle() {
+    Close();
+}
+
+bool SerialHandle::IsNull() const {
+    return m_state == State::Null;
+}
+
+bool SerialHandle::IsOpen() const {
+    return m_state == State::Open;
+}
+
+bool SerialHandle::Open(const std::string& devicePath) {
+    Close();
+    m_state = State::Invalid;
+    m_timeouts = {};
+    // Non-blocking: the open must not wait for a carrier, and reads are paced by poll().
+    const int fd = ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        SetLastErrorFromErrno();
+        return false;
+    }
+    // TIOCEXCL keeps out other openers (except privileged ones); the lock also stops a privileged
+    // opener that plays by the same rule. A non-terminal has no exclusive mode; configuring it fails.
+    ::ioctl(fd, TIOCEXCL);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        SetLastErrorFromErrno();
+        ::ioctl(fd, TIOCNXCL);
+        ::close(fd);
+        return false;
+    }
+    m_fd = fd;
+    m_state = State::Open;
+    return true;
+}
+
+bool SerialHandle::Configure(std::uint32_t baudRate, std::uint8_t parity, std::uint8_t stopBits) {
+    termios settings{};
+    if (::tcgetattr(m_fd, &settings) != 0) {
+        SetLastErrorFromErrno();
+        return false;
+    }
+    const auto speed = SpeedOf(baudRate);
+    if (!speed || !SetFraming(settings, parity, stopBits)) {
+        SetLastError(EINVAL);
+        return false;
+    }
+    MakeRaw(settings);
+    if (::cfsetispeed(&settings, *speed) != 0 || ::cfsetospeed(&settings, *speed) != 0) {
+        SetLastErrorFromErrno();
+        return false;
+    }
+    if (::tcsetattr(m_fd, TCSANOW, &settings) == 0) {
+        return true;
+    }
+    const int setError = errno;
+    termios actual{};
+    if (setError == EINVAL && ::tcgetattr(m_fd, &actual) == 0 &&
+        EqualApartFromParityAndSize(settings, actual)) {
+        return true;
+    }
+    SetLastError(static_cast<std::uint32_t>(setError));
+    return false;
+}
+
+bool SerialHandle::SetTimeouts(const ReadTimeouts& timeouts) {
+    if (!IsOpen()) {
+        SetLastError(EBADF);
+        return false;
+    }
+    m_timeouts = timeouts;
+    return true;
+}
+
+void SerialHandle::RequestLowLatency() {
+    serial_struct serial{};
+    if (::ioctl(m_fd, TIOCGSERIAL, &serial) == 0) {
+        serial.flags |= ASYNC_LOW_LATENCY;
+        ::ioctl(m_fd, TIOCSSERIAL, &serial);
+    }
+}
+
+void SerialHandle::Purge() {
+    ::tcflush(m_fd, TCIOFLUSH);
+}
+
+bool SerialHandle::Write(const std::uint8_t* data, std::size_t size, std::size_t& written) {
+    written = 0;
+    if (!IsOpen()) {
+        SetLastError(EBADF);
+        return false;
+    }
+    while (written < size) {
+        const ssize_t count = ::write(m_fd, data + written, size - written);
+        if (count > 0) {
+            written += static_cast<std::size_t>(count);
+            continue;
+        }
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count < 0 && errno == EAGAIN) {
+            // The output queue is full: wait for room, however long the line takes.
+            pollfd wait{m_fd, POLLOUT, 0};
+            if (::poll(&wait, 1, -1) < 0 && errno != EINTR) {
+                SetLastErrorFromErrno();
+                return false;
+            }
+            if ((wait.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0 && (wait.revents & POLLOUT) == 0) {
+                SetLastError(wait.revents & POLLNVAL ? EBADF : EIO);
+                return false;
+            }
+            continue;
+        }
+        if (count == 0) {
+            errno = 0;
+        }
+        SetLastErrorFromErrno();
+        return false;
+    }
+    return true;
+}
+
+bool SerialHandle::Read(std::uint8_t* data, std::size_t size, std::size_t& received) {
+    received = 0;
+    if (!IsOpen()) {
+        SetLastError(EBADF);
+        return false;
+    }
+    const auto start = Clock::now();
+    const bool hasTotal = m_timeouts.totalConstantMs != 0 || m_timeouts.totalPerByteMs != 0;
+    const auto totalDeadline =
+        start + Milliseconds(m_timeouts.totalConstantMs + std::uint64_t{m_timeouts.totalPerByteMs} * size);
+    std::optional<Clock::time_point> intervalDeadline;
+
+    while (received < size) {
+        int waitMs = -1;
+        if (hasTotal || intervalDeadline) {
+            auto deadline = hasTotal ? totalDeadline : *intervalDeadline;
+            if (intervalDeadline && *intervalDeadline < deadline) {
+                deadline = *intervalDeadline;
+            }
+            waitMs = RemainingMs(deadline);
+            if (waitMs == 0) {
+                break;  // time is up: what has arrived is the result
+            }
+        }
+        pollfd wait{m_fd, POLLIN, 0};
+        const int ready = ::poll(&wait, 1, waitMs);
+        if (ready < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            SetLastErrorFromErrno();
+            return false;
+        }
+        if (ready == 0) {
+            continue;  // the deadline check above ends the read
+        }
+        if ((wait.revents & POLLNVAL) != 0) {
+            SetLastError(EBADF);
+            return false;
+        }
+        // A hang-up may still leave bytes to collect; read() tells when nothing is left.
+        const ssize_t count = ::read(m_fd, data + received, size - received);
+        if (count > 0) {
+            received += static_cast<std::size_t>(count);
+            if (m_timeouts.intervalMs != 0) {
+                intervalDeadline = Clock::now() + Milliseconds(m_timeouts.intervalMs);
+            }
+            continue;
+        }
+        if (count < 0 && (errno == EINTR || errno == EAGAIN)) {
+            if ((wait.revents & (POLLHUP | POLLERR)) == 0) {
+                continue;
+            }
+            errno = EIO;  // hung up with nothing left to read
+        }
+        if (count == 0) {
+            errno = 0;  // end of file: the other side went away
+        }
+        SetLastErrorFromErrno();
+        return false;
+    }
+    return true;
+}
+
+void SerialHandle::Close() {
+    if (m_state == State::Open) {
+        // Exclusive mode outlives our descriptor while others hold the device open: give it up first.
+        ::ioctl(m_fd, TIOCNXCL);
+        ::close(m_fd);
+        m_fd = -1;
+        m_state = State::Invalid;
+    }
+}
+
+}  // namespace platform

@@ -1,0 +1,100 @@
+#include <windows.h>
+
+#include <string>
+
+#include "platform/SerialHandle.h"
+
+namespace platform {
+namespace {
+
+// Driver-specific requests of the serial adapter, sent once after opening; their results do not matter.
+constexpr DWORD kAdapterRequestFirst = 0x001B3FEC;
+constexpr DWORD kAdapterRequestSecond = 0x001B3EFC;
+
+std::wstring Widen(const std::string& text) {
+    const int length =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return wide;
+}
+
+}  // namespace
+
+SerialHandle::~SerialHandle() {
+    Close();
+}
+
+bool SerialHandle::IsNull() const {
+    return m_native == nullptr;
+}
+
+bool SerialHandle::IsOpen() const {
+    return m_native != nullptr && m_native != INVALID_HANDLE_VALUE;
+}
+
+bool SerialHandle::Open(const std::string& devicePath) {
+    Close();
+    m_native = CreateFileW(Widen(devicePath).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           0, nullptr);
+    return IsOpen();
+}
+
+bool SerialHandle::Configure(std::uint32_t baudRate, std::uint8_t parity, std::uint8_t stopBits) {
+    DCB dcb{};
+    dcb.DCBlength = sizeof(dcb);
+    const BOOL haveState = GetCommState(m_native, &dcb);
+    dcb.BaudRate = baudRate;
+    dcb.ByteSize = 8;
+    dcb.Parity = parity;
+    dcb.StopBits = stopBits;
+    return haveState && SetCommState(m_native, &dcb);
+}
+
+bool SerialHandle::SetTimeouts(const ReadTimeouts& timeouts) {
+    COMMTIMEOUTS commTimeouts{};
+    commTimeouts.ReadIntervalTimeout = timeouts.intervalMs;
+    commTimeouts.ReadTotalTimeoutMultiplier = timeouts.totalPerByteMs;
+    commTimeouts.ReadTotalTimeoutConstant = timeouts.totalConstantMs;
+    commTimeouts.WriteTotalTimeoutMultiplier = 0;
+    commTimeouts.WriteTotalTimeoutConstant = 0;
+    return SetCommTimeouts(m_native, &commTimeouts) != 0;
+}
+
+void SerialHandle::RequestLowLatency() {
+    DWORD returned = 0;
+    DWORD input = 3;
+    if (DeviceIoControl(m_native, kAdapterRequestFirst, &input, sizeof(input), nullptr, 0, &returned,
+                        nullptr)) {
+        input = 0;
+        DeviceIoControl(m_native, kAdapterRequestSecond, &input, sizeof(input), nullptr, 0, &returned,
+                        nullptr);
+    }
+}
+
+void SerialHandle::Purge() {
+    PurgeComm(m_native, PURGE_TXCLEAR | PURGE_RXCLEAR);
+}
+
+bool SerialHandle::Write(const std::uint8_t* data, std::size_t size, std::size_t& written) {
+    DWORD count = 0;
+    const BOOL ok = WriteFile(m_native, data, static_cast<DWORD>(size), &count, nullptr);
+    written = count;
+    return ok != 0;
+}
+
+bool SerialHandle::Read(std::uint8_t* data, std::size_t size, std::size_t& received) {
+    DWORD count = 0;
+    const BOOL ok = ReadFile(m_native, data, static_cast<DWORD>(size), &count, nullptr);
+    received = count;
+    return ok != 0;
+}
+
+void SerialHandle::Close() {
+    if (IsOpen()) {
+        CloseHandle(m_native);
+        m_native = INVALID_HANDLE_VALUE;
+    }
+}
+
+}  // namespace platform
