@@ -12,9 +12,19 @@
 namespace platform {
 namespace {
 
-std::mutex g_sinkLock;
-TextSink g_debugSink;
-TextSink g_messageBoxSink;
+struct Sinks {
+    std::mutex lock;
+    TextSink debug;
+    TextSink messageBox;
+};
+
+// Never destroyed: the log service writes its stop line from a static destructor, which may run after
+// this file's own statics would have been torn down (or, if the service was first used during static
+// initialisation, before they were built).
+Sinks& TheSinks() {
+    static auto* sinks = new Sinks;
+    return *sinks;
+}
 
 void WriteToStandardError(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stderr);
@@ -23,7 +33,8 @@ void WriteToStandardError(std::string_view text) {
 
 #ifdef _WIN32
 std::wstring Widen(std::string_view text) {
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    const int length =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
     return wide;
@@ -39,30 +50,34 @@ void DefaultDebugOutput(std::string_view text) {
 }
 
 // A copy of the sink is taken under the lock, so that a sink may be replaced while others write.
-TextSink CurrentSink(const TextSink& sink) {
-    std::lock_guard guard(g_sinkLock);
-    return sink;
+TextSink CurrentSink(TextSink Sinks::*slot) {
+    Sinks& sinks = TheSinks();
+    std::lock_guard guard(sinks.lock);
+    return sinks.*slot;
 }
 
-TextSink ReplaceSink(TextSink& slot, TextSink sink) {
-    std::lock_guard guard(g_sinkLock);
-    return std::exchange(slot, std::move(sink));
+TextSink ReplaceSink(TextSink Sinks::*slot, TextSink sink) {
+    Sinks& sinks = TheSinks();
+    std::lock_guard guard(sinks.lock);
+    return std::exchange(sinks.*slot, std::move(sink));
 }
 
 }  // namespace
 
 void OutputDebugText(std::string_view text) {
-    if (auto sink = CurrentSink(g_debugSink)) {
+    if (auto sink = CurrentSink(&Sinks::debug)) {
         sink(text);
     } else {
         DefaultDebugOutput(text);
     }
 }
 
-TextSink SetDebugOutputSink(TextSink sink) { return ReplaceSink(g_debugSink, std::move(sink)); }
+TextSink SetDebugOutputSink(TextSink sink) {
+    return ReplaceSink(&Sinks::debug, std::move(sink));
+}
 
 void ShowMessageBox(std::string_view text) {
-    if (auto sink = CurrentSink(g_messageBoxSink)) {
+    if (auto sink = CurrentSink(&Sinks::messageBox)) {
         sink(text);
     } else {
         WriteToStandardError(text);
@@ -72,6 +87,8 @@ void ShowMessageBox(std::string_view text) {
     }
 }
 
-TextSink SetMessageBoxSink(TextSink sink) { return ReplaceSink(g_messageBoxSink, std::move(sink)); }
+TextSink SetMessageBoxSink(TextSink sink) {
+    return ReplaceSink(&Sinks::messageBox, std::move(sink));
+}
 
 }  // namespace platform
