@@ -1,0 +1,133 @@
+#include <fmt/format.h>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/DebugOutput.h"
+#include "platform/LastError.h"
+#include "platform/SystemText.h"
+#include "serial/ComDevice.h"
+#include "tests/integration/serial/PtyPeer.h"
+
+namespace {
+
+constexpr std::uint8_t kEven = 2;
+constexpr std::uint8_t kOneStop = 0;
+
+// Captures what the operator is shown and what reaches the debug output.
+class ComDeviceOpen : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_previousBox = platform::SetMessageBoxSink([this](std::string_view text) {
+            std::lock_guard guard(m_lock);
+            m_boxes.emplace_back(text);
+        });
+        m_previousDebug = platform::SetDebugOutputSink([this](std::string_view text) {
+            std::lock_guard guard(m_lock);
+            m_debug += text;
+        });
+    }
+    void TearDown() override {
+        platform::SetMessageBoxSink(m_previousBox);
+        platform::SetDebugOutputSink(m_previousDebug);
+    }
+
+    std::vector<std::string> Boxes() {
+        std::lock_guard guard(m_lock);
+        return m_boxes;
+    }
+    std::string Debug() {
+        std::lock_guard guard(m_lock);
+        return m_debug;
+    }
+
+    static std::string OpenFailure(const std::string& path, std::uint32_t code) {
+        std::string systemText = platform::SystemErrorText(code);
+        systemText.erase(systemText.find_last_not_of(" \t\r\n") + 1);
+        return fmt::format("Unable to open communication port \"{}\". Check port settings.\n{} (0x{:x})\n",
+                           path, systemText, code);
+    }
+    static std::string ConfigFailure(const std::string& path) {
+        return fmt::format("Unable to configure communication port \"{}\". Check port settings.", path);
+    }
+
+private:
+    std::mutex m_lock;
+    std::vector<std::string> m_boxes;
+    std::string m_debug;
+    platform::TextSink m_previousBox;
+    platform::TextSink m_previousDebug;
+};
+
+TEST_F(ComDeviceOpen, MissingPathReportsTheSystemReason) {
+    const std::string path = "/dev/ardenox-missing-port";
+    CComDevice device;
+    EXPECT_FALSE(device.Open(path, 19200, kEven, kOneStop));
+    EXPECT_FALSE(device.m_handle.IsOpen());
+    EXPECT_FALSE(device.m_handle.IsNull());
+    const std::string expected = OpenFailure(path, ENOENT);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{expected});
+    EXPECT_NE(Debug().find(": " + expected), std::string::npos) << Debug();
+}
+
+TEST_F(ComDeviceOpen, PortHeldByAnotherOpenIsRefusedUntilReleased) {
+    PtyPeer peer;
+    auto holder = std::make_unique<CComDevice>();
+    ASSERT_TRUE(holder->Open(peer.Path(), 19200, kEven, kOneStop));
+
+    CComDevice device;
+    EXPECT_FALSE(device.Open(peer.Path(), 19200, kEven, kOneStop));
+    const std::uint32_t code = platform::GetLastError();
+    ASSERT_TRUE(code == EBUSY || code == EWOULDBLOCK) << code;
+    EXPECT_EQ(Boxes(), std::vector<std::string>{OpenFailure(peer.Path(), code)});
+
+    holder.reset();  // destruction closes the port
+    EXPECT_TRUE(device.Open(peer.Path(), 19200, kEven, kOneStop));
+    EXPECT_TRUE(device.m_handle.IsOpen());
+}
+
+TEST_F(ComDeviceOpen, ConfigurationFailureReportsPlainlyAndFreesThePort) {
+    struct Case {
+        const char* name;
+        std::string path;
+        std::uint32_t baudRate;
+    };
+    PtyPeer peer;
+    const Case cases[] = {{"not a terminal", "/dev/null", 19200}, {"refused baud rate", peer.Path(), 12345}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CComDevice failed;
+        EXPECT_FALSE(failed.Open(c.path, c.baudRate, kEven, kOneStop));
+        EXPECT_FALSE(failed.m_handle.IsOpen());
+        EXPECT_FALSE(failed.m_handle.IsNull());
+        ASSERT_FALSE(Boxes().empty());
+        EXPECT_EQ(Boxes().back(), ConfigFailure(c.path));
+
+        // The next attempt at the connection dialog finds the port free.
+        platform::SerialHandle again;
+        EXPECT_TRUE(again.Open(c.path)) << platform::GetLastError();
+    }
+    EXPECT_EQ(Boxes().size(), 2u);
+}
+
+TEST_F(ComDeviceOpen, SecondOpenAfterFailureOnTheSameObjectWorks) {
+    PtyPeer peer;
+    CComDevice device;
+    EXPECT_FALSE(device.Open(peer.Path(), 12345, kEven, kOneStop));
+    EXPECT_TRUE(device.Open(peer.Path(), 19200, kEven, kOneStop));
+    EXPECT_TRUE(device.m_handle.IsOpen());
+}
+
+TEST_F(ComDeviceOpen, EvenParityOpensFirstAndRepeatedly) {
+    PtyPeer peer;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        CComDevice device;
+        EXPECT_TRUE(device.Open(peer.Path(), 19200, kEven, kOneStop)) << "attempt " << attempt;
+    }
+    EXPECT_TRUE(Boxes().empty());
+}
+
+}  // namespace
