@@ -1,0 +1,66 @@
+#include "app/ConnectionStartup.h"
+
+#include "app/Profile.h"
+#include "serial/ComDevice.h"
+#include "ui/ComChoiceDlg.h"
+
+namespace {
+
+const QString kSection = QStringLiteral("Settings");
+const QString kComPort = QStringLiteral("ComPort");
+const QString kBaudRate = QStringLiteral("BaudRate");
+const QString kParity = QStringLiteral("Parity");
+const QString kStopBits = QStringLiteral("StopBits");
+const QString kAddress = QStringLiteral("Address");
+// Read for a missing value; narrowed to a field it reads as that field's largest value, which the
+// dialog replaces by its own default.
+constexpr std::int32_t kMissing = -1;
+
+}  // namespace
+
+std::optional<ConnectionChoice> AskWithComChoiceDlg(const ConnectionChoice& shown) {
+    CComChoiceDlg dialog(shown.devicePath, shown.baudRate, shown.parity, shown.stopBits, shown.address);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return ConnectionChoice{dialog.GetDevicePath(), dialog.m_baudRate, dialog.m_parity, dialog.m_stopBits,
+                            dialog.m_address};
+}
+
+bool OpenConnection(CComDevice& device) {
+    CProfile profile;
+    return OpenConnection(device, profile, AskWithComChoiceDlg);
+}
+
+bool OpenConnection(CComDevice& device, IProfile& profile, const ConnectionDialog& askOperator) {
+    if (!device.m_handle.IsNull()) {
+        return false;
+    }
+    ConnectionChoice current{
+        profile.GetProfileString(kSection, kComPort, QString()),
+        static_cast<std::uint32_t>(profile.GetProfileInt(kSection, kBaudRate, kMissing)),
+        static_cast<std::uint8_t>(profile.GetProfileInt(kSection, kParity, kMissing)),
+        static_cast<std::uint8_t>(profile.GetProfileInt(kSection, kStopBits, kMissing)),
+        static_cast<std::uint8_t>(profile.GetProfileInt(kSection, kAddress, kMissing)),
+    };
+    // Every failed attempt has told the operator why; the dialog then shows what was just tried.
+    do {
+        const std::optional<ConnectionChoice> choice = askOperator(current);
+        if (!choice) {
+            return false;
+        }
+        current = *choice;
+        device.m_baudRate = current.baudRate;
+        device.m_parity = current.parity;
+        device.m_stopBits = current.stopBits;
+        device.m_address = current.address;
+    } while (!device.Open(current.devicePath.toStdString(), device.m_baudRate, device.m_parity,
+                          device.m_stopBits));
+
+    profile.WriteProfileString(kSection, kComPort, current.devicePath);
+    profile.WriteProfileInt(kSection, kBaudRate, static_cast<std::int32_t>(device.m_baudRate));
+    profile.WriteProfileInt(kSection, kParity, device.m_parity);
+    profile.WriteProfileInt(kSection, kStopBits, device.m_stopBits);
+    profile.WriteProfileInt(kSection, kAddress, device.m_address);
+    return true;
+}

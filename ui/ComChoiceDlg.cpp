@@ -1,0 +1,119 @@
+#include "ui/ComChoiceDlg.h"
+
+#include <fmt/printf.h>
+
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
+#include "device/CommTables.h"
+#include "ui/LoadText.h"
+#include "ui_ComChoiceDlg.h"
+
+namespace {
+
+constexpr int kDefaultBaudIndex = 1;  // 19200
+constexpr int kDefaultModeIndex = 0;  // even parity, 1 stop bit
+constexpr std::uint8_t kDefaultAddress = 16;
+constexpr std::int32_t kMinAddress = 1;
+constexpr std::int32_t kMaxAddress = 247;
+
+QString FormatText(const char* format, auto value) {
+    return QString::fromStdString(fmt::sprintf(format, value));
+}
+
+template <typename Table, typename Match>
+int IndexOr(const Table& table, Match match, int fallback) {
+    const auto found = std::find_if(table.begin(), table.end(), match);
+    return found == table.end() ? fallback : static_cast<int>(std::distance(table.begin(), found));
+}
+
+}  // namespace
+
+CComChoiceDlg::CComChoiceDlg(QString port, std::uint32_t baudRate, std::uint8_t parity, std::uint8_t stopBits,
+                             std::uint8_t address, QWidget* parent)
+    : QDialog(parent,
+              Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      m_port(std::move(port)),
+      m_baudRate(baudRate),
+      m_parity(parity),
+      m_stopBits(stopBits),
+      m_address(address),
+      m_ui(std::make_unique<Ui::ComChoiceDlg>()),
+      m_naming(NativePortNaming()),
+      m_addressValidator(*this, QStringLiteral("addressEdit"), kMinAddress, kMaxAddress) {
+    m_ui->setupUi(this);
+    OnInitDialog();
+    // Connected only now: filling and preselecting the lists must not enable OK.
+    connect(m_ui->portCombo, &QComboBox::currentIndexChanged, this, &CComChoiceDlg::OnCbnSelchangePort);
+    connect(m_ui->portCombo, &QComboBox::editTextChanged, this, &CComChoiceDlg::OnCbnSelchangePort);
+    connect(m_ui->okButton, &QPushButton::clicked, this, &CComChoiceDlg::OnBnClickedOk);
+    connect(m_ui->defaultButton, &QPushButton::clicked, this, &CComChoiceDlg::OnBnClickedDefault);
+}
+
+CComChoiceDlg::~CComChoiceDlg() = default;
+
+QString CComChoiceDlg::GetDevicePath() const {
+    return DevicePath(m_naming, m_port);
+}
+
+void CComChoiceDlg::OnInitDialog() {
+    QComboBox& portCombo = *m_ui->portCombo;
+    // A pseudo-terminal or a socat link is never reported by the system, so on POSIX any path may be typed.
+    portCombo.setEditable(m_naming == EPortNaming::Posix);
+    portCombo.setCompleter(nullptr);
+    const QStringList ports = DiscoverPorts(m_naming, m_port);
+    portCombo.addItems(ports);
+    const PortPreselection preselection = PreselectPort(m_naming, ports, m_port);
+    m_port = preselection.port;
+    portCombo.setCurrentIndex(preselection.index);
+    if (portCombo.isEditable()) {
+        portCombo.setEditText(m_port);
+    }
+    m_ui->okButton->setEnabled(preselection.enableOk);
+
+    for (const std::uint32_t baudRate : BaudRateTable) {
+        m_ui->baudCombo->addItem(FormatText("%i", baudRate));
+    }
+    m_ui->baudCombo->setCurrentIndex(IndexOr(
+        BaudRateTable, [this](std::uint32_t baudRate) { return baudRate == m_baudRate; }, kDefaultBaudIndex));
+
+    for (const CommModeEntry& mode : CommModeTable) {
+        m_ui->modeCombo->addItem(LoadText(mode.m_nameId));
+    }
+    m_ui->modeCombo->setCurrentIndex(IndexOr(
+        CommModeTable,
+        [this](const CommModeEntry& mode) {
+            return mode.m_parity == m_parity && mode.m_stopBits == m_stopBits;
+        },
+        kDefaultModeIndex));
+
+    if (m_address < kMinAddress || m_address > kMaxAddress) {
+        m_address = kDefaultAddress;
+    }
+    m_ui->addressEdit->setText(FormatText("%u", unsigned{m_address}));
+}
+
+void CComChoiceDlg::OnCbnSelchangePort() {
+    m_ui->okButton->setEnabled(true);
+}
+
+void CComChoiceDlg::OnBnClickedOk() {
+    m_port = m_ui->portCombo->currentText();
+    std::int32_t address = 0;
+    if (!m_addressValidator.Validate(address)) {
+        return;
+    }
+    m_address = static_cast<std::uint8_t>(address);
+    m_baudRate = BaudRateTable.at(static_cast<std::size_t>(m_ui->baudCombo->currentIndex()));
+    const CommModeEntry& mode = CommModeTable.at(static_cast<std::size_t>(m_ui->modeCombo->currentIndex()));
+    m_parity = mode.m_parity;
+    m_stopBits = mode.m_stopBits;
+    accept();
+}
+
+void CComChoiceDlg::OnBnClickedDefault() {
+    m_ui->baudCombo->setCurrentIndex(kDefaultBaudIndex);
+    m_ui->modeCombo->setCurrentIndex(kDefaultModeIndex);
+    m_ui->addressEdit->setText(FormatText("%u", unsigned{kDefaultAddress}));
+}

@@ -1,0 +1,45 @@
+#pragma once
+// The connection settings dialog: which port, baud rate, parity/stop bits and slave address to use.
+// It offers the ports it discovers, preselects the settings it is given and checks the address on OK;
+// it opens nothing and remembers nothing itself.
+#include <QDialog>
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+#include "ui/IntegerFieldValidator.h"
+#include "ui/PortDiscovery.h"
+
+namespace Ui {
+class ComChoiceDlg;
+}
+
+class CComChoiceDlg : public QDialog {
+    Q_OBJECT
+public:
+    // `port` is a device path, as GetDevicePath gives it; values the dialog cannot show are replaced by
+    // its defaults.
+    CComChoiceDlg(QString port, std::uint32_t baudRate, std::uint8_t parity, std::uint8_t stopBits,
+                  std::uint8_t address, QWidget* parent = nullptr);
+    ~CComChoiceDlg() override;
+
+    // The device path of the chosen port; meaningful after the dialog ended with OK.
+    QString GetDevicePath() const;
+
+    // The dialog's result once it ended with OK; the given values otherwise.
+    QString m_port;
+    std::uint32_t m_baudRate;
+    std::uint8_t m_parity;
+    std::uint8_t m_stopBits;
+    std::uint8_t m_address;
+
+private:
+    void OnInitDialog();
+    void OnCbnSelchangePort();
+    void OnBnClickedOk();
+    void OnBnClickedDefault();
+
+    std::unique_ptr<Ui::ComChoiceDlg> m_ui;
+    const EPortNaming m_naming;
+    CIntegerFieldValidator m_addressValidator;
+};
