@@ -78,9 +78,12 @@ public:
     std::atomic<std::uint32_t> m_lastError{0};  // 0 until the port fails
     std::atomic<bool> m_stop{false};
 
-private:
-    // One pass of Run: processing, put back, drain, sleep. Returns false once the worker must end.
+protected:
+    // One pass of Run: processing, put back, drain, sleep. halted is Run's flag, set by a port
+    // failure. Returns false once the worker must end.
     bool RunPass(bool& halted);
+
+private:
     // Processes due and pending variables once each; returns them in processing order when they stay.
     std::list<CModbusDeviceVar*> ProcessDue(bool& halted);
     CModbusDeviceVar* TakeNext();

@@ -7,7 +7,9 @@ void CModbusDeviceVar::AdvanceDue() {
         return;
     }
     const std::uint64_t now = platform::GetTickCount64();
-    if (now <= m_due) {
+    // Served on its due time counts as served in time: it moves on by one period. (Leaving it due
+    // would read it again at once, as often as the clock still shows the same millisecond.)
+    if (now < m_due) {
         return;
     }
     const std::uint64_t period = m_period;

@@ -30,8 +30,8 @@ public:
     std::uint16_t m_register;
 
 protected:
-    // Keeps the due time on its grid m_due + k * m_period: one period on when served less than half
-    // a period late, otherwise the grid point nearest to now + period.
+    // Keeps the due time on its grid m_due + k * m_period: unchanged when served early, one period on
+    // when served less than half a period late, otherwise the grid point nearest to now + period.
     void AdvanceDue();
 };
 
