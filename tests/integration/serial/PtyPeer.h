@@ -27,12 +27,12 @@ public:
     // Answers each of `requests` requests of `requestSize` bytes with the reply the function makes.
     template <typename MakeReply>
     void AnswerLater(std::size_t requests, std::size_t requestSize, MakeReply makeReply);
+    // Waits until the peer's own thread (SendLater, AnswerLater) has finished.
+    void JoinSender();
     // The line goes away: the master side is closed and the device node disappears.
     void HangUp();
 
 private:
-    void JoinSender();
-
     int m_master = -1;
     int m_slaveHold = -1;  // keeps the line up while the port under test is closed between opens
     std::string m_path;
