@@ -76,14 +76,19 @@ private:
 };
 
 ControllerSim::Impl::Impl(Config config) : m_model(config), m_linkPath(std::move(config.linkPath)) {
-    m_devicePath = m_terminal.ToolPath();
-    if (!m_linkPath.empty()) {
-        MakeLink();
-        m_devicePath = m_linkPath;
-    }
     m_wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (m_wakeFd < 0) {
         throw std::system_error(errno, std::system_category(), "eventfd");
+    }
+    m_devicePath = m_terminal.ToolPath();
+    if (!m_linkPath.empty()) {
+        try {
+            MakeLink();
+        } catch (...) {
+            ::close(m_wakeFd);
+            throw;
+        }
+        m_devicePath = m_linkPath;
     }
     m_thread = std::thread([this] { Run(); });
 }

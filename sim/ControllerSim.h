@@ -79,8 +79,8 @@ struct ReplyFault {
     std::chrono::milliseconds delay{0};
     std::size_t gapAfter = 1;
     std::uint8_t exceptionCode = 4;  // server device failure
-    std::optional<std::uint8_t> function;
-    std::optional<std::uint16_t> reg;
+    std::optional<std::uint8_t> function{};
+    std::optional<std::uint16_t> reg{};
     int times = -1;  // replies it affects; negative: until cleared
 };
 
