@@ -1,0 +1,77 @@
+#include "app/ArdenoXModbusApp.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <string_view>
+
+#include "app/ConnectionStartup.h"
+#include "device/Ardeno.h"
+#include "device/WorkerThread.h"
+#include "modbus/Modbus.h"
+#include "modbus/ModbusSlave.h"
+#include "platform/DebugOutput.h"
+#include "serial/ComDevice.h"
+#include "ui/ArdenoXModbusDlg.h"
+
+namespace {
+
+// The operator's message box: modal, OK only, the application's name as caption.
+void ShowOkMessageBox(std::string_view text) {
+    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(),
+                    QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), QMessageBox::Ok);
+    box.exec();
+}
+
+// Installs a message-box sink for the lifetime of the holder.
+class CMessageBoxSinkScope {
+public:
+    explicit CMessageBoxSinkScope(platform::TextSink sink)
+        : m_previous(platform::SetMessageBoxSink(std::move(sink))) {}
+    CMessageBoxSinkScope(const CMessageBoxSinkScope&) = delete;
+    CMessageBoxSinkScope& operator=(const CMessageBoxSinkScope&) = delete;
+    ~CMessageBoxSinkScope() { platform::SetMessageBoxSink(std::move(m_previous)); }
+
+private:
+    platform::TextSink m_previous;
+};
+
+}  // namespace
+
+CArdenoXModbusApp::CArdenoXModbusApp()
+    : CArdenoXModbusApp([](CComDevice& device) { return OpenConnection(device); }) {}
+
+CArdenoXModbusApp::CArdenoXModbusApp(ConnectOperation connect) : m_connect(std::move(connect)) {}
+
+bool CArdenoXModbusApp::InitInstance() {
+    // The profile's root, as the remembered settings are stored under it.
+    QCoreApplication::setOrganizationName(QStringLiteral("Brannik"));
+    QCoreApplication::setApplicationName(QStringLiteral("ArdenoXModbus"));
+    const CMessageBoxSinkScope messageBoxes(ShowOkMessageBox);
+
+    while (RunConnection()) {
+    }
+    return false;
+}
+
+bool CArdenoXModbusApp::RunConnection() {
+    CComDevice port;
+    if (!m_connect(port)) {
+        return false;
+    }
+    CModbus transport(&port);
+    CModbusSlave slave(&transport, port.m_address);
+    CArdeno controller(&slave);
+    // Declared after everything the worker uses, so that it is stopped before any of it goes away.
+    CWorkerThread worker;
+    if (!worker.Start(controller)) {
+        return false;
+    }
+    int result = 0;
+    {
+        CArdenoXModbusDlg window(controller, port);
+        result = window.DoModal();
+        // The window may still be registered after a quit request: stop the worker before it goes.
+        worker.Stop();
+    }
+    return result == CArdenoXModbusDlg::ResultChange;
+}

@@ -1,0 +1,26 @@
+#pragma once
+// The whole run of the program: connect, assemble the Modbus stack and the controller model on this
+// stack, run the worker and the main window, take everything down in reverse order, and start over at
+// the connection dialog when the operator chose Change.
+#include <functional>
+
+class CComDevice;
+
+class CArdenoXModbusApp {
+public:
+    // Fills a never-opened port: true with an open port, false when the operator cancelled.
+    using ConnectOperation = std::function<bool(CComDevice& device)>;
+
+    // Connects through the connection settings dialog and the remembered settings.
+    CArdenoXModbusApp();
+    explicit CArdenoXModbusApp(ConnectOperation connect);
+
+    // Runs every connection pass; false always: the program ends when it returns.
+    bool InitInstance();
+
+private:
+    // One connection: true when the main window ended with Change.
+    bool RunConnection();
+
+    ConnectOperation m_connect;
+};

@@ -1,0 +1,309 @@
+#include "ui/ArdenoXModbusDlg.h"
+
+#include <fmt/printf.h>
+
+#include <QAbstractItemView>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/LogService.h"
+#include "device/CommTables.h"
+#include "serial/ComDevice.h"
+#include "ui/DeviceEvents.h"
+#include "ui/LoadText.h"
+#include "ui/WriteConfDlg.h"
+#include "ui_ArdenoXModbusDlg.h"
+
+// Resources of a static library must be registered by hand; outside any namespace, as Qt requires.
+static void InitIconResource() {
+    Q_INIT_RESOURCE(ardenox);
+}
+
+namespace {
+
+constexpr int kAddressMin = 1;
+constexpr int kAddressMax = 247;
+constexpr int kDefaultBaudIndex = 1;  // 19200
+constexpr int kDefaultModeIndex = 0;  // "Even, 1 stop bit"
+constexpr unsigned kDefaultAddress = 16;
+
+template <typename... Args>
+QString Format(const char* format, const Args&... args) {
+    return QString::fromStdString(fmt::sprintf(format, args...));
+}
+
+QString ModeText(CArdeno::ECommModeSetting mode) {
+    for (const CommModeEntry& entry : CommModeTable) {
+        if (entry.m_mode == mode) {
+            return LoadText(entry.m_nameId);
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+CArdenoXModbusDlg::CArdenoXModbusDlg(CArdeno& controller, CComDevice& comDevice)
+    : m_ui(std::make_unique<Ui::CArdenoXModbusDlg>()),
+      m_controller(controller),
+      m_comDevice(comDevice),
+      m_addressValidator(*this, QStringLiteral("addressEdit"), kAddressMin, kAddressMax) {
+    InitIconResource();
+    m_hIcon = QIcon(QStringLiteral(":/icons/ardenox.png"));
+    m_ui->setupUi(this);
+    m_baudCombo = m_ui->baudCombo;
+    m_modeCombo = m_ui->modeCombo;
+    m_addressEdit = m_ui->addressEdit;
+    m_readButton = m_ui->readButton;
+    m_writeButton = m_ui->writeButton;
+
+    connect(m_ui->closeButton, &QPushButton::clicked, this, &CArdenoXModbusDlg::OnBnClickedClose);
+    connect(m_ui->defaultButton, &QPushButton::clicked, this, &CArdenoXModbusDlg::OnBnClickedDefault);
+    connect(m_ui->changeButton, &QPushButton::clicked, this, &CArdenoXModbusDlg::OnBnClickedChange);
+    connect(m_writeButton, &QPushButton::clicked, this, &CArdenoXModbusDlg::OnBnClickedWrite);
+    connect(m_readButton, &QPushButton::clicked, this, &CArdenoXModbusDlg::OnBnClickedRead);
+    m_baudCombo->installEventFilter(this);
+    m_modeCombo->installEventFilter(this);
+}
+
+CArdenoXModbusDlg::~CArdenoXModbusDlg() {
+    // Normally done by Close or Change already; after a quit request the worker has been stopped first.
+    m_controller.RemoveListener(this);
+}
+
+int CArdenoXModbusDlg::DoModal() {
+    m_ended = false;
+    OnInitDialog();
+    const int result = exec();
+    return m_ended ? result : -1;
+}
+
+void CArdenoXModbusDlg::OnInitDialog() {
+    setWindowIcon(m_hIcon);
+
+    m_connBaudRate = m_comDevice.m_baudRate;
+    m_connAddress = m_comDevice.m_address;
+    m_connMode.clear();
+    for (const CommModeEntry& entry : CommModeTable) {
+        if (entry.m_parity == m_comDevice.m_parity && entry.m_stopBits == m_comDevice.m_stopBits) {
+            m_connMode = LoadText(entry.m_nameId);
+            break;
+        }
+    }
+
+    m_baudCombo->clear();
+    for (std::uint32_t baudRate : BaudRateTable) {
+        m_baudCombo->addItem(Format("%i", baudRate));
+    }
+    m_modeCombo->clear();
+    for (const CommModeEntry& entry : CommModeTable) {
+        m_modeCombo->addItem(LoadText(entry.m_nameId));
+    }
+
+    OnBnClickedDefault();
+    UpdateData();
+
+    m_controller.AddListener(this);
+    // A port that failed before we listened has been reported to nobody yet.
+    if (const std::uint32_t error = m_controller.m_lastError; error != 0) {
+        OnDeviceErrorMessage(error);
+    }
+}
+
+void CArdenoXModbusDlg::OnDeviceError(std::uint32_t errorCode) {
+    PostDeviceEvent(this, WM_DEVICE_ERROR, errorCode, 0);
+}
+
+void CArdenoXModbusDlg::OnVarUpdated(int id, bool success) {
+    PostDeviceEvent(this, WM_DEVICE_VAR_UPDATED, static_cast<std::uintptr_t>(id), success ? 1 : 0);
+}
+
+void CArdenoXModbusDlg::customEvent(QEvent* event) {
+    const auto* deviceEvent = static_cast<CDeviceEvent*>(event);
+    if (event->type() == WM_DEVICE_VAR_UPDATED) {
+        OnVarUpdatedMessage(static_cast<int>(deviceEvent->m_wParam), deviceEvent->m_lParam != 0);
+    } else if (event->type() == WM_DEVICE_ERROR) {
+        OnDeviceErrorMessage(static_cast<std::uint32_t>(deviceEvent->m_wParam));
+    }
+}
+
+void CArdenoXModbusDlg::OnVarUpdatedMessage(int id, bool success) {
+    if (!success) {
+        ShowNotConnected();
+        return;
+    }
+    switch (id) {
+        case kVarModel:
+            if (unsigned short model = 0;
+                m_connected && m_modelText.isEmpty() && m_controller.GetModel(model)) {
+                m_modelText = Format("ArdenoX %u", model);
+            }
+            break;
+        case kVarVersion:
+            if (std::pair<int, int> version;
+                m_connected && m_versionText.isEmpty() && m_controller.GetVersion(version)) {
+                m_versionText = Format("%u.%u", version.first, version.second);
+            }
+            break;
+        case kVarAddress:
+            if (unsigned char address = 0; m_controller.GetAddress(address)) {
+                m_devAddress = Format("%u", address);
+            }
+            break;
+        case kVarBaudRate:
+            if (unsigned long baudRate = 0; m_controller.GetBaudRate(baudRate)) {
+                m_devBaudRate = Format("%u", baudRate);
+            }
+            break;
+        case kVarCommMode:
+            if (CArdeno::ECommModeSetting mode{}; m_controller.GetCommMode(mode)) {
+                if (QString text = ModeText(mode); !text.isEmpty()) {
+                    m_devMode = text;
+                }
+            }
+            break;
+        default:
+            break;
+    }
+    if (!m_devBaudRate.isEmpty() && !m_devMode.isEmpty() && !m_devAddress.isEmpty()) {
+        m_readButton->setEnabled(true);
+    }
+    if (id == kVarConfStatus || id == kVarAddress || id == kVarBaudRate || id == kVarCommMode) {
+        if (!m_connected) {
+            m_statusText = LoadText(res::IDS_CONNECTED);
+            m_connected = true;
+        }
+        UpdateWriteButton();
+    }
+    UpdateData();
+}
+
+void CArdenoXModbusDlg::OnDeviceErrorMessage(std::uint32_t errorCode) {
+    if (m_errorReported) {
+        return;
+    }
+    m_errorReported = true;
+    CLogService::Instance().ReportError(res::IDS_DEVICE_ERROR, errorCode);
+    // Ends every modal run, an open write dialog's included. The box above is shown first: once the
+    // quit request is made no modal run starts any more.
+    QCoreApplication::exit(0);
+}
+
+void CArdenoXModbusDlg::ShowNotConnected() {
+    m_connected = false;
+    m_devBaudRate.clear();
+    m_devMode.clear();
+    m_devAddress.clear();
+    m_readButton->setEnabled(false);
+    m_writeButton->setEnabled(false);
+    m_statusText = LoadText(res::IDS_NOT_CONNECTED);
+    m_modelText.clear();
+    m_versionText.clear();
+    UpdateData();
+}
+
+void CArdenoXModbusDlg::UpdateWriteButton() {
+    // An open drop-down is a choice in progress: leave Write as it is until it closes.
+    if (m_baudCombo->view()->isVisible() || m_modeCombo->view()->isVisible()) {
+        return;
+    }
+    m_writeButton->setEnabled(m_connected && m_baudCombo->currentIndex() != -1 &&
+                              m_modeCombo->currentIndex() != -1);
+}
+
+void CArdenoXModbusDlg::UpdateData() {
+    m_ui->connBaudEdit->setText(Format("%u", m_connBaudRate));
+    m_ui->connModeEdit->setText(m_connMode);
+    m_ui->connAddressEdit->setText(Format("%u", m_connAddress));
+    m_ui->devBaudEdit->setText(m_devBaudRate);
+    m_ui->devModeEdit->setText(m_devMode);
+    m_ui->devAddressEdit->setText(m_devAddress);
+    m_ui->statusLabel->setText(m_statusText);
+    m_ui->modelLabel->setText(m_modelText);
+    m_ui->versionLabel->setText(m_versionText);
+}
+
+bool CArdenoXModbusDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut && (watched == m_baudCombo || watched == m_modeCombo)) {
+        UpdateWriteButton();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CArdenoXModbusDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Escape) {
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CArdenoXModbusDlg::closeEvent(QCloseEvent* event) {
+    OnBnClickedClose();
+    event->accept();
+}
+
+void CArdenoXModbusDlg::done(int result) {
+    m_ended = true;
+    QDialog::done(result);
+}
+
+void CArdenoXModbusDlg::OnBnClickedClose() {
+    m_controller.RemoveListener(this);
+    done(ResultClose);
+}
+
+void CArdenoXModbusDlg::OnBnClickedChange() {
+    m_controller.RemoveListener(this);
+    done(ResultChange);
+}
+
+void CArdenoXModbusDlg::OnBnClickedDefault() {
+    m_baudCombo->setCurrentIndex(kDefaultBaudIndex);
+    m_modeCombo->setCurrentIndex(kDefaultModeIndex);
+    m_addressEdit->setText(Format("%u", kDefaultAddress));
+    UpdateWriteButton();
+    UpdateData();
+}
+
+void CArdenoXModbusDlg::OnBnClickedRead() {
+    m_baudCombo->setCurrentIndex(-1);
+    if (unsigned long baudRate = 0; m_controller.GetBaudRate(baudRate)) {
+        for (std::size_t i = 0; i < BaudRateTable.size(); ++i) {
+            if (BaudRateTable[i] == baudRate) {
+                m_baudCombo->setCurrentIndex(static_cast<int>(i));
+            }
+        }
+    }
+    m_modeCombo->setCurrentIndex(-1);
+    if (CArdeno::ECommModeSetting mode{}; m_controller.GetCommMode(mode)) {
+        for (std::size_t i = 0; i < CommModeTable.size(); ++i) {
+            if (CommModeTable[i].m_mode == mode) {
+                m_modeCombo->setCurrentIndex(static_cast<int>(i));
+            }
+        }
+    }
+    unsigned char address = 0;
+    m_addressEdit->setText(m_controller.GetAddress(address) ? Format("%u", address) : QString());
+    UpdateWriteButton();
+    UpdateData();
+}
+
+void CArdenoXModbusDlg::OnBnClickedWrite() {
+    std::int32_t address = 0;
+    if (!m_addressValidator.Validate(address)) {
+        return;
+    }
+    const int baudIndex = m_baudCombo->currentIndex();
+    const int modeIndex = m_modeCombo->currentIndex();
+    if (baudIndex == -1 || modeIndex == -1) {
+        return;
+    }
+    const CommConfig config{BaudRateTable[static_cast<std::size_t>(baudIndex)],
+                            static_cast<std::uint8_t>(address),
+                            CommModeTable[static_cast<std::size_t>(modeIndex)].m_mode};
+    CWriteConfDlg dialog(config, m_controller, this);
+    dialog.DoModal();
+}

@@ -1,0 +1,83 @@
+#pragma once
+// The main configuration window: the connection in use, the new settings and the controller's own
+// settings side by side, the controller's model and version, and the connection status. It listens to
+// the controller; every notification becomes a posted event handled on the user-interface thread.
+#include <QDialog>
+#include <QIcon>
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+#include "device/Ardeno.h"
+#include "ui/IntegerFieldValidator.h"
+
+class CComDevice;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace Ui {
+class CArdenoXModbusDlg;
+}
+
+class CArdenoXModbusDlg : public QDialog, public IModbusDeviceListener {
+    Q_OBJECT
+public:
+    enum { ResultClose = 1, ResultChange = 4 };
+
+    CArdenoXModbusDlg(CArdeno& controller, CComDevice& comDevice);
+    ~CArdenoXModbusDlg() override;
+
+    // Runs the window modally: ResultClose, ResultChange, or -1 when the program was asked to quit.
+    int DoModal();
+
+    // Worker thread: post only.
+    void OnDeviceError(std::uint32_t errorCode) override;
+    void OnVarUpdated(int id, bool success) override;
+
+protected:
+    void customEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Enter and Escape do nothing; the caption's close box is Close.
+    void keyPressEvent(QKeyEvent* event) override;
+    void reject() override {}
+    void closeEvent(QCloseEvent* event) override;
+    void done(int result) override;
+
+private:
+    void OnInitDialog();
+    void OnVarUpdatedMessage(int id, bool success);
+    void OnDeviceErrorMessage(std::uint32_t errorCode);
+    void ShowNotConnected();
+    void UpdateWriteButton();
+    void UpdateData();
+
+    void OnBnClickedClose();
+    void OnBnClickedDefault();
+    void OnBnClickedChange();
+    void OnBnClickedWrite();
+    void OnBnClickedRead();
+
+    std::unique_ptr<Ui::CArdenoXModbusDlg> m_ui;
+    QIcon m_hIcon;
+    CArdeno& m_controller;
+    CComDevice& m_comDevice;
+    bool m_errorReported = false;
+    bool m_connected = false;
+    std::uint32_t m_connBaudRate = 0;
+    QString m_connMode;
+    std::uint8_t m_connAddress = 0;
+    QComboBox* m_baudCombo;
+    QComboBox* m_modeCombo;
+    QLineEdit* m_addressEdit;
+    QString m_devBaudRate;
+    QString m_devMode;
+    QString m_devAddress;
+    QPushButton* m_readButton;
+    QPushButton* m_writeButton;
+    QString m_statusText;
+    QString m_modelText;
+    QString m_versionText;
+    CIntegerFieldValidator m_addressValidator;
+    bool m_ended = false;  // done() was called: the modal run has a result of its own
+};

@@ -1,0 +1,55 @@
+#pragma once
+// The progress dialog of a configuration write: runs the write procedure as soon as it opens, shows its
+// status line, and ends with "Done", with a failed verification, or with a confirmed Cancel.
+#include <QDialog>
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "device/ModbusDevice.h"
+#include "device/WriteProcedure.h"
+
+namespace Ui {
+class CWriteConfDlg;
+}
+
+class CWriteConfDlg : public QDialog, public IModbusDeviceListener, private IWriteProcedureView {
+    Q_OBJECT
+public:
+    enum { IDOK = 1, IDCANCEL = 2 };
+
+    CWriteConfDlg(const CommConfig& config, CArdeno& controller, QWidget* parent = nullptr);
+    // Unregisters from the controller; writes already queued stay queued.
+    ~CWriteConfDlg() override;
+
+    // Starts the procedure and runs the dialog modally: IDOK after "Done", IDCANCEL after a failed
+    // verification or a confirmed Cancel, -1 when the program was asked to quit.
+    int DoModal();
+
+    // Worker thread: posts successful updates only; failed exchanges are retried by the device.
+    void OnVarUpdated(int id, bool success) override;
+
+    const CWriteProcedure& Procedure() const { return m_procedure; }
+
+protected:
+    void customEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    // Cancel, Escape and the caption's close box.
+    void reject() override;
+    void done(int result) override;
+
+private:
+    void OnInitDialog();
+    void OnCancel();
+    bool ConfirmCancel();
+
+    void OnStatusText(const std::string& text) override;
+    void OnDone() override;
+    void OnVerificationFailed(const std::string& message) override;
+    void OnRejected(const std::string& message) override;
+
+    std::unique_ptr<Ui::CWriteConfDlg> m_ui;
+    CArdeno& m_controller;
+    CWriteProcedure m_procedure;
+    bool m_ended = false;  // done() was called: the modal run has a result of its own
+};
