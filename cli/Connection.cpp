@@ -1,0 +1,31 @@
+#include "cli/Connection.h"
+
+#include "device/CommTables.h"
+
+CliConnection::~CliConnection() {
+    m_worker.Stop();
+    if (m_controller) {
+        m_controller->RemoveListener(this);
+    }
+}
+
+bool CliConnection::Open(const CliOptions& options) {
+    const CommModeEntry& mode = CommModeTable.at(options.modeIndex);
+    if (!m_port.Open(options.port, options.baudRate, mode.m_parity, mode.m_stopBits)) {
+        return false;
+    }
+    m_port.m_address = options.address;
+    m_modbus = std::make_unique<CModbus>(&m_port);
+    m_slave = std::make_unique<CModbusSlave>(m_modbus.get(), m_port.m_address);
+    m_controller = std::make_unique<CArdeno>(m_slave.get());
+    m_controller->AddListener(this);
+    return m_worker.Start(*m_controller);
+}
+
+void CliConnection::OnDeviceError(std::uint32_t errorCode) {
+    m_events.Post({DeviceEvent::DeviceError, 0, false, errorCode});
+}
+
+void CliConnection::OnVarUpdated(int id, bool success) {
+    m_events.Post({DeviceEvent::VarUpdated, id, success, 0});
+}

@@ -1,0 +1,39 @@
+#pragma once
+// One connection to the controller for a command: the port, the Modbus stack, the controller model
+// and its worker thread, with the worker's notifications posted to the calling thread.
+#include <memory>
+
+#include "cli/CliOptions.h"
+#include "cli/DeviceEvents.h"
+#include "device/Ardeno.h"
+#include "device/WorkerThread.h"
+#include "modbus/Modbus.h"
+#include "modbus/ModbusSlave.h"
+#include "serial/ComDevice.h"
+
+class CliConnection : private IModbusDeviceListener {
+public:
+    CliConnection() = default;
+    CliConnection(const CliConnection&) = delete;
+    CliConnection& operator=(const CliConnection&) = delete;
+    // Stops the worker before anything it uses goes.
+    ~CliConnection();
+
+    // Opens the port and starts polling. False when the port could not be opened or configured (the
+    // log service has said why) or the worker could not start.
+    bool Open(const CliOptions& options);
+
+    CArdeno& Controller() { return *m_controller; }
+    DeviceEventQueue& Events() { return m_events; }
+
+private:
+    void OnDeviceError(std::uint32_t errorCode) override;
+    void OnVarUpdated(int id, bool success) override;
+
+    DeviceEventQueue m_events;
+    CComDevice m_port;
+    std::unique_ptr<CModbus> m_modbus;
+    std::unique_ptr<CModbusSlave> m_slave;
+    std::unique_ptr<CArdeno> m_controller;
+    CWorkerThread m_worker;
+};

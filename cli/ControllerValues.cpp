@@ -1,0 +1,106 @@
+#include "cli/ControllerValues.h"
+
+#include <fmt/printf.h>
+
+#include "device/Ardeno.h"
+#include "device/CommTables.h"
+
+namespace {
+
+std::optional<std::string> ReadModel(CArdeno& controller) {
+    unsigned short model = 0;
+    return controller.GetModel(model) ? std::optional(fmt::sprintf("ArdenoX %u", model)) : std::nullopt;
+}
+
+std::optional<std::string> ReadVersion(CArdeno& controller) {
+    std::pair<int, int> version;
+    return controller.GetVersion(version)
+               ? std::optional(fmt::sprintf("%u.%u", version.first, version.second))
+               : std::nullopt;
+}
+
+std::optional<std::string> ReadConfStatus(CArdeno& controller) {
+    CArdeno::ECommConfStatus status{};
+    if (!controller.GetConfStatus(status)) {
+        return std::nullopt;
+    }
+    switch (status) {
+        case CArdeno::StatusIdle:
+            return "idle";
+        case CArdeno::StatusSaving:
+            return "saving";
+        default:
+            return std::to_string(static_cast<unsigned>(status));
+    }
+}
+
+std::optional<std::string> ReadAddress(CArdeno& controller) {
+    unsigned char address = 0;
+    return controller.GetAddress(address) ? std::optional(std::to_string(address)) : std::nullopt;
+}
+
+std::optional<std::string> ReadBaudRate(CArdeno& controller) {
+    unsigned long baudRate = 0;
+    return controller.GetBaudRate(baudRate) ? std::optional(std::to_string(baudRate)) : std::nullopt;
+}
+
+std::optional<std::string> ReadCommMode(CArdeno& controller) {
+    CArdeno::ECommModeSetting mode{};
+    if (!controller.GetCommMode(mode)) {
+        return std::nullopt;
+    }
+    return std::string(res::LoadString(CommModeTable.at(mode).m_nameId));
+}
+
+std::string JsonString(std::string_view text) {
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+        }
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+}  // namespace
+
+const std::array<ControllerValue, 6>& ControllerValues() {
+    static const std::array<ControllerValue, 6> values{{
+        {"model", "model", kVarModel, false, ReadModel},
+        {"firmware version", "firmwareVersion", kVarVersion, false, ReadVersion},
+        {"configuration status", "configurationStatus", kVarConfStatus, false, ReadConfStatus},
+        {"address", "address", kVarAddress, true, ReadAddress},
+        {"baud rate", "baudRate", kVarBaudRate, true, ReadBaudRate},
+        {"mode", "mode", kVarCommMode, false, ReadCommMode},
+    }};
+    return values;
+}
+
+const ControllerValue* FindControllerValue(int varId) {
+    for (const ControllerValue& value : ControllerValues()) {
+        if (value.varId == varId) {
+            return &value;
+        }
+    }
+    return nullptr;
+}
+
+std::string FormatLines(const std::vector<std::pair<const ControllerValue*, std::string>>& values) {
+    std::string lines;
+    for (const auto& [value, text] : values) {
+        lines += fmt::format("{}: {}\n", value->name, text);
+    }
+    return lines;
+}
+
+std::string FormatJson(const std::vector<std::pair<const ControllerValue*, std::string>>& values) {
+    std::string json = "{";
+    for (const auto& [value, text] : values) {
+        if (json.size() > 1) {
+            json += ", ";
+        }
+        json += JsonString(value->jsonKey) + ": " + (value->jsonNumber ? text : JsonString(text));
+    }
+    return json + "}\n";
+}

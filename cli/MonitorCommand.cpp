@@ -1,0 +1,94 @@
+// monitor: prints every change of a value and of the connection state until SIGINT or SIGTERM.
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "cli/Commands.h"
+#include "cli/Connection.h"
+#include "cli/ControllerValues.h"
+#include "cli/ExitCodes.h"
+#include "cli/WaitLoop.h"
+#include "res/Strings.h"
+
+namespace {
+
+// The status line follows the configuration window: a failure of any exchange means "Not connected",
+// a good read of the status or a setting means "Connected".
+bool ShowsConnection(int varId) {
+    return varId >= kVarConfStatus && varId <= kVarCommMode;
+}
+
+class MonitorPrinter {
+public:
+    explicit MonitorPrinter(bool json) : m_json(json) {}
+
+    void Connection(bool connected) {
+        if (m_connected == connected) {
+            return;
+        }
+        m_connected = connected;
+        const std::string_view text =
+            res::LoadString(connected ? res::IDS_CONNECTED : res::IDS_NOT_CONNECTED);
+        Print(m_json ? "{\"connection\": \"" + std::string(text) + "\"}\n" : std::string(text) + "\n");
+    }
+
+    void Value(const ControllerValue& value, const std::string& text) {
+        std::optional<std::string>& last = m_lastTexts.at(static_cast<std::size_t>(value.varId));
+        if (last == text) {
+            return;
+        }
+        last = text;
+        Print(m_json ? FormatJson({{&value, text}}) : FormatLines({{&value, text}}));
+    }
+
+private:
+    static void Print(const std::string& line) {
+        std::fputs(line.c_str(), stdout);
+        std::fflush(stdout);
+    }
+
+    bool m_json;
+    std::optional<bool> m_connected;
+    std::array<std::optional<std::string>, 6> m_lastTexts;
+};
+
+}  // namespace
+
+int RunMonitor(const CliOptions& options) {
+    if (!options.commandArgs.empty()) {
+        std::fprintf(stderr, "ardenox-cli: monitor takes no arguments\n");
+        return kExitUsage;
+    }
+    CliConnection connection;
+    if (!connection.Open(options)) {
+        return kExitPortOpen;
+    }
+    MonitorPrinter printer(options.json);
+    for (;;) {
+        DeviceEvent event;
+        const auto result =
+            WaitForEvent(connection.Events(), std::chrono::steady_clock::time_point::max(), event);
+        if (result != WaitResult::Event) {
+            return kExitOk;
+        }
+        if (event.kind == DeviceEvent::DeviceError) {
+            printer.Connection(false);
+            ReportPortFailure(event.errorCode);
+            return kExitPortFailure;
+        }
+        if (!event.success) {
+            printer.Connection(false);
+            continue;
+        }
+        if (ShowsConnection(event.id)) {
+            printer.Connection(true);
+        }
+        if (const ControllerValue* value = FindControllerValue(event.id)) {
+            if (auto text = value->read(connection.Controller())) {
+                printer.Value(*value, *text);
+            }
+        }
+    }
+}
