@@ -1,0 +1,190 @@
+#include "sim/SimOptions.h"
+
+#include <charconv>
+#include <functional>
+#include <map>
+
+namespace sim {
+namespace {
+
+// A whole decimal number within [low, high], or nullopt.
+std::optional<unsigned long> Number(const std::string& text, unsigned long low, unsigned long high) {
+    unsigned long value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc{} || stop != end || value < low || value > high) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+struct Parser {
+    explicit Parser(const std::vector<std::string>& arguments) : args(arguments) {}
+
+    const std::vector<std::string>& args;
+    std::size_t next = 0;
+    SimOptions options;
+    std::string error;
+
+    // The option's value as a number in range; records an error otherwise.
+    std::optional<unsigned long> Value(const std::string& option, unsigned long low, unsigned long high) {
+        if (next >= args.size()) {
+            error = option + " needs a value";
+            return std::nullopt;
+        }
+        const std::string& text = args[next++];
+        const auto value = Number(text, low, high);
+        if (!value) {
+            error = option + ": '" + text + "' is not a number from " + std::to_string(low) + " to " +
+                    std::to_string(high);
+        }
+        return value;
+    }
+
+    void Fault(FaultKind kind) { options.faults.push_back({.kind = kind}); }
+    void DelayFault(const std::string& option, FaultKind kind) {
+        if (const auto ms = Value(option, 0, 600000)) {
+            options.faults.push_back({.kind = kind, .delay = std::chrono::milliseconds(*ms)});
+        }
+    }
+
+    bool Handle(const std::string& option) {
+        using std::chrono::milliseconds;
+        Config& config = options.config;
+        const std::map<std::string, std::function<void()>> handlers = {
+            {"--help", [&] { options.help = true; }},
+            {"--address",
+             [&] {
+                 if (auto v = Value(option, 1, 247))
+                     config.settings.address = static_cast<std::uint8_t>(*v);
+             }},
+            {"--baud",
+             [&] {
+                 if (auto v = Value(option, 9600, 57600)) {
+                     if (*v != 9600 && *v != 19200 && *v != 38400 && *v != 57600) {
+                         error = option + ": the controller runs at 9600, 19200, 38400 or 57600";
+                     }
+                     config.settings.baudHundreds = static_cast<std::uint16_t>(*v / 100);
+                 }
+             }},
+            {"--mode",
+             [&] {
+                 if (auto v = Value(option, 0, 3))
+                     config.settings.mode = static_cast<std::uint16_t>(*v);
+             }},
+            {"--firmware",
+             [&] {
+                 if (auto v = Value(option, 0, 65535))
+                     config.firmware = static_cast<std::uint16_t>(*v);
+             }},
+            {"--model",
+             [&] {
+                 if (auto v = Value(option, 0, 65535))
+                     config.model = static_cast<std::uint16_t>(*v);
+             }},
+            {"--save-ms",
+             [&] {
+                 if (auto v = Value(option, 0, 600000))
+                     config.saveDuration = milliseconds(*v);
+             }},
+            {"--link",
+             [&] {
+                 if (next < args.size()) {
+                     config.linkPath = args[next++];
+                 } else {
+                     error = option + " needs a value";
+                 }
+             }},
+            {"--no-reply", [&] { Fault(FaultKind::NoReply); }},
+            {"--late-ms", [&] { DelayFault(option, FaultKind::LateReply); }},
+            {"--gap-ms", [&] { DelayFault(option, FaultKind::ByteGap); }},
+            {"--gap-after",
+             [&] {
+                 if (auto v = Value(option, 0, 255)) {
+                     if (options.faults.empty() || options.faults.back().kind != FaultKind::ByteGap) {
+                         error = option + " must follow --gap-ms";
+                     } else {
+                         options.faults.back().gapAfter = *v;
+                     }
+                 }
+             }},
+            {"--bad-crc", [&] { Fault(FaultKind::BadCrc); }},
+            {"--other-address", [&] { Fault(FaultKind::OtherAddress); }},
+            {"--exception",
+             [&] {
+                 if (auto v = Value(option, 1, 255)) {
+                     options.faults.push_back(
+                         {.kind = FaultKind::Exception, .exceptionCode = static_cast<std::uint8_t>(*v)});
+                 }
+             }},
+            {"--wrong-echo", [&] { Fault(FaultKind::WrongEcho); }},
+            {"--short", [&] { Fault(FaultKind::ShortByOne); }},
+            {"--long", [&] { Fault(FaultKind::LongByOne); }},
+            {"--sticky",
+             [&] {
+                 if (auto v = Value(option, 0, 65535))
+                     options.stickyRegisters.push_back(static_cast<std::uint16_t>(*v));
+             }},
+            {"--stuck-saving", [&] { options.stuckSaving = true; }},
+            {"--hang-up-ms",
+             [&] {
+                 if (auto v = Value(option, 0, 86400000))
+                     options.hangUpAfter = milliseconds(*v);
+             }},
+        };
+        const auto handler = handlers.find(option);
+        if (handler == handlers.end()) {
+            error = "unknown option '" + option + "'";
+            return false;
+        }
+        handler->second();
+        return error.empty();
+    }
+};
+
+}  // namespace
+
+ParsedOptions ParseOptions(const std::vector<std::string>& args) {
+    Parser parser(args);
+    while (parser.next < args.size()) {
+        if (!parser.Handle(args[parser.next++])) {
+            return {std::nullopt, parser.error};
+        }
+    }
+    return {parser.options, {}};
+}
+
+std::string UsageText() {
+    return R"(Usage: ardenox-sim [options]
+Answers as an ArdenoX controller (Modbus RTU slave) on a new pseudo-terminal. The first line of
+output is the device path to open. Runs until SIGINT or SIGTERM; SIGHUP restarts the controller
+(saved settings take effect).
+
+Controller:
+  --address N      slave address it answers on, 1..247 (default 16)
+  --baud N         stored baud rate: 9600, 19200, 38400 or 57600 (default 19200)
+  --mode N         stored parity/stop-bit mode 0..3 (default 0: even, 1 stop bit)
+  --firmware N     firmware version register, e.g. 205 for 2.5 (default 205)
+  --model N        model number register (default 3102)
+  --save-ms N      how long a save keeps the status at 1 (default 300)
+  --link PATH      also make PATH a symlink to the device
+Faults (every reply; when several are given, the first applies):
+  --no-reply       carry out requests but never answer
+  --late-ms N      answer N ms late
+  --gap-ms N       pause N ms inside each reply ...
+  --gap-after K    ... after K bytes (default 1)
+  --bad-crc        corrupt the CRC
+  --other-address  answer from the next slave address
+  --exception C    answer with exception code C and carry nothing out
+  --wrong-echo     alter the last data byte (a wrong echo of a write)
+  --short          leave out the last byte
+  --long           add one byte
+Register faults:
+  --sticky REG     holding register REG keeps its old value on write (repeatable)
+  --stuck-saving   a save never ends
+  --hang-up-ms N   the line goes away N ms after start
+  --help           this text
+)";
+}
+
+}  // namespace sim

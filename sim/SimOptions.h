@@ -1,0 +1,29 @@
+#pragma once
+// The command line of ardenox-sim.
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/ControllerSim.h"
+
+namespace sim {
+
+struct SimOptions {
+    Config config;
+    std::vector<ReplyFault> faults;
+    std::vector<std::uint16_t> stickyRegisters;
+    bool stuckSaving = false;
+    std::optional<std::chrono::milliseconds> hangUpAfter;
+    bool help = false;
+};
+
+struct ParsedOptions {
+    std::optional<SimOptions> options;  // empty when the command line is wrong
+    std::string error;                  // why, naming the option
+};
+
+ParsedOptions ParseOptions(const std::vector<std::string>& args);
+std::string UsageText();
+
+}  // namespace sim
