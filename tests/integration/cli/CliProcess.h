@@ -1,0 +1,32 @@
+#pragma once
+// Runs ardenox-cli as a child process with its output captured.
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+class CliProcess {
+public:
+    explicit CliProcess(const std::vector<std::string>& args);
+    CliProcess(const CliProcess&) = delete;
+    CliProcess& operator=(const CliProcess&) = delete;
+    ~CliProcess();  // kills a child still running
+
+    // Reads output until stdout holds text or the limit passes; true when it does.
+    bool WaitForOutput(const std::string& text, std::chrono::milliseconds limit = std::chrono::seconds(10));
+    void Signal(int signal);
+    // Reads everything and waits for the exit; the exit code, or -1 when the limit passed.
+    int Wait(std::chrono::milliseconds limit = std::chrono::seconds(20));
+
+    std::string out;
+    std::string err;
+
+private:
+    // Reads what is available within the slice; false once both pipes are closed.
+    bool ReadSome(std::chrono::milliseconds slice);
+
+    pid_t m_pid = -1;
+    int m_out = -1;
+    int m_err = -1;
+};

@@ -1,0 +1,155 @@
+// ardenox-cli run as a process against the controller stand-in on a pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "sim/ControllerSim.h"
+#include "tests/integration/cli/CliProcess.h"
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+class CliTest : public ::testing::Test {
+protected:
+    Args With(std::initializer_list<std::string> rest) {
+        Args args{"--port", controller.DevicePath()};
+        args.insert(args.end(), rest);
+        return args;
+    }
+
+    sim::ControllerSim controller;
+};
+
+TEST_F(CliTest, ReadPrintsTheControllersValuesOnce) {
+    struct Case {
+        Args options;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {{},
+         "model: ArdenoX 3102\nfirmware version: 2.5\nconfiguration status: idle\naddress: 16\n"
+         "baud rate: 19200\nmode: Even, 1 stop bit\n"},
+        {{"--json"},
+         "{\"model\": \"ArdenoX 3102\", \"firmwareVersion\": \"2.5\", \"configurationStatus\": \"idle\", "
+         "\"address\": 16, \"baudRate\": 19200, \"mode\": \"Even, 1 stop bit\"}\n"},
+    };
+    for (const Case& c : cases) {
+        Args args = With({});
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        args.push_back("read");
+        const auto start = std::chrono::steady_clock::now();
+        CliProcess cli(args);
+        EXPECT_EQ(cli.Wait(), 0) << cli.err;
+        const auto elapsed =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start);
+        RecordProperty("read_ms" + std::to_string(c.options.size()), std::to_string(elapsed.count()));
+        std::printf("read took %.1f ms\n", elapsed.count());
+        EXPECT_EQ(cli.out, c.expected);
+        EXPECT_EQ(cli.err, "") << "diagnostics stay quiet without --verbose";
+    }
+}
+
+TEST_F(CliTest, ReadShowsTheOtherSettingsAndModes) {
+    controller.SetRegister(sim::Table::Holding, sim::kRegBaud, 576);
+    controller.SetRegister(sim::Table::Holding, sim::kRegMode, 2);
+    controller.SetRegister(sim::Table::Input, sim::kRegFirmware, 1234);
+    CliProcess cli(With({"--baud", "9600", "--mode=none1", "read"}));
+    EXPECT_EQ(cli.Wait(), 0) << cli.err;
+    EXPECT_NE(cli.out.find("baud rate: 57600\n"), std::string::npos) << cli.out;
+    EXPECT_NE(cli.out.find("mode: None, 2 stop bits\n"), std::string::npos) << cli.out;
+    EXPECT_NE(cli.out.find("firmware version: 12.34\n"), std::string::npos) << cli.out;
+}
+
+TEST_F(CliTest, FailuresExitWithTheirCodeAndSayWhy) {
+    struct Case {
+        Args args;
+        int exitCode;
+        std::string errorText;
+    };
+    const std::string port = controller.DevicePath();
+    const Case cases[] = {
+        {{"--port", port, "--baud", "1234", "read"},
+         2,
+         "bad --baud '1234': one of 9600, 19200, 38400, 57600"},
+        {{"--port", port, "--mode", "even2", "read"}, 2, "one of even1, odd1, none2, none1"},
+        {{"--port", port, "--address", "248", "read"}, 2, "an integer from 1 to 247"},
+        {{"--port", port, "--timeout", "0", "read"}, 2, "bad --timeout"},
+        {{"--port", port, "--address"}, 2, "--address needs a value"},
+        {{"--port", port, "--frobnicate", "read"}, 2, "unknown option '--frobnicate'"},
+        {{"--port", port, "erase"}, 2, "unknown command 'erase'"},
+        {{"--port", port}, 2, "no command given"},
+        {{"read"}, 2, "--port is required"},
+        {{"--port", port, "read", "extra"}, 2, "read takes no arguments"},
+        {{"--port", "/dev/ardenox-no-such-port", "read"},
+         3,
+         "Unable to open communication port \"/dev/ardenox-no-such-port\". Check port settings."},
+        {{"--port", port, "--address", "17", "--timeout", "1", "read"},
+         5,
+         "no value within 1 s for: model, firmware version, configuration status, address, baud rate, mode"},
+    };
+    for (const Case& c : cases) {
+        CliProcess cli(c.args);
+        EXPECT_EQ(cli.Wait(), c.exitCode) << c.errorText << "\n" << cli.err;
+        EXPECT_NE(cli.err.find(c.errorText), std::string::npos) << cli.err;
+        EXPECT_EQ(cli.out, "");
+    }
+}
+
+TEST_F(CliTest, ReadNamesOnlyTheValuesThatNeverCame) {
+    controller.SetRegister(sim::Table::Input, sim::kRegModel, 0);
+    CliProcess cli(With({"--timeout", "1.5", "read"}));
+    EXPECT_EQ(cli.Wait(), 5);
+    EXPECT_NE(cli.err.find("no value within 1.5 s for: model\n"), std::string::npos) << cli.err;
+}
+
+TEST_F(CliTest, HelpListsTheExitCodes) {
+    CliProcess cli({"--help"});
+    EXPECT_EQ(cli.Wait(), 0);
+    for (const char* text : {"read", "monitor", "exit codes", "5 values missing after --timeout"}) {
+        EXPECT_NE(cli.out.find(text), std::string::npos) << text;
+    }
+}
+
+TEST_F(CliTest, MonitorFollowsValuesAndTheConnectionUntilInterrupted) {
+    CliProcess cli(With({"monitor"}));
+    ASSERT_TRUE(cli.WaitForOutput("Connected\n")) << cli.out << cli.err;
+    ASSERT_TRUE(cli.WaitForOutput("mode: Even, 1 stop bit\n")) << cli.out;
+    ASSERT_TRUE(cli.WaitForOutput("model: ArdenoX 3102\n")) << cli.out;
+
+    controller.SetRegister(sim::Table::Holding, sim::kRegBaud, 384);
+    ASSERT_TRUE(cli.WaitForOutput("baud rate: 38400\n")) << cli.out;
+
+    controller.AddFault({.kind = sim::FaultKind::NoReply, .reg = sim::kRegAddress, .times = 1});
+    ASSERT_TRUE(cli.WaitForOutput("Not connected\n")) << cli.out;
+    ASSERT_TRUE(cli.WaitForOutput("Not connected\nConnected\n")) << cli.out;
+
+    cli.Signal(SIGINT);
+    EXPECT_EQ(cli.Wait(), 0) << cli.err;
+    EXPECT_EQ(cli.out.find("baud rate: 19200\n"), cli.out.rfind("baud rate: 19200\n")) << "printed once";
+}
+
+TEST_F(CliTest, MonitorEndsWithTheDeviceErrorWhenTheLineGoes) {
+    CliProcess cli(With({"monitor"}));
+    ASSERT_TRUE(cli.WaitForOutput("mode: ")) << cli.err;
+    controller.CloseLine();
+    EXPECT_EQ(cli.Wait(), 4);
+    EXPECT_NE(cli.err.find("Communication device error. Check communication adapter and try again."),
+              std::string::npos)
+        << cli.err;
+    EXPECT_NE(cli.out.find("Not connected\n"), std::string::npos) << cli.out;
+}
+
+TEST_F(CliTest, MonitorEndsOnSigterm) {
+    CliProcess cli(With({"--json", "monitor"}));
+    ASSERT_TRUE(cli.WaitForOutput("{\"connection\": \"Connected\"}\n")) << cli.err;
+    ASSERT_TRUE(cli.WaitForOutput("{\"address\": 16}\n")) << cli.out;
+    cli.Signal(SIGTERM);
+    EXPECT_EQ(cli.Wait(), 0);
+}
+
+}  // namespace
