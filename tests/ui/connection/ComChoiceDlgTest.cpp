@@ -1,0 +1,183 @@
+#include "ui/ComChoiceDlg.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+#include <cstdint>
+
+#include "tests/ui/connection/DialogDriver.h"
+#include "tests/ui/connection/PseudoTerminal.h"
+#include "ui/FieldTip.h"
+
+namespace {
+
+constexpr std::uint32_t kMissingBaud = 4294967295u;
+constexpr std::uint8_t kMissing8 = 255;
+
+void ExpectView(const DialogView& actual, const DialogView& expected) {
+    EXPECT_EQ(actual.port, expected.port);
+    EXPECT_EQ(actual.baud, expected.baud);
+    EXPECT_EQ(actual.mode, expected.mode);
+    EXPECT_EQ(actual.address, expected.address);
+    EXPECT_EQ(actual.okEnabled, expected.okEnabled);
+}
+
+TEST(ComChoiceDlg, FirstRunShowsDefaultsAndWaitsForAPort) {
+    CComChoiceDlg dialog(QString(), kMissingBaud, kMissing8, kMissing8, kMissing8);
+    const DialogDriver driver(dialog);
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Choose connection settings"));
+    ExpectView(driver.View(), {"", "19200", "Even, 1 stop bit", "16", false});
+    EXPECT_TRUE(driver.Ok().isDefault());
+
+    driver.Port().setEditText(QStringLiteral("/dev/pts/99"));
+    EXPECT_TRUE(driver.Ok().isEnabled());
+}
+
+TEST(ComChoiceDlg, ListsOfferTheTablesInOrder) {
+    CComChoiceDlg dialog(QString(), 19200, 2, 0, 16);
+    const DialogDriver driver(dialog);
+    QStringList bauds;
+    QStringList modes;
+    for (int i = 0; i < driver.Baud().count(); ++i) {
+        bauds << driver.Baud().itemText(i);
+    }
+    for (int i = 0; i < driver.Mode().count(); ++i) {
+        modes << driver.Mode().itemText(i);
+    }
+    EXPECT_EQ(bauds, (QStringList{"9600", "19200", "38400", "57600"}));
+    EXPECT_EQ(modes,
+              (QStringList{"Even, 1 stop bit", "Odd, 1 stop bit", "None, 2 stop bits", "None, 1 stop bit"}));
+}
+
+TEST(ComChoiceDlg, PreselectsTheGivenSettingsOrItsDefaults) {
+    const struct {
+        std::uint32_t baud;
+        std::uint8_t parity;
+        std::uint8_t stopBits;
+        std::uint8_t address;
+        DialogView expected;
+    } rows[] = {
+        {57600, 0, 2, 5, {"", "57600", "None, 2 stop bits", "5", false}},
+        {9600, 1, 0, 247, {"", "9600", "Odd, 1 stop bit", "247", false}},
+        {38400, 0, 0, 1, {"", "38400", "None, 1 stop bit", "1", false}},
+        {38400, 0, 0, 248, {"", "38400", "None, 1 stop bit", "16", false}},
+        {19200, 2, 0, 0, {"", "19200", "Even, 1 stop bit", "16", false}},
+        {12345, 2, 2, 200, {"", "19200", "Even, 1 stop bit", "200", false}},
+        {0, 1, 2, 100, {"", "19200", "Even, 1 stop bit", "100", false}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.baud << "/" << int{row.parity} << "/" << int{row.stopBits}
+                                        << "/" << int{row.address});
+        CComChoiceDlg dialog(QString(), row.baud, row.parity, row.stopBits, row.address);
+        ExpectView(DialogDriver(dialog).View(), row.expected);
+    }
+}
+
+TEST(ComChoiceDlg, ExistingRememberedPortIsSelectedAndEnablesOk) {
+    PseudoTerminal pty;
+    ASSERT_FALSE(pty.Path().isEmpty());
+    CComChoiceDlg dialog(pty.Path(), 57600, 0, 2, 5);
+    const DialogDriver driver(dialog);
+    ExpectView(driver.View(), {pty.Path(), "57600", "None, 2 stop bits", "5", true});
+    EXPECT_EQ(driver.Port().currentIndex(), driver.Port().findText(pty.Path()));
+
+    driver.Ok().click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.GetDevicePath(), pty.Path());
+    EXPECT_EQ(dialog.m_baudRate, 57600u);
+    EXPECT_EQ(dialog.m_parity, 0);
+    EXPECT_EQ(dialog.m_stopBits, 2);
+    EXPECT_EQ(dialog.m_address, 5);
+}
+
+TEST(ComChoiceDlg, VanishedRememberedPortLeavesOkDisabled) {
+    CComChoiceDlg dialog(QStringLiteral("/dev/ardenox-gone0"), 57600, 0, 2, 5);
+    const DialogDriver driver(dialog);
+    ExpectView(driver.View(), {"", "57600", "None, 2 stop bits", "5", false});
+    EXPECT_EQ(driver.Port().findText(QStringLiteral("/dev/ardenox-gone0")), -1);
+}
+
+TEST(ComChoiceDlg, OkTakesTheOperatorsChoice) {
+    CComChoiceDlg dialog(QString(), kMissingBaud, kMissing8, kMissing8, kMissing8);
+    const DialogDriver driver(dialog);
+    dialog.show();
+    driver.Choose(QStringLiteral("ttyUSB3"), QStringLiteral("38400"), QStringLiteral("Odd, 1 stop bit"),
+                  QStringLiteral("0042"));
+    driver.Ok().click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.GetDevicePath(), QStringLiteral("/dev/ttyUSB3"));
+    EXPECT_EQ(dialog.m_baudRate, 38400u);
+    EXPECT_EQ(dialog.m_parity, 1);
+    EXPECT_EQ(dialog.m_stopBits, 0);
+    EXPECT_EQ(dialog.m_address, 42);
+}
+
+TEST(ComChoiceDlg, DefaultResetsTheSettingsButNotThePort) {
+    CComChoiceDlg dialog(QString(), 57600, 0, 2, 5);
+    const DialogDriver driver(dialog);
+    dialog.show();
+    driver.Choose(QStringLiteral("/dev/pts/42"), QStringLiteral("9600"), QStringLiteral("None, 1 stop bit"),
+                  QStringLiteral("99"));
+    driver.Default().click();
+    ExpectView(driver.View(), {"/dev/pts/42", "19200", "Even, 1 stop bit", "16", true});
+
+    driver.Cancel().click();
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(dialog.m_baudRate, 57600u) << "Default must act only through OK";
+    EXPECT_EQ(dialog.m_address, 5);
+}
+
+TEST(ComChoiceDlg, BadAddressKeepsTheDialogOpenWithATip) {
+    const struct {
+        const char* address;
+        const char* title;
+    } rows[] = {
+        {"0", "Invalid value"}, {"248", "Invalid value"}, {"abc", "Invalid format"}, {"", "Invalid format"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.address);
+        CComChoiceDlg dialog(QString(), 57600, 0, 2, 5);
+        const DialogDriver driver(dialog);
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        driver.Choose(QStringLiteral("/dev/pts/42"), QStringLiteral("9600"),
+                      QStringLiteral("Odd, 1 stop bit"), QString::fromUtf8(row.address));
+        driver.Ok().click();
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(dialog.result(), 0) << "the dialog ended";
+        const CFieldTip* tip = CFieldTip::Showing(driver.Address());
+        ASSERT_NE(tip, nullptr);
+        EXPECT_EQ(tip->Title(), QString::fromUtf8(row.title));
+        EXPECT_EQ(tip->Text(), QStringLiteral("Enter an integer value between 1 and 247."));
+        EXPECT_TRUE(driver.Address().hasFocus());
+        EXPECT_EQ(driver.Address().text(), QString::fromUtf8(row.address));
+        EXPECT_EQ(dialog.m_baudRate, 57600u);
+        EXPECT_EQ(dialog.m_parity, 0);
+        EXPECT_EQ(dialog.m_address, 5);
+    }
+}
+
+TEST(ComChoiceDlg, TabOrderRunsFromOkToDefault) {
+    CComChoiceDlg dialog(QString(), 19200, 2, 0, 16);
+    const DialogDriver driver(dialog);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    driver.Ok().setEnabled(true);  // a disabled button takes no focus
+    driver.Ok().setFocus();
+    const QWidget* expected[] = {&driver.Cancel(),  &driver.Port(),    &driver.Baud(), &driver.Mode(),
+                                 &driver.Address(), &driver.Default(), &driver.Ok()};
+    for (const QWidget* next : expected) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        const QWidget* focus = QApplication::focusWidget();
+        // The editable port list passes the focus to its own line edit.
+        if (focus != nullptr && focus->parentWidget() == &driver.Port()) {
+            focus = &driver.Port();
+        }
+        EXPECT_EQ(focus, next) << next->objectName().toStdString();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,284 @@
+#include "app/ConnectionStartup.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QTimer>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/Profile.h"
+#include "platform/DebugOutput.h"
+#include "serial/ComDevice.h"
+#include "tests/ui/connection/DialogDriver.h"
+#include "tests/ui/connection/PseudoTerminal.h"
+
+namespace {
+
+using Step = std::function<void(const DialogDriver&)>;
+
+// Works each connection dialog that comes up, one step per dialog, as the operator would. A dialog
+// beyond the script is cancelled and counted, so that a runaway loop ends.
+class OperatorScript {
+public:
+    explicit OperatorScript(std::deque<Step> steps) : m_steps(std::move(steps)) {
+        QObject::connect(&m_poll, &QTimer::timeout, [this] { Poll(); });
+        m_poll.start(5);
+    }
+
+    int DialogsShown() const { return m_shown; }
+    bool Finished() const { return m_steps.empty(); }
+
+private:
+    void Poll() {
+        auto* dialog = qobject_cast<CComChoiceDlg*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || dialog->property("worked").toBool()) {
+            return;
+        }
+        dialog->setProperty("worked", true);
+        ++m_shown;
+        const DialogDriver driver(*dialog);
+        if (m_steps.empty()) {
+            ADD_FAILURE() << "an unexpected dialog";
+            driver.Cancel().click();
+            return;
+        }
+        const Step step = std::move(m_steps.front());
+        m_steps.pop_front();
+        step(driver);
+    }
+
+    std::deque<Step> m_steps;
+    QTimer m_poll;
+    int m_shown = 0;
+};
+
+// The real profile, with every access noted in order.
+class RecordingProfile final : public IProfile {
+public:
+    QString GetProfileString(const QString& section, const QString& key,
+                             const QString& defaultValue) override {
+        m_reads.push_back(key.toStdString());
+        return m_profile.GetProfileString(section, key, defaultValue);
+    }
+    std::int32_t GetProfileInt(const QString& section, const QString& key,
+                               std::int32_t defaultValue) override {
+        m_reads.push_back(key.toStdString());
+        return m_profile.GetProfileInt(section, key, defaultValue);
+    }
+    void WriteProfileString(const QString& section, const QString& key, const QString& value) override {
+        m_writes.push_back((key + "=" + value).toStdString());
+        m_profile.WriteProfileString(section, key, value);
+    }
+    void WriteProfileInt(const QString& section, const QString& key, std::int32_t value) override {
+        m_writes.push_back((key + "=" + QString::number(value)).toStdString());
+        m_profile.WriteProfileInt(section, key, value);
+    }
+
+    std::vector<std::string> m_reads;
+    std::vector<std::string> m_writes;
+
+private:
+    CProfile m_profile;
+};
+
+std::vector<std::string> Remembered() {
+    CProfile profile;
+    std::vector<std::string> values;
+    values.push_back(profile.GetProfileString("Settings", "ComPort", "<none>").toStdString());
+    for (const char* key : {"BaudRate", "Parity", "StopBits", "Address"}) {
+        values.push_back(std::to_string(profile.GetProfileInt("Settings", key, -1)));
+    }
+    return values;
+}
+
+void Remember(const QString& port, std::int32_t baud, std::int32_t parity, std::int32_t stopBits,
+              std::int32_t address) {
+    CProfile profile;
+    profile.WriteProfileString("Settings", "ComPort", port);
+    profile.WriteProfileInt("Settings", "BaudRate", baud);
+    profile.WriteProfileInt("Settings", "Parity", parity);
+    profile.WriteProfileInt("Settings", "StopBits", stopBits);
+    profile.WriteProfileInt("Settings", "Address", address);
+}
+
+void ExpectView(const DialogView& actual, const DialogView& expected) {
+    EXPECT_EQ(actual.port, expected.port);
+    EXPECT_EQ(actual.baud, expected.baud);
+    EXPECT_EQ(actual.mode, expected.mode);
+    EXPECT_EQ(actual.address, expected.address);
+    EXPECT_EQ(actual.okEnabled, expected.okEnabled);
+}
+
+class ConnectionStartupTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(m_pty.Path().isEmpty());
+        QSettings(QStringLiteral("Brannik"), QStringLiteral("ArdenoXModbus")).clear();
+        m_previousBox =
+            platform::SetMessageBoxSink([this](std::string_view text) { m_messages.emplace_back(text); });
+        m_previousDebug = platform::SetDebugOutputSink([](std::string_view) {});
+    }
+    void TearDown() override {
+        platform::SetMessageBoxSink(m_previousBox);
+        platform::SetDebugOutputSink(m_previousDebug);
+    }
+
+    PseudoTerminal m_pty;
+    std::vector<std::string> m_messages;
+
+private:
+    platform::TextSink m_previousBox;
+    platform::TextSink m_previousDebug;
+};
+
+TEST_F(ConnectionStartupTest, FirstRunRemembersAllFiveSettingsInOrderOnceThePortOpens) {
+    RecordingProfile profile;
+    CComDevice device;
+    OperatorScript script({[&](const DialogDriver& dialog) {
+        ExpectView(dialog.View(), {"", "19200", "Even, 1 stop bit", "16", false});
+        dialog.Port().setEditText(m_pty.Path());
+        dialog.Ok().click();
+    }});
+
+    ASSERT_TRUE(OpenConnection(device, profile, AskWithComChoiceDlg));
+    EXPECT_TRUE(device.m_handle.IsOpen());
+    EXPECT_EQ(device.m_baudRate, 19200u);
+    EXPECT_EQ(device.m_parity, 2);
+    EXPECT_EQ(device.m_stopBits, 0);
+    EXPECT_EQ(device.m_address, 16);
+    EXPECT_EQ(profile.m_reads,
+              (std::vector<std::string>{"ComPort", "BaudRate", "Parity", "StopBits", "Address"}));
+    const std::string path = m_pty.Path().toStdString();
+    EXPECT_EQ(profile.m_writes, (std::vector<std::string>{"ComPort=" + path, "BaudRate=19200", "Parity=2",
+                                                          "StopBits=0", "Address=16"}));
+    EXPECT_EQ(Remembered(), (std::vector<std::string>{path, "19200", "2", "0", "16"}));
+    EXPECT_TRUE(m_messages.empty());
+}
+
+TEST_F(ConnectionStartupTest, RememberedSettingsArePreselectedAndConfirmedAtOnce) {
+    Remember(m_pty.Path(), 57600, 0, 2, 5);
+    CComDevice device;
+    OperatorScript script({[&](const DialogDriver& dialog) {
+        ExpectView(dialog.View(), {m_pty.Path(), "57600", "None, 2 stop bits", "5", true});
+        dialog.Ok().click();
+    }});
+
+    ASSERT_TRUE(OpenConnection(device));
+    EXPECT_TRUE(device.m_handle.IsOpen());
+    EXPECT_EQ(device.m_baudRate, 57600u);
+    EXPECT_EQ(device.m_parity, 0);
+    EXPECT_EQ(device.m_stopBits, 2);
+    EXPECT_EQ(device.m_address, 5);
+}
+
+TEST_F(ConnectionStartupTest, FailedOpenAsksAgainWithTheValuesJustTriedAndCancelKeepsTheProfile) {
+    Remember(m_pty.Path(), 57600, 0, 2, 5);
+    const std::vector<std::string> before = Remembered();
+    RecordingProfile profile;
+    CComDevice device;
+    OperatorScript script({
+        [](const DialogDriver& dialog) {
+            dialog.Choose("/dev/ardenox-missing", "9600", "Odd, 1 stop bit", "7");
+            dialog.Ok().click();
+        },
+        [](const DialogDriver& dialog) {
+            // A port that is gone cannot be selected again; the rest is what was just tried.
+            ExpectView(dialog.View(), {"", "9600", "Odd, 1 stop bit", "7", false});
+            dialog.Cancel().click();
+        },
+    });
+
+    EXPECT_FALSE(OpenConnection(device, profile, AskWithComChoiceDlg));
+    EXPECT_TRUE(script.Finished());
+    EXPECT_FALSE(device.m_handle.IsOpen());
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].rfind(
+                  "Unable to open communication port \"/dev/ardenox-missing\". Check port settings.", 0),
+              0u)
+        << m_messages[0];
+    EXPECT_TRUE(profile.m_writes.empty());
+    EXPECT_EQ(Remembered(), before);
+}
+
+TEST_F(ConnectionStartupTest, SecondAttemptThatOpensIsRemembered) {
+    CComDevice device;
+    RecordingProfile profile;
+    OperatorScript script({
+        [](const DialogDriver& dialog) {
+            dialog.Choose("ardenox-missing", "38400", "None, 1 stop bit", "200");
+            dialog.Ok().click();
+        },
+        [&](const DialogDriver& dialog) {
+            ExpectView(dialog.View(), {"", "38400", "None, 1 stop bit", "200", false});
+            dialog.Port().setEditText(m_pty.Path());
+            dialog.Ok().click();
+        },
+    });
+
+    ASSERT_TRUE(OpenConnection(device, profile, AskWithComChoiceDlg));
+    EXPECT_EQ(script.DialogsShown(), 2);
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_NE(m_messages[0].find("\"/dev/ardenox-missing\""), std::string::npos) << m_messages[0];
+    EXPECT_EQ(Remembered(), (std::vector<std::string>{m_pty.Path().toStdString(), "38400", "0", "0", "200"}));
+}
+
+TEST_F(ConnectionStartupTest, PortOpenedBeforeIsRefusedWithoutAskingOrReading) {
+    CComDevice device;
+    ASSERT_TRUE(device.Open(m_pty.Path().toStdString(), 19200, 2, 0));
+    RecordingProfile profile;
+    int asked = 0;
+    const ConnectionDialog ask = [&](const ConnectionChoice&) {
+        ++asked;
+        return std::optional<ConnectionChoice>();
+    };
+
+    EXPECT_FALSE(OpenConnection(device, profile, ask));
+    EXPECT_EQ(asked, 0);
+    EXPECT_TRUE(profile.m_reads.empty());
+    EXPECT_TRUE(device.m_handle.IsOpen()) << "the open port was disturbed";
+}
+
+TEST_F(ConnectionStartupTest, HandEditedProfileNeverBreaksTheDialog) {
+    const struct {
+        const char* settings;
+        DialogView expected;
+    } rows[] = {
+        {"ComPort=\nBaudRate=\nParity=\nStopBits=\nAddress=\n",
+         {"", "19200", "Even, 1 stop bit", "16", false}},
+        {"BaudRate=fast\nParity=even\nStopBits=two\nAddress=sixteen\n",
+         {"", "19200", "Even, 1 stop bit", "16", false}},
+        {"BaudRate=-57600\nParity=-1\nStopBits=-2\nAddress=-5\n",
+         {"", "19200", "Even, 1 stop bit", "16", false}},
+        {"BaudRate=99999999999999999999\nParity=4294967298\nStopBits=1e3\nAddress=1.5\n",
+         {"", "19200", "Even, 1 stop bit", "16", false}},
+        {"ComPort=a, b, c\nBaudRate=1, 2\nAddress=@Invalid()\n",
+         {"", "19200", "Even, 1 stop bit", "16", false}},
+        // Values are narrowed to their field by keeping the low bits.
+        {"BaudRate=57600\nParity=256\nStopBits=258\nAddress=261\n",
+         {"", "57600", "None, 2 stop bits", "5", false}},
+        {"BaudRate= 9600 \nParity=4294967041\nStopBits=0\nAddress=4294967043\n",
+         {"", "9600", "Odd, 1 stop bit", "3", false}},
+    };
+    const QString file = QSettings(QStringLiteral("Brannik"), QStringLiteral("ArdenoXModbus")).fileName();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.settings);
+        QFile ini(file);
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ini.write(QByteArray("[Settings]\n") + row.settings);
+        ini.close();
+
+        CComDevice device;
+        OperatorScript script({[&](const DialogDriver& dialog) {
+            ExpectView(dialog.View(), row.expected);
+            dialog.Cancel().click();
+        }});
+        EXPECT_FALSE(OpenConnection(device));
+        EXPECT_EQ(script.DialogsShown(), 1);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,141 @@
+#include "ui/IntegerFieldValidator.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QVBoxLayout>
+#include <QWidget>
+#include <cstdint>
+
+#include "ui/FieldTip.h"
+
+namespace {
+
+constexpr const char* kFormat = "Invalid format";
+constexpr const char* kValue = "Invalid value";
+
+class IntegerFieldValidatorTest : public testing::Test {
+protected:
+    void SetUp() override {
+        auto* layout = new QVBoxLayout(&m_window);
+        m_field = new QLineEdit(&m_window);
+        m_field->setObjectName(QStringLiteral("addressEdit"));
+        m_other = new QLineEdit(&m_window);
+        layout->addWidget(m_field);
+        layout->addWidget(m_other);
+        m_window.show();
+        QApplication::setActiveWindow(&m_window);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&m_window));
+    }
+
+    // Checks `text` with a fresh focus elsewhere and no tip up, as an operator's second try would be.
+    bool Check(const CIntegerFieldValidator& validator, const QString& text, std::int32_t& value) {
+        if (CFieldTip* tip = CFieldTip::Showing(*m_field)) {
+            tip->hide();
+        }
+        m_other->setFocus();
+        m_field->setText(text);
+        return validator.Validate(value);
+    }
+
+    QWidget m_window;
+    QLineEdit* m_field = nullptr;
+    QLineEdit* m_other = nullptr;
+};
+
+struct Row {
+    const char* text;
+    bool accepted;
+    std::int32_t value;  // what the conversion gives, in every case
+    const char* title;   // the tip's title after a rejection
+};
+
+TEST_F(IntegerFieldValidatorTest, AcceptsExactlyWellFormedIntegersInRange) {
+    const Row rows[] = {
+        {"16", true, 16, nullptr},
+        {"0016", true, 16, nullptr},
+        {"1", true, 1, nullptr},
+        {"247", true, 247, nullptr},
+        {"", false, 0, kFormat},
+        {"0", false, 0, kValue},
+        {"248", false, 248, kValue},
+        {"-1", false, -1, kValue},
+        {"-0", false, 0, kValue},
+        {" 16", false, 16, kFormat},
+        {"16 ", false, 16, kFormat},
+        {"\t16", false, 16, kFormat},
+        {"+16", false, 16, kFormat},
+        {"1.5", false, 1, kFormat},
+        {"1,5", false, 1, kFormat},
+        {"0x10", false, 0, kFormat},
+        {"1e2", false, 1, kFormat},
+        {"-", false, 0, kFormat},
+        {"abc", false, 0, kFormat},
+        {"--1", false, 0, kFormat},
+        {"99999999999", false, 2147483647, kValue},
+        {"-99999999999", false, -2147483647 - 1, kValue},
+        {"2147483648", false, 2147483647, kValue},
+        {"-2147483648", false, -2147483647 - 1, kValue},
+        {"000000000000000000000000000016", true, 16, nullptr},
+    };
+    const CIntegerFieldValidator validator(m_window, QStringLiteral("addressEdit"), 1, 247);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << "text \"" << row.text << "\"");
+        std::int32_t value = 12345;
+        EXPECT_EQ(Check(validator, QString::fromUtf8(row.text), value), row.accepted);
+        EXPECT_EQ(value, row.value);
+        EXPECT_EQ(m_field->text(), QString::fromUtf8(row.text)) << "the check changed the text";
+        const CFieldTip* tip = CFieldTip::Showing(*m_field);
+        if (row.accepted) {
+            EXPECT_EQ(tip, nullptr) << "a tip for an accepted value";
+            EXPECT_TRUE(m_other->hasFocus()) << "the focus moved on success";
+            continue;
+        }
+        ASSERT_NE(tip, nullptr);
+        EXPECT_EQ(tip->Title(), QString::fromUtf8(row.title));
+        EXPECT_EQ(tip->Text(), QStringLiteral("Enter an integer value between 1 and 247."));
+        EXPECT_TRUE(m_field->hasFocus()) << "the focus did not move to the field";
+    }
+}
+
+TEST_F(IntegerFieldValidatorTest, TipNamesTheValidatorsOwnRange) {
+    const struct {
+        std::int32_t min;
+        std::int32_t max;
+        const char* text;
+        const char* title;
+        const char* message;
+    } rows[] = {
+        {-5, 5, "6", kValue, "Enter an integer value between -5 and 5."},
+        {-5, 5, "x", kFormat, "Enter an integer value between -5 and 5."},
+        {100, 200, "99", kValue, "Enter an integer value between 100 and 200."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.message);
+        const CIntegerFieldValidator validator(m_window, QStringLiteral("addressEdit"), row.min, row.max);
+        std::int32_t value = 0;
+        EXPECT_FALSE(Check(validator, QString::fromUtf8(row.text), value));
+        const CFieldTip* tip = CFieldTip::Showing(*m_field);
+        ASSERT_NE(tip, nullptr);
+        EXPECT_EQ(tip->Title(), QString::fromUtf8(row.title));
+        EXPECT_EQ(tip->Text(), QString::fromUtf8(row.message));
+    }
+    const CIntegerFieldValidator negative(m_window, QStringLiteral("addressEdit"), -5, 5);
+    std::int32_t value = 0;
+    EXPECT_TRUE(Check(negative, QStringLiteral("-5"), value));
+    EXPECT_EQ(value, -5);
+}
+
+TEST_F(IntegerFieldValidatorTest, TipGoesAwayWhenTheOperatorTypes) {
+    const CIntegerFieldValidator validator(m_window, QStringLiteral("addressEdit"), 1, 247);
+    std::int32_t value = 0;
+    ASSERT_FALSE(Check(validator, QStringLiteral("0"), value));
+    ASSERT_NE(CFieldTip::Showing(*m_field), nullptr);
+    QTest::keyClick(m_field, Qt::Key_5);
+    EXPECT_EQ(CFieldTip::Showing(*m_field), nullptr);
+    EXPECT_EQ(m_field->text(), QStringLiteral("05"));
+}
+
+}  // namespace
