@@ -1,5 +1,7 @@
 #include "platform/SystemText.h"
 
+#include "platform/LastError.h"
+
 #include <climits>
 #include <cstring>
 #include <system_error>
@@ -7,6 +9,20 @@
 namespace platform {
 
 std::string SystemErrorText(std::uint32_t code) {
+#ifndef _WIN32
+    // The three codes the communication layer sets itself are Windows codes; their numbers collide with
+    // unrelated POSIX error numbers (31 is EMLINK, "Too many links"), so they get their Windows meaning.
+    switch (code) {
+        case ERROR_CRC:
+            return "Data error (cyclic redundancy check).";
+        case ERROR_GEN_FAILURE:
+            return "A device attached to the system is not functioning.";
+        case ERROR_TIMEOUT:
+            return "This operation returned because the timeout period expired.";
+        default:
+            break;
+    }
+#endif
 #if defined(__GLIBC__)
     // strerror invents "Unknown error N" for codes it does not know; those have no name either, and
     // an invented text would read as the system's own.

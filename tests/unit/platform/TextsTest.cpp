@@ -15,6 +15,8 @@ TEST(SystemErrorText, KnownCodesHaveTheSystemTextOthersNone) {
     } cases[] = {
         {2, "No such file or directory"},
         {5, "Input/output error"},
+        {31, "A device attached to the system is not functioning."},  // not EMLINK: set by the port layer
+        {23, "Data error (cyclic redundancy check)."},
         {100000, ""},      // strerror would invent "Unknown error 100000"
         {0xFFFFFFFF, ""},  // beyond any error number
     };
