@@ -80,7 +80,9 @@ bool CWriteConfDlg::ConfirmCancel() {
 }
 
 void CWriteConfDlg::OnStatusText(const std::string& text) {
-    m_ui->statusLabel->setText(QString::fromStdString(text));
+    const QString statusText = QString::fromStdString(text);
+    m_ui->statusLabel->setText(statusText);
+    emit StatusTextChanged(statusText);
 }
 
 void CWriteConfDlg::OnDone() {

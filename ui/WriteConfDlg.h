@@ -31,6 +31,10 @@ public:
 
     const CWriteProcedure& Procedure() const { return m_procedure; }
 
+signals:
+    // Each status line as the procedure reaches it.
+    void StatusTextChanged(const QString& text);
+
 protected:
     void customEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -1,0 +1,235 @@
+// The main window on the offscreen platform against the controller stand-in, with the real worker.
+#include "ui/ArdenoXModbusDlg.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "tests/ui/mainwindow/GuiTestSupport.h"
+#include "ui/FieldTip.h"
+#include "ui/WriteConfDlg.h"
+
+namespace {
+
+using guitest::kWaitMs;
+
+// Every exchange fails (without a port failure) until the faults are cleared.
+const sim::ReplyFault kEveryReplyCorrupted{sim::FaultKind::BadCrc};
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    template <typename Widget = QWidget>
+    Widget& Child(const char* name) {
+        auto* widget = m_window.findChild<Widget*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return *widget;
+    }
+    QString Text(const char* name) {
+        if (auto* edit = m_window.findChild<QLineEdit*>(QString::fromLatin1(name))) {
+            return edit->text();
+        }
+        return Child<QLabel>(name).text();
+    }
+    bool Enabled(const char* name) { return Child(name).isEnabled(); }
+    bool WaitForStatus(const char* status) {
+        return QTest::qWaitFor([&] { return Text("statusLabel") == QLatin1String(status); }, kWaitMs);
+    }
+    bool WaitForModel() {
+        return QTest::qWaitFor(
+            [&] { return !Text("modelLabel").isEmpty() && !Text("versionLabel").isEmpty(); }, kWaitMs);
+    }
+    int Run(const std::function<void()>& script) {
+        return guitest::RunWithScript(
+            m_window, [this] { return m_window.DoModal(); }, script);
+    }
+    void Click(const char* button) { Child<QPushButton>(button).click(); }
+
+    guitest::CMessageBoxCapture m_boxes;
+    guitest::CConnectedController m_connection;
+    CArdenoXModbusDlg m_window{m_connection.controller, m_connection.port};
+};
+
+TEST_F(MainWindowTest, EmptyUntilTheFirstNotificationsThenShowsTheController) {
+    const int result = Run([&] {
+        // The worker has not started: only the connection column and the defaults are filled.
+        EXPECT_EQ(Text("connBaudEdit"), "19200");
+        EXPECT_EQ(Text("connModeEdit"), "Even, 1 stop bit");
+        EXPECT_EQ(Text("connAddressEdit"), "16");
+        for (const char* name :
+             {"statusLabel", "modelLabel", "versionLabel", "devBaudEdit", "devModeEdit", "devAddressEdit"}) {
+            EXPECT_TRUE(Text(name).isEmpty()) << name;
+        }
+        EXPECT_FALSE(Enabled("readButton"));
+        EXPECT_FALSE(Enabled("writeButton"));
+        EXPECT_EQ(Child<QComboBox>("baudCombo").currentText(), "19200");
+        EXPECT_EQ(Child<QComboBox>("modeCombo").currentText(), "Even, 1 stop bit");
+        EXPECT_EQ(Text("addressEdit"), "16");
+
+        ASSERT_TRUE(m_connection.worker.Start(m_connection.controller));
+        ASSERT_TRUE(WaitForStatus("Connected"));
+        ASSERT_TRUE(WaitForModel());
+        EXPECT_EQ(Text("modelLabel"), "ArdenoX 3102");
+        EXPECT_EQ(Text("versionLabel"), "2.5");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Enabled("readButton"); }, kWaitMs));
+        EXPECT_EQ(Text("devBaudEdit"), "19200");
+        EXPECT_EQ(Text("devModeEdit"), "Even, 1 stop bit");
+        EXPECT_EQ(Text("devAddressEdit"), "16");
+        EXPECT_TRUE(Enabled("writeButton"));
+        Click("closeButton");
+    });
+    EXPECT_EQ(result, CArdenoXModbusDlg::ResultClose);
+    EXPECT_TRUE(m_boxes.Texts().empty());
+}
+
+TEST_F(MainWindowTest, ReadCopiesTheControllerAndDefaultRestores) {
+    sim::ControllerSim& controller = m_connection.sim;
+    // Settings written but not yet in effect: the line address stays 16.
+    controller.SetRegister(sim::Table::Holding, sim::kRegAddress, 5);
+    controller.SetRegister(sim::Table::Holding, sim::kRegBaud, 576);
+    controller.SetRegister(sim::Table::Holding, sim::kRegMode, 2);
+    Run([&] {
+        ASSERT_TRUE(m_connection.worker.Start(m_connection.controller));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Enabled("readButton"); }, kWaitMs));
+        EXPECT_EQ(Text("devBaudEdit"), "57600");
+        EXPECT_EQ(Text("devModeEdit"), "None, 2 stop bits");
+        EXPECT_EQ(Text("devAddressEdit"), "5");
+
+        Click("readButton");
+        EXPECT_EQ(Child<QComboBox>("baudCombo").currentIndex(), 3);
+        EXPECT_EQ(Child<QComboBox>("modeCombo").currentIndex(), 2);
+        EXPECT_EQ(Text("addressEdit"), "5");
+        EXPECT_TRUE(Enabled("writeButton"));
+
+        Click("defaultButton");
+        EXPECT_EQ(Child<QComboBox>("baudCombo").currentIndex(), 1);
+        EXPECT_EQ(Child<QComboBox>("modeCombo").currentIndex(), 0);
+        EXPECT_EQ(Text("addressEdit"), "16");
+        EXPECT_EQ(Text("devAddressEdit"), "5");  // Default touches the new settings only
+        EXPECT_EQ(Text("connAddressEdit"), "16");
+
+        // A baud rate outside the table is shown, but Read cannot select it and Write stays off.
+        controller.SetRegister(sim::Table::Holding, sim::kRegBaud, 48);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Text("devBaudEdit") == "4800"; }, kWaitMs));
+        Click("readButton");
+        EXPECT_EQ(Child<QComboBox>("baudCombo").currentIndex(), -1);
+        EXPECT_FALSE(Enabled("writeButton"));
+        Click("closeButton");
+    });
+}
+
+TEST_F(MainWindowTest, WriteWithAnInvalidAddressShowsTheTipAndWritesNothing) {
+    Run([&] {
+        ASSERT_TRUE(m_connection.worker.Start(m_connection.controller));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Enabled("writeButton"); }, kWaitMs));
+        auto& address = Child<QLineEdit>("addressEdit");
+        for (const char* text : {"0", "248", "1x", ""}) {
+            address.setText(QString::fromLatin1(text));
+            Click("writeButton");
+            const CFieldTip* tip = CFieldTip::Showing(address);
+            ASSERT_NE(tip, nullptr) << text;
+            EXPECT_EQ(tip->Text(), "Enter an integer value between 1 and 247.");
+            EXPECT_EQ(m_window.findChild<CWriteConfDlg*>(), nullptr);
+        }
+        QTest::qWait(300);
+        EXPECT_EQ(m_connection.sim.RequestCount(6), 0u);
+        Click("closeButton");
+    });
+}
+
+TEST_F(MainWindowTest, FailedExchangeShowsNotConnectedUntilTheNextSuccess) {
+    Run([&] {
+        ASSERT_TRUE(m_connection.worker.Start(m_connection.controller));
+        ASSERT_TRUE(WaitForStatus("Connected"));
+        ASSERT_TRUE(WaitForModel());
+        m_connection.sim.AddFault(kEveryReplyCorrupted);
+        ASSERT_TRUE(WaitForStatus("Not connected"));
+        QTest::qWait(300);
+        for (const char* name :
+             {"modelLabel", "versionLabel", "devBaudEdit", "devModeEdit", "devAddressEdit"}) {
+            EXPECT_TRUE(Text(name).isEmpty()) << name;
+        }
+        EXPECT_FALSE(Enabled("readButton"));
+        EXPECT_FALSE(Enabled("writeButton"));
+        EXPECT_EQ(Text("connBaudEdit"), "19200");  // the connection column stays
+
+        m_connection.sim.ClearFaults();
+        ASSERT_TRUE(WaitForStatus("Connected"));
+        ASSERT_TRUE(WaitForModel());
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return Enabled("readButton") && Enabled("writeButton"); }, kWaitMs));
+        Click("closeButton");
+    });
+    EXPECT_TRUE(m_boxes.Texts().empty());
+}
+
+TEST_F(MainWindowTest, OpenDropDownKeepsTheWriteButtonAsItIs) {
+    Run([&] {
+        ASSERT_TRUE(m_connection.worker.Start(m_connection.controller));
+        ASSERT_TRUE(WaitForStatus("Connected"));
+        m_connection.sim.AddFault(kEveryReplyCorrupted);
+        ASSERT_TRUE(WaitForStatus("Not connected"));
+        auto& baud = Child<QComboBox>("baudCombo");
+        baud.showPopup();
+        m_connection.sim.ClearFaults();
+        ASSERT_TRUE(WaitForStatus("Connected"));
+        QTest::qWait(1500);  // every input reported again while the list is open
+        EXPECT_FALSE(Enabled("writeButton"));
+        baud.hidePopup();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Enabled("writeButton"); }, kWaitMs));
+        Click("closeButton");
+    });
+}
+
+TEST_F(MainWindowTest, EnterAndEscapeDoNothingChangeEndsWithFour) {
+    const int result = Run([&] {
+        ASSERT_TRUE(m_connection.worker.Start(m_connection.controller));
+        ASSERT_TRUE(WaitForStatus("Connected"));
+        // (Enter on a focused button presses that button, as everywhere.)
+        for (QWidget* target : {static_cast<QWidget*>(&m_window), &Child("addressEdit"), &Child("baudCombo")}) {
+            target->setFocus();
+            for (int key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+                QTest::keyClick(target, static_cast<Qt::Key>(key));
+            }
+        }
+        QTest::qWait(50);
+        EXPECT_TRUE(m_window.isVisible());
+        Click("changeButton");
+    });
+    EXPECT_EQ(result, CArdenoXModbusDlg::ResultChange);
+}
+
+TEST_F(MainWindowTest, CaptionCloseBoxIsClose) {
+    const int result = Run([&] { m_window.close(); });
+    EXPECT_EQ(result, CArdenoXModbusDlg::ResultClose);
+}
+
+TEST_F(MainWindowTest, LineThatGoesAwayIsReportedOnceAndEndsTheWindow) {
+    const int result = Run([&] {
+        ASSERT_TRUE(m_connection.worker.Start(m_connection.controller));
+        ASSERT_TRUE(WaitForStatus("Connected"));
+        m_connection.sim.CloseLine();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !m_boxes.Texts().empty(); }, kWaitMs));
+        QTest::qWait(200);  // a second report would come now
+    });
+    guitest::ClearQuitRequest();
+    EXPECT_EQ(result, -1);
+    const auto boxes = m_boxes.Texts();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].rfind("Communication device error. Check communication adapter and try again.\n", 0),
+              0u);
+}
+
+TEST_F(MainWindowTest, PortFailureBeforeTheWindowOpensIsReportedRightAway) {
+    ASSERT_TRUE(m_connection.worker.Start(m_connection.controller));
+    m_connection.sim.CloseLine();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_connection.controller.m_lastError != 0; }, kWaitMs));
+    const int result = m_window.DoModal();
+    guitest::ClearQuitRequest();
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(m_boxes.Texts().size(), 1u);
+}
+
+}  // namespace
