@@ -39,14 +39,6 @@ void PtyPeer::Send(const Bytes& bytes) {
     }
 }
 
-void PtyPeer::SendLater(std::chrono::milliseconds delay, const Bytes& bytes) {
-    JoinSender();
-    m_sender = std::thread([this, delay, bytes] {
-        std::this_thread::sleep_for(delay);
-        Send(bytes);
-    });
-}
-
 PtyPeer::Bytes PtyPeer::Receive(std::size_t expected, std::chrono::milliseconds within) {
     Bytes bytes;
     const auto deadline = std::chrono::steady_clock::now() + within;

@@ -20,8 +20,6 @@ public:
     const std::string& Path() const { return m_path; }
 
     void Send(const Bytes& bytes);
-    // Sends the bytes from a thread of the peer's own after a delay, so the caller can block on a read.
-    void SendLater(std::chrono::milliseconds delay, const Bytes& bytes);
     // Everything that arrives within the time given (stops early once `expected` bytes are in).
     Bytes Receive(std::size_t expected, std::chrono::milliseconds within = std::chrono::milliseconds(2000));
     // Answers each of `requests` requests of `requestSize` bytes with the reply the function makes.

@@ -12,7 +12,6 @@ namespace {
 using namespace std::chrono_literals;
 using platform::SerialHandle;
 using Bytes = PtyPeer::Bytes;
-using Clock = std::chrono::steady_clock;
 
 constexpr platform::ReadTimeouts kPortTimeouts{200, 10, 50};
 
@@ -29,45 +28,6 @@ Bytes ReadFrom(SerialHandle& handle, std::size_t size) {
     EXPECT_TRUE(handle.Read(bytes.data(), size, received)) << platform::GetLastError();
     bytes.resize(received);
     return bytes;
-}
-
-TEST(SerialHandleOpen, StatesFollowTheOpenAndCloseHistory) {
-    PtyPeer peer;
-    SerialHandle handle;
-    EXPECT_TRUE(handle.IsNull());
-    EXPECT_FALSE(handle.IsOpen());
-
-    EXPECT_FALSE(handle.Open("/dev/ardenox-no-such-port"));
-    EXPECT_EQ(platform::GetLastError(), static_cast<std::uint32_t>(ENOENT));
-    EXPECT_FALSE(handle.IsNull());
-    EXPECT_FALSE(handle.IsOpen());
-
-    ASSERT_TRUE(handle.Open(peer.Path()));
-    EXPECT_TRUE(handle.IsOpen());
-    handle.Close();
-    EXPECT_FALSE(handle.IsOpen());
-    EXPECT_FALSE(handle.IsNull());
-}
-
-TEST(SerialHandleOpen, PortIsExclusiveUntilClosed) {
-    PtyPeer peer;
-    SerialHandle first;
-    ASSERT_TRUE(first.Open(peer.Path()));
-
-    SerialHandle second;
-    EXPECT_FALSE(second.Open(peer.Path()));
-    const auto error = platform::GetLastError();
-    EXPECT_TRUE(error == EBUSY || error == EWOULDBLOCK) << error;
-
-    first.Close();
-    EXPECT_TRUE(second.Open(peer.Path())) << platform::GetLastError();
-}
-
-TEST(SerialHandleConfigure, NonTerminalIsRefused) {
-    SerialHandle handle;
-    ASSERT_TRUE(handle.Open("/dev/null"));
-    EXPECT_FALSE(handle.Configure(19200, platform::kEvenParity, platform::kOneStopBit));
-    EXPECT_EQ(platform::GetLastError(), static_cast<std::uint32_t>(ENOTTY));
 }
 
 TEST(SerialHandleConfigure, UnsupportedSettingsAreRefused) {
@@ -136,77 +96,6 @@ TEST(SerialHandleTransfer, LargeWriteIsWrittenWhole) {
     EXPECT_TRUE(handle.Write(big.data(), big.size(), written)) << platform::GetLastError();
     EXPECT_EQ(written, big.size());
     drain.join();
-}
-
-// Read time-outs: 50 ms + 10 ms per byte in all, 200 ms between two bytes. Delays sit well inside or
-// well outside those limits so that a loaded machine does not change the verdict.
-TEST(SerialHandleTimeouts, ReadEndsAsTheTimeoutsSay) {
-    struct Case {
-        const char* name;
-        std::size_t readSize;
-        std::chrono::milliseconds firstDelay;
-        std::size_t firstPart;
-        std::chrono::milliseconds gap;
-        std::size_t expected;
-    };
-    const Case cases[] = {
-        {"prompt reply", 7, 0ms, 7, 0ms, 7},
-        {"reply 60 ms late", 7, 60ms, 7, 0ms, 7},
-        {"reply 250 ms late", 7, 250ms, 7, 0ms, 0},
-        {"100 ms gap in a long reply", 255, 0ms, 3, 100ms, 255},
-        {"300 ms gap in a long reply", 255, 0ms, 3, 300ms, 3},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        PtyPeer peer;
-        SerialHandle handle;
-        OpenConfigured(handle, peer.Path());
-        const Bytes reply(c.readSize, 0xA5);
-        std::thread sender([&] {
-            std::this_thread::sleep_for(c.firstDelay);
-            peer.Send(Bytes(reply.begin(), reply.begin() + static_cast<std::ptrdiff_t>(c.firstPart)));
-            std::this_thread::sleep_for(c.gap);
-            peer.Send(Bytes(reply.begin() + static_cast<std::ptrdiff_t>(c.firstPart), reply.end()));
-        });
-        EXPECT_EQ(ReadFrom(handle, c.readSize).size(), c.expected);
-        sender.join();
-    }
-}
-
-TEST(SerialHandleTimeouts, SilentLineEndsTheReadAfterTheTotalTimeout) {
-    PtyPeer peer;
-    SerialHandle handle;
-    OpenConfigured(handle, peer.Path());
-    const auto start = Clock::now();
-    EXPECT_TRUE(ReadFrom(handle, 7).empty());
-    EXPECT_GE(Clock::now() - start, 120ms);
-}
-
-TEST(SerialHandleTransfer, PurgeDiscardsWhatTheReadLeft) {
-    PtyPeer peer;
-    SerialHandle handle;
-    OpenConfigured(handle, peer.Path());
-    peer.Send({1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
-    EXPECT_EQ(ReadFrom(handle, 7), (Bytes{1, 2, 3, 4, 5, 6, 7}));
-    handle.Purge();
-    peer.Send({42});
-    EXPECT_EQ(ReadFrom(handle, 1), Bytes{42});
-}
-
-TEST(SerialHandleFailure, LineGoingAwayFailsReadAndWrite) {
-    PtyPeer peer;
-    SerialHandle handle;
-    OpenConfigured(handle, peer.Path());
-    peer.HangUp();
-
-    std::uint8_t buffer[7];
-    std::size_t count = 0;
-    platform::SetLastError(ERROR_SUCCESS);
-    EXPECT_FALSE(handle.Read(buffer, sizeof(buffer), count));
-    EXPECT_NE(platform::GetLastError(), ERROR_SUCCESS);
-    platform::SetLastError(ERROR_SUCCESS);
-    EXPECT_FALSE(handle.Write(buffer, sizeof(buffer), count));
-    EXPECT_EQ(platform::GetLastError(), static_cast<std::uint32_t>(EIO));
 }
 
 TEST(SerialHandleFailure, NotOpenHandleFailsReadAndWrite) {
