@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 #include <deque>
 #include <functional>
@@ -264,6 +266,7 @@ TEST_F(ConnectionStartupTest, HandEditedProfileNeverBreaksTheDialog) {
          {"", "9600", "Odd, 1 stop bit", "3", false}},
     };
     const QString file = QSettings(QStringLiteral("Brannik"), QStringLiteral("ArdenoXModbus")).fileName();
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(file).absolutePath()));
     for (const auto& row : rows) {
         SCOPED_TRACE(row.settings);
         QFile ini(file);
