@@ -8,6 +8,8 @@ std::span<const Command> Commands() {
         Command{"monitor",
                 "monitor   print every change of a value or of the connection until SIGINT/SIGTERM",
                 RunMonitor},
+        Command{"write", "write     write, verify and save new settings (options after the command word)",
+                RunWrite},
     };
     return kCommands;
 }

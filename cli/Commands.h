@@ -15,5 +15,6 @@ struct Command {
 
 int RunRead(const CliOptions& options);
 int RunMonitor(const CliOptions& options);
+int RunWrite(const CliOptions& options);
 
 std::span<const Command> Commands();

@@ -8,4 +8,5 @@ enum ExitCode : int {
     kExitTimeout = 5,      // values did not come within --timeout
     kExitInterrupted = 6,  // SIGINT or SIGTERM before a one-shot command finished
     kExitRejected = 7,     // the controller or the tool refused what was asked (e.g. a value to write)
+    kExitMismatch = 8,     // a written setting read back differently; nothing was saved
 };

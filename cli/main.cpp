@@ -33,7 +33,7 @@ void PrintUsage(std::FILE* stream) {
         "exit codes:\n"
         "  0 success           2 bad usage          3 port not opened or configured\n"
         "  4 port failure      5 values missing after --timeout\n"
-        "  6 interrupted       7 request refused\n";
+        "  6 interrupted       7 request refused    8 written setting read back differently\n";
     std::fputs(usage.c_str(), stream);
 }
 

@@ -1,0 +1,125 @@
+// ardenox-cli write as a process against the controller stand-in on a pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sim/ControllerSim.h"
+#include "tests/integration/cli/CliProcess.h"
+
+namespace {
+
+using Args = std::vector<std::string>;
+using namespace std::chrono_literals;
+
+const std::string kAllSteps =
+    "Writing configuration...\nVerifying...\nSaving configuration...\nWaiting for save "
+    "confirmation...\nDone\n";
+const std::string kUpToWaiting =
+    "Writing configuration...\nVerifying...\nSaving configuration...\nWaiting for save confirmation...\n";
+
+class WriteCommandTest : public ::testing::Test {
+protected:
+    Args Write(std::initializer_list<std::string> settings) {
+        Args args{"--port", controller.DevicePath(), "write"};
+        args.insert(args.end(), settings);
+        return args;
+    }
+
+    sim::ControllerSim controller;
+};
+
+TEST_F(WriteCommandTest, WritesVerifiesAndSavesTheNewSettings) {
+    struct Case {
+        Args settings;
+        sim::CommSettings saved;
+    };
+    const Case cases[] = {
+        {{"--new-address", "16", "--new-baud", "57600", "--new-mode", "none2"}, {16, 576, 2}},
+        {{"--new-address=16", "--new-baud=9600", "--new-mode=odd1", "--timeout", "20"}, {16, 96, 1}},
+    };
+    for (const Case& c : cases) {
+        controller.ResetCounts();
+        Args args{"--port", controller.DevicePath(), "write"};
+        args.insert(args.end(), c.settings.begin(), c.settings.end());
+        CliProcess cli(args);
+        EXPECT_EQ(cli.Wait(), 0) << cli.err;
+        EXPECT_EQ(cli.out, kAllSteps);
+        EXPECT_EQ(controller.SavedSettings(), c.saved);
+        EXPECT_EQ(controller.SaveCommandCount(), 1u);
+    }
+}
+
+TEST_F(WriteCommandTest, SettingThatReadsBackDifferentlyIsNamedAndNothingIsSaved) {
+    controller.SetStickyRegister(sim::kRegAddress, true);
+    CliProcess cli(Write({"--new-address", "5", "--new-baud", "19200", "--new-mode", "even1"}));
+    EXPECT_EQ(cli.Wait(), 8);
+    EXPECT_EQ(cli.out, "Writing configuration...\nVerifying...\n");
+    EXPECT_NE(cli.err.find("Failed verifying written configuration for parameter \"Address\"."),
+              std::string::npos)
+        << cli.err;
+    EXPECT_EQ(controller.SaveCommandCount(), 0u);
+}
+
+TEST_F(WriteCommandTest, SaveThatNeverEndsRunsIntoTheTimeOut) {
+    controller.SetStuckSaving(true);
+    CliProcess cli(
+        Write({"--new-address", "16", "--new-baud", "19200", "--new-mode", "even1", "--timeout", "3"}));
+    EXPECT_EQ(cli.Wait(), 5);
+    EXPECT_EQ(cli.out, kUpToWaiting);
+    EXPECT_NE(cli.err.find("write did not finish within 3 s"), std::string::npos) << cli.err;
+}
+
+TEST_F(WriteCommandTest, PortThatFailsIsReported) {
+    {
+        CliProcess cli({"--port", "/dev/ardenox-no-such-port", "write", "--new-address", "16", "--new-baud",
+                        "19200", "--new-mode", "even1"});
+        EXPECT_EQ(cli.Wait(), 3);
+        EXPECT_NE(cli.err.find("Unable to open communication port"), std::string::npos) << cli.err;
+    }
+    controller.SetStuckSaving(true);
+    CliProcess cli(Write({"--new-address", "16", "--new-baud", "19200", "--new-mode", "even1"}));
+    ASSERT_TRUE(cli.WaitForOutput("Waiting for save confirmation..."));
+    controller.CloseLine();
+    EXPECT_EQ(cli.Wait(), 4);
+    EXPECT_NE(cli.err.find("Communication device error."), std::string::npos) << cli.err;
+}
+
+TEST_F(WriteCommandTest, FirstCtrlCWarnsTheSecondAborts) {
+    controller.SetStuckSaving(true);
+    CliProcess cli(Write({"--new-address", "16", "--new-baud", "19200", "--new-mode", "even1"}));
+    ASSERT_TRUE(cli.WaitForOutput("Waiting for save confirmation..."));
+    cli.Signal(SIGINT);
+    // Still running after the warning: a limit that passes gives -1.
+    EXPECT_EQ(cli.Wait(1500ms), -1);
+    EXPECT_NE(cli.err.find("Cancelling the write operation will leave the device in an unknown state."),
+              std::string::npos)
+        << cli.err;
+    cli.Signal(SIGINT);
+    EXPECT_EQ(cli.Wait(), 6);
+}
+
+TEST_F(WriteCommandTest, BadOrMissingSettingsAreUsageErrors) {
+    const Args cases[] = {
+        {"--new-address", "16", "--new-baud", "19200"},
+        {"--new-address", "248", "--new-baud", "19200", "--new-mode", "even1"},
+        {"--new-address", "16", "--new-baud", "4800", "--new-mode", "even1"},
+        {"--new-address", "16", "--new-baud", "19200", "--new-mode", "even2"},
+        {"--new-address", "16", "--new-baud", "19200", "--new-mode", "even1", "--timeout", "0"},
+        {"--new-address", "16", "--new-baud", "19200", "--new-mode", "even1", "extra"},
+    };
+    for (const Args& settings : cases) {
+        Args args{"--port", controller.DevicePath(), "write"};
+        args.insert(args.end(), settings.begin(), settings.end());
+        CliProcess cli(args);
+        EXPECT_EQ(cli.Wait(), 2) << settings.back();
+        EXPECT_NE(cli.err.find("usage: ardenox-cli"), std::string::npos);
+    }
+    EXPECT_EQ(controller.RequestCount(6), 0u);
+}
+
+}  // namespace
