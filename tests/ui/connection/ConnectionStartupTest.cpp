@@ -107,14 +107,6 @@ void Remember(const QString& port, std::int32_t baud, std::int32_t parity, std::
     profile.WriteProfileInt("Settings", "Address", address);
 }
 
-void ExpectView(const DialogView& actual, const DialogView& expected) {
-    EXPECT_EQ(actual.port, expected.port);
-    EXPECT_EQ(actual.baud, expected.baud);
-    EXPECT_EQ(actual.mode, expected.mode);
-    EXPECT_EQ(actual.address, expected.address);
-    EXPECT_EQ(actual.okEnabled, expected.okEnabled);
-}
-
 class ConnectionStartupTest : public testing::Test {
 protected:
     void SetUp() override {

@@ -1,5 +1,7 @@
 #pragma once
 // Reads and works the connection dialog's controls as an operator would.
+#include <gtest/gtest.h>
+
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,6 +16,14 @@ struct DialogView {
     QString address;
     bool okEnabled;
 };
+
+inline void ExpectView(const DialogView& actual, const DialogView& expected) {
+    EXPECT_EQ(actual.port, expected.port);
+    EXPECT_EQ(actual.baud, expected.baud);
+    EXPECT_EQ(actual.mode, expected.mode);
+    EXPECT_EQ(actual.address, expected.address);
+    EXPECT_EQ(actual.okEnabled, expected.okEnabled);
+}
 
 class DialogDriver {
 public:

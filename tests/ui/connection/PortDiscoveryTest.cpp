@@ -83,18 +83,6 @@ TEST(PortDiscovery, PreselectionOfARememberedPath) {
     }
 }
 
-TEST(PortDiscovery, PreselectedPortGivesTheRememberedPathBack) {
-    const QStringList windows{"COM1", "COM10", "COM3"};
-    const QString windowsPath = QStringLiteral("\\\\.\\COM3");
-    EXPECT_EQ(
-        DevicePath(EPortNaming::Windows, PreselectPort(EPortNaming::Windows, windows, windowsPath).port),
-        windowsPath);
-    const QStringList posix{"ttyS0", "/dev/pts/4"};
-    for (const QString& path : {QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/pts/4")}) {
-        EXPECT_EQ(DevicePath(EPortNaming::Posix, PreselectPort(EPortNaming::Posix, posix, path).port), path);
-    }
-}
-
 TEST(PortDiscovery, RememberedDeviceIsOfferedOnlyWhileItsNodeExists) {
     PseudoTerminal pty;
     ASSERT_FALSE(pty.Path().isEmpty());
