@@ -118,15 +118,16 @@ bool SerialHandle::Open(const std::string& devicePath) {
         SetLastErrorFromErrno();
         return false;
     }
-    // TIOCEXCL keeps out other openers (except privileged ones); the lock also stops a privileged
-    // opener that plays by the same rule. A non-terminal has no exclusive mode; configuring it fails.
-    ::ioctl(fd, TIOCEXCL);
+    // The lock keeps out every opener that plays by the same rule, privileged ones included; TIOCEXCL
+    // then keeps out all other unprivileged ones. It is set only once the port is ours, so that a
+    // refused open never clears the holder's exclusive mode. A non-terminal has no exclusive mode (and
+    // fails configuration).
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         SetLastErrorFromErrno();
-        ::ioctl(fd, TIOCNXCL);
         ::close(fd);
         return false;
     }
+    ::ioctl(fd, TIOCEXCL);
     m_fd = fd;
     m_state = State::Open;
     return true;

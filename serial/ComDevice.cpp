@@ -11,9 +11,8 @@ constexpr platform::ReadTimeouts kReadTimeouts{200, 10, 50};
 
 }  // namespace
 
-CComDevice::~CComDevice() {
-    m_handle.Close();
-}
+// The handle closes an open port itself.
+CComDevice::~CComDevice() = default;
 
 bool CComDevice::Open(const std::string& devicePath, std::uint32_t baudRate, std::uint8_t parity,
                       std::uint8_t stopBits) {
