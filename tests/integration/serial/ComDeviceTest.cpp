@@ -113,14 +113,6 @@ TEST_F(ComDeviceOpen, ConfigurationFailureReportsPlainlyAndFreesThePort) {
     EXPECT_EQ(Boxes().size(), 2u);
 }
 
-TEST_F(ComDeviceOpen, SecondOpenAfterFailureOnTheSameObjectWorks) {
-    PtyPeer peer;
-    CComDevice device;
-    EXPECT_FALSE(device.Open(peer.Path(), 12345, kEven, kOneStop));
-    EXPECT_TRUE(device.Open(peer.Path(), 19200, kEven, kOneStop));
-    EXPECT_TRUE(device.m_handle.IsOpen());
-}
-
 TEST_F(ComDeviceOpen, EvenParityOpensFirstAndRepeatedly) {
     PtyPeer peer;
     for (int attempt = 0; attempt < 3; ++attempt) {
