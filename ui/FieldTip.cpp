@@ -23,6 +23,9 @@ CFieldTip::CFieldTip(QLineEdit& field)
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::ToolTipBase);
     setForegroundRole(QPalette::ToolTipText);
+    // The texts come from the string table and are shown as they stand, never as markup.
+    m_title->setTextFormat(Qt::PlainText);
+    m_text->setTextFormat(Qt::PlainText);
     QFont bold = m_title->font();
     bold.setBold(true);
     m_title->setFont(bold);
