@@ -139,6 +139,22 @@ TEST_F(MainWindowTest, WriteWithAnInvalidAddressShowsTheTipAndWritesNothing) {
     });
 }
 
+TEST_F(MainWindowTest, WriteRunsTheProcedureWithTheChosenSettings) {
+    Run([&] {
+        ASSERT_TRUE(m_connection.worker.Start(m_connection.controller));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Enabled("writeButton"); }, kWaitMs));
+        Child<QComboBox>("baudCombo").setCurrentIndex(3);
+        Child<QComboBox>("modeCombo").setCurrentIndex(2);
+        Child<QLineEdit>("addressEdit").setText("016");
+        Click("writeButton");  // returns when the write dialog has ended
+        EXPECT_EQ(m_connection.sim.SavedSettings(), (sim::CommSettings{16, 576, 2}));
+        // The controller column follows the polls: the written settings read back at once.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Text("devBaudEdit") == "57600"; }, kWaitMs));
+        EXPECT_EQ(Text("devModeEdit"), "None, 2 stop bits");
+        Click("closeButton");
+    });
+}
+
 TEST_F(MainWindowTest, FailedExchangeShowsNotConnectedUntilTheNextSuccess) {
     Run([&] {
         ASSERT_TRUE(m_connection.worker.Start(m_connection.controller));

@@ -1,0 +1,135 @@
+// The write progress dialog on the offscreen platform against the controller stand-in, with the real
+// worker: the procedure's steps, a setting that does not take, a save that never ends, Cancel.
+#include "ui/WriteConfDlg.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QStringList>
+
+#include "res/Strings.h"
+#include "tests/ui/mainwindow/GuiTestSupport.h"
+
+namespace {
+
+using guitest::kWaitMs;
+
+const CommConfig kNewSettings{38400, 16, CArdeno::ModeOdd1Stop};
+
+sim::Config SavingFor(std::chrono::milliseconds duration) {
+    sim::Config config;
+    config.saveDuration = duration;
+    return config;
+}
+
+class WriteConfDlgTest : public ::testing::Test {
+protected:
+    explicit WriteConfDlgTest(const sim::Config& config = SavingFor(std::chrono::milliseconds(1500)))
+        : m_connection(config) {
+        EXPECT_TRUE(m_connection.worker.Start(m_connection.controller));
+    }
+
+    // Runs a dialog for `settings`, recording every status line, with `script` inside its modal loop.
+    int Run(const CommConfig& settings, const std::function<void(CWriteConfDlg&)>& script = {}) {
+        CWriteConfDlg dialog(settings, m_connection.controller);
+        QObject::connect(&dialog, &CWriteConfDlg::StatusTextChanged,
+                         [this](const QString& text) { m_steps << text; });
+        const int result = guitest::RunWithScript(
+            dialog, [&dialog] { return dialog.DoModal(); },
+            [&] {
+                if (script) {
+                    script(dialog);
+                } else {
+                    EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog.isVisible(); }, kWaitMs));
+                }
+            });
+        m_state = dialog.Procedure().GetState();
+        return result;
+    }
+    bool WaitForStep(const char* step) {
+        return QTest::qWaitFor([&] { return !m_steps.isEmpty() && m_steps.back() == QLatin1String(step); },
+                               kWaitMs);
+    }
+
+    guitest::CMessageBoxCapture m_boxes;
+    guitest::CConnectedController m_connection;
+    QStringList m_steps;
+    CWriteProcedure::EWriteState m_state = CWriteProcedure::StateIdle;
+};
+
+TEST_F(WriteConfDlgTest, StepsThroughToDoneWhileTheControllerSaves) {
+    EXPECT_EQ(Run(kNewSettings), CWriteConfDlg::IDOK);
+    EXPECT_EQ(m_steps, QStringList({"Writing configuration...", "Verifying...", "Saving configuration...",
+                                    "Waiting for save confirmation...", "Done"}));
+    EXPECT_EQ(m_connection.sim.SavedSettings(), (sim::CommSettings{16, 384, 1}));
+    EXPECT_EQ(m_connection.sim.SaveCommandCount(), 1u);
+    EXPECT_TRUE(m_boxes.Texts().empty());
+}
+
+TEST_F(WriteConfDlgTest, SettingThatKeepsItsOldValueFailsVerificationWithoutSaving) {
+    m_connection.sim.SetStickyRegister(sim::kRegAddress, true);
+    EXPECT_EQ(Run(CommConfig{38400, 5, CArdeno::ModeOdd1Stop}), CWriteConfDlg::IDCANCEL);
+    EXPECT_EQ(m_boxes.Texts(),
+              std::vector<std::string>{"Failed verifying written configuration for parameter \"Address\". "
+                                       "Check selected configuration and try again."});
+    QTest::qWait(1200);  // another poll round: still no save
+    EXPECT_EQ(m_connection.sim.SaveCommandCount(), 0u);
+    EXPECT_EQ(m_steps.back(), "Verifying...");
+}
+
+TEST_F(WriteConfDlgTest, SaveThatNeverEndsKeepsWaitingUntilCancelIsConfirmed) {
+    m_connection.sim.SetStuckSaving(true);
+    guitest::QuestionAnswer no;
+    guitest::QuestionAnswer yes;
+    const int result = Run(kNewSettings, [&](CWriteConfDlg& dialog) {
+        ASSERT_TRUE(WaitForStep("Waiting for save confirmation..."));
+        QTest::qWait(2500);  // a few status reads, all "saving"
+        EXPECT_TRUE(dialog.isVisible());
+        QTest::keyClick(&dialog, Qt::Key_Return);  // Enter does nothing
+
+        guitest::AnswerNextQuestion(QMessageBox::No, no);
+        dialog.findChild<QPushButton*>("cancelButton")->click();
+        EXPECT_TRUE(no.answered);
+        EXPECT_TRUE(dialog.isVisible());
+
+        guitest::AnswerNextQuestion(QMessageBox::Yes, yes);
+        QTest::keyClick(&dialog, Qt::Key_Escape);  // Escape is Cancel
+    });
+    EXPECT_EQ(result, CWriteConfDlg::IDCANCEL);
+    EXPECT_EQ(m_state, CWriteProcedure::StateWaiting);
+    EXPECT_EQ(no.text.toStdString(), res::LoadString(res::IDS_CANCEL_WARNING));
+    EXPECT_EQ(no.icon, QMessageBox::NoIcon);
+    EXPECT_EQ(no.buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_TRUE(yes.answered);
+}
+
+TEST_F(WriteConfDlgTest, NotificationsAreHandledWhileTheCancelQuestionIsOpen) {
+    guitest::QuestionAnswer late;
+    const int result = Run(kNewSettings, [&](CWriteConfDlg& dialog) {
+        ASSERT_TRUE(WaitForStep("Writing configuration..."));
+        // The question stays open until the procedure has finished behind it; Yes then changes nothing.
+        auto* answerWhenDone = new QTimer(&dialog);
+        QObject::connect(answerWhenDone, &QTimer::timeout, [&, answerWhenDone] {
+            if (dialog.Procedure().IsFinished()) {
+                answerWhenDone->stop();
+                guitest::AnswerNextQuestion(QMessageBox::Yes, late);
+            }
+        });
+        answerWhenDone->start(20);
+        dialog.findChild<QPushButton*>("cancelButton")->click();
+    });
+    EXPECT_TRUE(late.answered);
+    EXPECT_EQ(result, CWriteConfDlg::IDOK);
+    EXPECT_EQ(m_steps.back(), "Done");
+}
+
+TEST_F(WriteConfDlgTest, RefusedValueIsReportedAndTheProgramQuits) {
+    const int result = Run(CommConfig{9650, 16, CArdeno::ModeEven1Stop}, [](CWriteConfDlg&) {});
+    guitest::ClearQuitRequest();
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(m_boxes.Texts(), std::vector<std::string>{"Configuration rejected. 16, 9650, 0"});
+    EXPECT_EQ(m_state, CWriteProcedure::StateIdle);
+}
+
+}  // namespace
