@@ -18,6 +18,10 @@ test-%: setup
 	cmake --build --preset $* -j $(JOBS)
 	ctest --preset $* -j $(JOBS)
 
+# Starts the controller stand-in and the tool connected to it; closing the tool stops the stand-in.
+demo:
+	@scripts/demo
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
