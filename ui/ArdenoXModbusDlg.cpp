@@ -122,11 +122,11 @@ void CArdenoXModbusDlg::OnVarUpdated(int id, bool success) {
 }
 
 void CArdenoXModbusDlg::customEvent(QEvent* event) {
-    const auto* deviceEvent = static_cast<CDeviceEvent*>(event);
     if (event->type() == WM_DEVICE_VAR_UPDATED) {
-        OnVarUpdatedMessage(static_cast<int>(deviceEvent->m_wParam), deviceEvent->m_lParam != 0);
+        const auto& message = static_cast<const CDeviceEvent&>(*event);
+        OnVarUpdatedMessage(static_cast<int>(message.m_wParam), message.m_lParam != 0);
     } else if (event->type() == WM_DEVICE_ERROR) {
-        OnDeviceErrorMessage(static_cast<std::uint32_t>(deviceEvent->m_wParam));
+        OnDeviceErrorMessage(static_cast<std::uint32_t>(static_cast<const CDeviceEvent&>(*event).m_wParam));
     }
 }
 

