@@ -13,7 +13,8 @@ build: setup
 	cmake --preset default
 	cmake --build --preset default -j $(JOBS)
 
-test-%: setup
+# A static pattern rule: make skips implicit rules for phony targets.
+$(addprefix test-,$(PRESETS_TESTED)): test-%: setup
 	cmake --preset $*
 	cmake --build --preset $* -j $(JOBS)
 	ctest --preset $* -j $(JOBS)
