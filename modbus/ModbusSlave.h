@@ -11,11 +11,13 @@ public:
     virtual ~CModbusSlave() = default;
 
     virtual bool IsPortFailed();
-    virtual bool ReadInputRegisters(std::uint16_t firstRegister, std::uint16_t count, std::uint16_t* destination);
+    virtual bool ReadInputRegisters(std::uint16_t firstRegister, std::uint16_t count,
+                                    std::uint16_t* destination);
     virtual bool ReadHoldingRegisters(std::uint16_t firstRegister, std::uint16_t count,
                                       std::uint16_t* destination);
     virtual bool WriteRegister(std::uint16_t reg, std::uint16_t value);
-    virtual bool WriteRegisters(std::uint16_t firstRegister, std::uint16_t count, const std::uint16_t* values);
+    virtual bool WriteRegisters(std::uint16_t firstRegister, std::uint16_t count,
+                                const std::uint16_t* values);
 
     CModbus* m_modbus;
     std::uint8_t m_address;

@@ -12,7 +12,8 @@ TickSource g_source;
 
 std::uint64_t SteadyMilliseconds() {
     const auto sinceEpoch = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count());
+    return static_cast<std::uint64_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count());
 }
 
 }  // namespace

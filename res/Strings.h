@@ -5,12 +5,12 @@
 namespace res {
 
 enum StringId : unsigned {
-    IDS_INTEGER_RANGE = 131,    // "Enter an integer value between %i and %i."
+    IDS_INTEGER_RANGE = 131,  // "Enter an integer value between %i and %i."
     IDS_INVALID_FORMAT = 133,
     IDS_INVALID_VALUE = 134,
-    IDS_OPEN_FAILED = 135,      // "%s": device path
-    IDS_CONFIG_FAILED = 136,    // "%s": device path
-    IDS_ERROR_SUFFIX = 137,     // "%s": system text, "%x": code
+    IDS_OPEN_FAILED = 135,    // "%s": device path
+    IDS_CONFIG_FAILED = 136,  // "%s": device path
+    IDS_ERROR_SUFFIX = 137,   // "%s": system text, "%x": code
     IDS_DEVICE_ERROR = 138,
     IDS_MODE_EVEN_1STOP = 139,
     IDS_MODE_ODD_1STOP = 140,
@@ -24,7 +24,7 @@ enum StringId : unsigned {
     IDS_WAITING_SAVE = 150,
     IDS_DONE = 151,
     IDS_VERIFYING = 152,
-    IDS_VERIFY_FAILED = 153,    // "%s": parameter name
+    IDS_VERIFY_FAILED = 153,  // "%s": parameter name
     IDS_PARAM_ADDRESS = 154,
     IDS_PARAM_BAUD_RATE = 155,
     IDS_PARAM_MODE = 156,

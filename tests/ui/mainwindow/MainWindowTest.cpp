@@ -204,7 +204,8 @@ TEST_F(MainWindowTest, EnterAndEscapeDoNothingChangeEndsWithFour) {
         ASSERT_TRUE(m_connection.worker.Start(m_connection.controller));
         ASSERT_TRUE(WaitForStatus("Connected"));
         // (Enter on a focused button presses that button, as everywhere.)
-        for (QWidget* target : {static_cast<QWidget*>(&m_window), &Child("addressEdit"), &Child("baudCombo")}) {
+        for (QWidget* target :
+             {static_cast<QWidget*>(&m_window), &Child("addressEdit"), &Child("baudCombo")}) {
             target->setFocus();
             for (int key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
                 QTest::keyClick(target, static_cast<Qt::Key>(key));
