@@ -1,9 +1,12 @@
 #include "modbus/Modbus.h"
 
-#include <cstddef>
+#include <algorithm>
+#include <chrono>
 #include <stdexcept>
 
+#include "modbus/LateReplyGuard.h"
 #include "modbus/ModbusPacket.h"
+#include "platform/AppErrors.h"
 #include "platform/LastError.h"
 #include "serial/ComDevice.h"
 
@@ -17,23 +20,70 @@ constexpr std::uint32_t kRegisterSpace = 0x10000;
 
 bool CModbus::Exchange(const CModbusPacket& request, CModbusPacket& reply) {
     platform::SerialHandle& port = m_device->m_handle;
-    // A late reply to an earlier request, or noise, must not be taken for this request's reply.
+    if (m_guardQuietMs != 0) {
+        if (!AwaitQuietLine(port, m_guardQuietMs)) {
+            m_portFailed = true;
+            return false;
+        }
+        m_guardQuietMs = 0;
+    }
+    // Noise, or what a slave sent unasked, must not be taken for this request's reply.
     port.Purge();
     std::size_t written = 0;
     if (!port.Write(request.m_frame, static_cast<std::size_t>(request.m_length), written)) {
         m_portFailed = true;
         return false;
     }
+    const auto length = static_cast<std::size_t>(reply.m_length);
     std::size_t received = 0;
-    if (!port.Read(reply.m_frame, static_cast<std::size_t>(reply.m_length), received)) {
+    if (!ReadReply(reply, received)) {
         m_portFailed = true;
         return false;
     }
-    if (received != static_cast<std::size_t>(reply.m_length)) {
+    if (reply.IsExceptionReply(static_cast<int>(received))) {
+        // The slave answered in full: the line is settled.
+        platform::SetLastError(platform::ModbusExceptionError(reply.m_frame[2]));
+        return false;
+    }
+    if (received != length) {
+        GuardNextExchange(length);
         platform::SetLastError(ERROR_TIMEOUT);
         return false;
     }
     return true;
+}
+
+bool CModbus::ReadReply(CModbusPacket& reply, std::size_t& received) {
+    platform::SerialHandle& port = m_device->m_handle;
+    const platform::ReadTimeouts& limits = port.Timeouts();
+    const auto length = static_cast<std::size_t>(reply.m_length);
+    const std::uint64_t allowanceMs = ReadAllowanceMs(limits, length);
+    const auto start = std::chrono::steady_clock::now();
+    // The head first, with the whole reply's total limit: it is all an exception reply has.
+    const std::size_t head = std::min(length, std::size_t{CModbusPacket::kExceptionReplyLength});
+    platform::ReadTimeouts part{limits.intervalMs, 0, static_cast<std::uint32_t>(allowanceMs)};
+    if (!port.Read(reply.m_frame, head, received, part)) {
+        return false;
+    }
+    if (received < head || head == length || reply.IsExceptionReply(static_cast<int>(received))) {
+        return true;
+    }
+    if (allowanceMs != 0) {
+        const auto elapsed =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+                .count();
+        // At least 1 ms: a limit of 0 would mean none at all.
+        part.totalConstantMs = static_cast<std::uint32_t>(
+            std::max<std::int64_t>(1, static_cast<std::int64_t>(allowanceMs) - elapsed));
+    }
+    std::size_t rest = 0;
+    const bool ok = port.Read(reply.m_frame + head, length - head, rest, part);
+    received += rest;
+    return ok;
+}
+
+void CModbus::GuardNextExchange(std::size_t replyLength) {
+    m_guardQuietMs = GuardQuietMs(m_device->m_handle.Timeouts(), replyLength);
 }
 
 bool CModbus::ReadRegisters(std::uint8_t address, int function, std::uint16_t firstRegister,
@@ -48,6 +98,7 @@ bool CModbus::ReadRegisters(std::uint8_t address, int function, std::uint16_t fi
         return false;
     }
     if (!reply.Validate()) {
+        GuardNextExchange(static_cast<std::size_t>(reply.m_length));
         platform::SetLastError(ERROR_CRC);
         return false;
     }
@@ -65,6 +116,7 @@ bool CModbus::WriteRegister(std::uint8_t address, std::uint16_t reg, std::uint16
         return false;
     }
     if (!echo.Validate()) {
+        GuardNextExchange(static_cast<std::size_t>(echo.m_length));
         platform::SetLastError(ERROR_CRC);
         return false;
     }

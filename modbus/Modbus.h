@@ -1,6 +1,7 @@
 #pragma once
 // The Modbus RTU master on one open serial port: single transactions and the sticky port-failure flag.
 // Failures leave their reason in platform::GetLastError().
+#include <cstddef>
 #include <cstdint>
 
 class CComDevice;
@@ -16,9 +17,21 @@ public:
     bool WriteRegister(std::uint8_t address, std::uint16_t reg, std::uint16_t value);
     bool WriteRegisters(std::uint8_t address, std::uint16_t firstRegister, std::uint16_t count,
                         const std::uint16_t* values);
-    // Purges the port, sends the request, reads exactly reply.m_length bytes into reply.m_frame.
+    // Purges the port, sends the request, reads exactly reply.m_length bytes into reply.m_frame. After
+    // an exchange that failed, it first waits for the line to go quiet (see LateReplyGuard.h). An
+    // exception reply ends the read as soon as it is in: false, with the exception's error code
+    // (platform::ModbusExceptionError) as the last error.
     bool Exchange(const CModbusPacket& request, CModbusPacket& reply);
 
     CComDevice* m_device;
     bool m_portFailed = false;
+
+private:
+    // Reads the reply within the time limit of the whole reply, stopping early at an exception reply.
+    bool ReadReply(CModbusPacket& reply, std::size_t& received);
+    // The exchange that expected replyLength bytes did not end with a valid reply.
+    void GuardNextExchange(std::size_t replyLength);
+
+    // Non-zero while the line must go quiet before the next request: the quiet time in ms.
+    std::uint32_t m_guardQuietMs = 0;
 };

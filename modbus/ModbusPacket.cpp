@@ -42,6 +42,13 @@ bool CModbusPacket::Validate() const {
            m_frame[1] == static_cast<std::uint8_t>(m_function);
 }
 
+bool CModbusPacket::IsExceptionReply(int received) const {
+    constexpr std::uint8_t kExceptionFlag = 0x80;
+    return received == kExceptionReplyLength && m_frame[0] == m_address &&
+           m_frame[1] == (static_cast<std::uint8_t>(m_function) | kExceptionFlag) &&
+           FrameCrc(m_frame, kExceptionReplyLength - 2) == (m_frame[3] | m_frame[4] << 8);
+}
+
 void CModbusPacket::AppendCrc() {
     const std::uint16_t crc = FrameCrc(m_frame, m_length - 2);
     m_frame[m_length - 2] = static_cast<std::uint8_t>(crc & 0xFF);

@@ -8,6 +8,10 @@ public:
     virtual ~CModbusPacket() = default;
     // True when the CRC, the slave address and the function code are the expected ones.
     virtual bool Validate() const;
+    // True when the first `received` bytes are a whole exception reply from the expected slave to the
+    // expected function: address, function | 0x80, exception code, valid CRC.
+    bool IsExceptionReply(int received) const;
+    static constexpr int kExceptionReplyLength = 5;
     // Stores the CRC of the first m_length - 2 bytes in the last two, low byte first.
     void AppendCrc();
 

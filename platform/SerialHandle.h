@@ -39,6 +39,7 @@ public:
     // 8 data bits, the given baud rate, parity and stop bits; the line passes bytes untouched.
     bool Configure(std::uint32_t baudRate, std::uint8_t parity, std::uint8_t stopBits);
     bool SetTimeouts(const ReadTimeouts& timeouts);
+    const ReadTimeouts& Timeouts() const { return m_timeouts; }
     // Asks the driver for low latency; whether it agrees does not matter.
     void RequestLowLatency();
     // Discards whatever is waiting to be sent or has been received.
@@ -47,17 +48,19 @@ public:
     bool Write(const std::uint8_t* data, std::size_t size, std::size_t& written);
     // Reads up to size bytes within the read time-outs. False only when the port failed.
     bool Read(std::uint8_t* data, std::size_t size, std::size_t& received);
+    // As Read, with other time-outs for this one read; the port's own stay as they are.
+    bool Read(std::uint8_t* data, std::size_t size, std::size_t& received, const ReadTimeouts& timeouts);
     // Releases an open port; the handle becomes invalid (not null: it has been used).
     void Close();
 
 private:
+    ReadTimeouts m_timeouts;
 #ifdef _WIN32
     void* m_native = nullptr;  // HANDLE: null, INVALID_HANDLE_VALUE or an open port
 #else
     enum class State { Null, Invalid, Open };
     State m_state = State::Null;
     int m_fd = -1;
-    ReadTimeouts m_timeouts;
 #endif
 };
 

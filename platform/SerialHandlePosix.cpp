@@ -10,8 +10,10 @@
 #include <chrono>
 #include <optional>
 
+#include "platform/AppErrors.h"
 #include "platform/LastError.h"
 #include "platform/SerialHandle.h"
+#include "platform/TermiosCheck.h"
 
 namespace platform {
 namespace {
@@ -78,17 +80,6 @@ bool SetFraming(termios& settings, std::uint8_t parity, std::uint8_t stopBits) {
     return true;
 }
 
-// A pseudo-terminal ignores parity and character size (it forces 8 bits, no parity), and a request
-// that changes nothing else is refused with EINVAL. Such a port counts as configured; a device that
-// kept any other setting does not.
-bool EqualApartFromParityAndSize(const termios& wanted, const termios& actual) {
-    constexpr auto kIgnored = static_cast<tcflag_t>(PARENB | PARODD | CSIZE);
-    return wanted.c_iflag == actual.c_iflag && wanted.c_oflag == actual.c_oflag &&
-           wanted.c_lflag == actual.c_lflag && (wanted.c_cflag & ~kIgnored) == (actual.c_cflag & ~kIgnored) &&
-           cfgetispeed(&wanted) == cfgetispeed(&actual) && cfgetospeed(&wanted) == cfgetospeed(&actual) &&
-           wanted.c_cc[VMIN] == actual.c_cc[VMIN] && wanted.c_cc[VTIME] == actual.c_cc[VTIME];
-}
-
 int RemainingMs(Clock::time_point deadline) {
     const auto left = std::chrono::ceil<Milliseconds>(deadline - Clock::now()).count();
     return left > 0 ? static_cast<int>(left) : 0;
@@ -115,7 +106,13 @@ bool SerialHandle::Open(const std::string& devicePath) {
     // Non-blocking: the open must not wait for a carrier, and reads are paced by poll().
     const int fd = ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        SetLastErrorFromErrno();
+        // EBUSY: another opener holds the terminal's exclusive mode.
+        errno == EBUSY ? SetLastError(kErrorPortInUse) : SetLastErrorFromErrno();
+        return false;
+    }
+    if (::isatty(fd) == 0) {
+        SetLastError(kErrorNotSerialDevice);
+        ::close(fd);
         return false;
     }
     // The lock keeps out every opener that plays by the same rule, privileged ones included; TIOCEXCL
@@ -123,7 +120,7 @@ bool SerialHandle::Open(const std::string& devicePath) {
     // refused open never clears the holder's exclusive mode. A non-terminal has no exclusive mode (and
     // fails configuration).
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        SetLastErrorFromErrno();
+        errno == EWOULDBLOCK ? SetLastError(kErrorPortInUse) : SetLastErrorFromErrno();
         ::close(fd);
         return false;
     }
@@ -149,16 +146,20 @@ bool SerialHandle::Configure(std::uint32_t baudRate, std::uint8_t parity, std::u
         SetLastErrorFromErrno();
         return false;
     }
-    if (::tcsetattr(m_fd, TCSANOW, &settings) == 0) {
-        return true;
-    }
+    // tcsetattr succeeds when the driver took any part of the request, so only the settings read back
+    // tell whether the port runs as asked.
+    const bool set = ::tcsetattr(m_fd, TCSANOW, &settings) == 0;
     const int setError = errno;
     termios actual{};
-    if (setError == EINVAL && ::tcgetattr(m_fd, &actual) == 0 &&
-        EqualApartFromParityAndSize(settings, actual)) {
+    if (::tcgetattr(m_fd, &actual) != 0) {
+        SetLastErrorFromErrno();
+        return false;
+    }
+    const bool pseudoTerminal = IsPseudoTerminal(m_fd);
+    if (SettingsTaken(settings, actual, pseudoTerminal)) {
         return true;
     }
-    SetLastError(static_cast<std::uint32_t>(setError));
+    SetLastError(set ? kErrorSettingsNotTaken : static_cast<std::uint32_t>(setError));
     return false;
 }
 
@@ -221,15 +222,20 @@ bool SerialHandle::Write(const std::uint8_t* data, std::size_t size, std::size_t
 }
 
 bool SerialHandle::Read(std::uint8_t* data, std::size_t size, std::size_t& received) {
+    return Read(data, size, received, m_timeouts);
+}
+
+bool SerialHandle::Read(std::uint8_t* data, std::size_t size, std::size_t& received,
+                        const ReadTimeouts& timeouts) {
     received = 0;
     if (!IsOpen()) {
         SetLastError(EBADF);
         return false;
     }
     const auto start = Clock::now();
-    const bool hasTotal = m_timeouts.totalConstantMs != 0 || m_timeouts.totalPerByteMs != 0;
+    const bool hasTotal = timeouts.totalConstantMs != 0 || timeouts.totalPerByteMs != 0;
     const auto totalDeadline =
-        start + Milliseconds(m_timeouts.totalConstantMs + std::uint64_t{m_timeouts.totalPerByteMs} * size);
+        start + Milliseconds(timeouts.totalConstantMs + std::uint64_t{timeouts.totalPerByteMs} * size);
     std::optional<Clock::time_point> intervalDeadline;
 
     while (received < size) {
@@ -264,8 +270,8 @@ bool SerialHandle::Read(std::uint8_t* data, std::size_t size, std::size_t& recei
         const ssize_t count = ::read(m_fd, data + received, size - received);
         if (count > 0) {
             received += static_cast<std::size_t>(count);
-            if (m_timeouts.intervalMs != 0) {
-                intervalDeadline = Clock::now() + Milliseconds(m_timeouts.intervalMs);
+            if (timeouts.intervalMs != 0) {
+                intervalDeadline = Clock::now() + Milliseconds(timeouts.intervalMs);
             }
             continue;
         }
@@ -273,10 +279,11 @@ bool SerialHandle::Read(std::uint8_t* data, std::size_t size, std::size_t& recei
             if ((wait.revents & (POLLHUP | POLLERR)) == 0) {
                 continue;
             }
-            errno = EIO;  // hung up with nothing left to read
         }
-        if (count == 0) {
-            errno = 0;  // end of file: the other side went away
+        // Hung up with nothing left to read, or end of file: the other side went away. Both are the
+        // same event, so both give the same code.
+        if (count == 0 || errno == EINTR || errno == EAGAIN) {
+            errno = EIO;
         }
         SetLastErrorFromErrno();
         return false;

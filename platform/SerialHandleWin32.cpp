@@ -51,14 +51,26 @@ bool SerialHandle::Configure(std::uint32_t baudRate, std::uint8_t parity, std::u
     return haveState && SetCommState(m_native, &dcb);
 }
 
-bool SerialHandle::SetTimeouts(const ReadTimeouts& timeouts) {
+namespace {
+
+bool ApplyTimeouts(void* native, const ReadTimeouts& timeouts) {
     COMMTIMEOUTS commTimeouts{};
     commTimeouts.ReadIntervalTimeout = timeouts.intervalMs;
     commTimeouts.ReadTotalTimeoutMultiplier = timeouts.totalPerByteMs;
     commTimeouts.ReadTotalTimeoutConstant = timeouts.totalConstantMs;
     commTimeouts.WriteTotalTimeoutMultiplier = 0;
     commTimeouts.WriteTotalTimeoutConstant = 0;
-    return SetCommTimeouts(m_native, &commTimeouts) != 0;
+    return SetCommTimeouts(native, &commTimeouts) != 0;
+}
+
+}  // namespace
+
+bool SerialHandle::SetTimeouts(const ReadTimeouts& timeouts) {
+    if (!ApplyTimeouts(m_native, timeouts)) {
+        return false;
+    }
+    m_timeouts = timeouts;
+    return true;
 }
 
 void SerialHandle::RequestLowLatency() {
@@ -88,6 +100,19 @@ bool SerialHandle::Read(std::uint8_t* data, std::size_t size, std::size_t& recei
     const BOOL ok = ReadFile(m_native, data, static_cast<DWORD>(size), &count, nullptr);
     received = count;
     return ok != 0;
+}
+
+bool SerialHandle::Read(std::uint8_t* data, std::size_t size, std::size_t& received,
+                        const ReadTimeouts& timeouts) {
+    received = 0;
+    if (!ApplyTimeouts(m_native, timeouts)) {
+        return false;
+    }
+    const bool ok = Read(data, size, received);
+    const DWORD readError = ::GetLastError();
+    ApplyTimeouts(m_native, m_timeouts);
+    ::SetLastError(readError);
+    return ok;
 }
 
 void SerialHandle::Close() {

@@ -1,5 +1,6 @@
 #include "platform/SystemText.h"
 
+#include "platform/AppErrors.h"
 #include "platform/LastError.h"
 
 #include <climits>
@@ -9,6 +10,9 @@
 namespace platform {
 
 std::string SystemErrorText(std::uint32_t code) {
+    if ((code & kAppErrorBit) != 0) {
+        return AppErrorText(code);
+    }
 #ifndef _WIN32
     // The three codes the communication layer sets itself are Windows codes; their numbers collide with
     // unrelated POSIX error numbers (31 is EMLINK, "Too many links"), so they get their Windows meaning.

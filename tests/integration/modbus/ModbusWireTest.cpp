@@ -10,6 +10,7 @@
 
 #include "modbus/Modbus.h"
 #include "modbus/ModbusSlave.h"
+#include "platform/AppErrors.h"
 #include "platform/LastError.h"
 #include "serial/ComDevice.h"
 #include "tests/integration/modbus/RtuBytes.h"
@@ -113,19 +114,22 @@ TEST_F(ModbusWire, RepliesFailingValidationGiveCrcErrorAndLeaveTheDestination) {
     }
 }
 
-// Bytes that come after a read has ended must not be taken for the next reply.
-TEST_F(ModbusWire, StrayBytesArePurgedBeforeTheNextRequest) {
+// Bytes that come after a read has ended must not be taken for the next reply: after a failed read the
+// late-reply guard drops them before the next request goes out; after a success the purge does.
+TEST_F(ModbusWire, LateAndStrayBytesNeverPassForTheNextReply) {
     const Bytes good = rtu::ReadReply(kSlave, 3, {0x0042});
     struct Case {
         const char* name;
         Bytes first;
-        Bytes tail;  // arrives after the first read has ended
+        Bytes tail;  // arrives 250 ms after the first request, when its read has ended
         bool firstOk;
+        std::chrono::milliseconds pause;  // before the second request
     };
     const Case cases[] = {
-        {"tail of a short reply", Bytes(good.begin(), good.end() - 1), Bytes{good.back()}, false},
-        {"excess of a long reply", good, Bytes{0x01, 0x03, 0x02}, true},
-        {"a whole late reply", {}, rtu::ReadReply(kSlave, 3, {0x0666}), false},
+        {"tail of a short reply", Bytes(good.begin(), good.end() - 1), Bytes{good.back()}, false, 0ms},
+        {"a whole late reply", {}, rtu::ReadReply(kSlave, 3, {0x0666}), false, 0ms},
+        {"a late exception", {}, rtu::WithCrc({kSlave, 0x83, 2}), false, 0ms},
+        {"excess of a long reply", good, Bytes{0x01, 0x03, 0x02}, true, 500ms},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -139,9 +143,41 @@ TEST_F(ModbusWire, StrayBytesArePurgedBeforeTheNextRequest) {
         });
         std::uint16_t value = 0;
         EXPECT_EQ(ReadOne(3, 0, value), c.firstOk);
-        std::this_thread::sleep_for(500ms);  // the tail is with the driver by now
+        std::this_thread::sleep_for(c.pause);
         EXPECT_TRUE(ReadOne(3, 0, value)) << platform::GetLastError();
         EXPECT_EQ(value, 0x0042);
+        m_peer.JoinSender();
+    }
+}
+
+// An exception reply ends the read as soon as its five bytes are in: a read of 30 registers, with a
+// total limit of 700 ms, shows that it did not wait. Anything else of that length is a short reply.
+TEST_F(ModbusWire, ExceptionRepliesAreRecognisedAtOnce) {
+    struct Case {
+        const char* name;
+        Bytes reply;
+        std::uint32_t error;
+    };
+    Bytes badCrc = rtu::WithCrc({kSlave, 0x83, 2});
+    badCrc.back() ^= 0xFF;
+    const Case cases[] = {
+        {"illegal data address", rtu::WithCrc({kSlave, 0x83, 2}), platform::ModbusExceptionError(2)},
+        {"server device busy", rtu::WithCrc({kSlave, 0x83, 6}), platform::ModbusExceptionError(6)},
+        {"bad CRC", badCrc, ERROR_TIMEOUT},
+        {"another slave", rtu::WithCrc({kSlave + 1, 0x83, 2}), ERROR_TIMEOUT},
+        {"another function", rtu::WithCrc({kSlave, 0x84, 2}), ERROR_TIMEOUT},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_peer.AnswerLater(1, 8, [&](std::size_t, const Bytes&) { return c.reply; });
+        std::vector<std::uint16_t> destination(30, kUntouched);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(m_slave.ReadHoldingRegisters(0, 30, destination.data()));
+        const auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_EQ(platform::GetLastError(), c.error);
+        EXPECT_EQ(took < 450ms, c.error != ERROR_TIMEOUT);
+        EXPECT_EQ(destination, std::vector<std::uint16_t>(30, kUntouched));
+        EXPECT_FALSE(m_slave.IsPortFailed());
         m_peer.JoinSender();
     }
 }

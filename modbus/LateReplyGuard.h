@@ -1,0 +1,31 @@
+#pragma once
+// The late-reply guard: what the master does after an exchange that did not end with a whole, valid
+// reply. The slave may still be sending that reply, or may answer late; RTU replies to reads name no
+// register, so such a reply landing in the next read window would pass for the next request's reply.
+// Before the next request the master therefore waits until the line has been quiet for GuardQuietMs,
+// reading and dropping whatever arrives, then purges and sends.
+//
+// Why the quiet time is long enough: the failed read already gave the slave its whole allowance (the
+// read's total limit) to answer. Waiting one more allowance of silence catches every reply that starts
+// up to twice its allowance after the request, and restarting the wait on every byte catches the rest
+// of a reply already under way. A pause inside a reply can last up to the inter-byte limit without the
+// reply being over, so the quiet time is never shorter than that limit. Both limits follow the line
+// speed where the caller sets them from it (as a scan does), so the guard does too. This is libmodbus's
+// protocol recovery (sleep one response time-out, then flush) made exact: it ends as soon as the line
+// has been quiet that long, and a prompt reply never pays for it.
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/SerialHandle.h"
+
+// The total time limit of a read of `length` bytes under these limits; 0 when the read has none.
+std::uint64_t ReadAllowanceMs(const platform::ReadTimeouts& limits, std::size_t length);
+
+// How long the line must be quiet after an exchange that expected a reply of `replyLength` bytes.
+std::uint32_t GuardQuietMs(const platform::ReadTimeouts& limits, std::size_t replyLength);
+
+// Reads and drops bytes until none has come for quietMs. A line that never goes quiet (noise, another
+// master) ends the wait after kGuardMaxQuietPeriods quiet times, so the master never stalls for good.
+// False only when the port failed.
+inline constexpr std::uint32_t kGuardMaxQuietPeriods = 10;
+bool AwaitQuietLine(platform::SerialHandle& port, std::uint32_t quietMs);

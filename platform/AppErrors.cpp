@@ -1,0 +1,49 @@
+#include "platform/AppErrors.h"
+
+namespace platform {
+
+std::string ModbusExceptionName(std::uint8_t exceptionCode) {
+    switch (exceptionCode) {
+        case 1:
+            return "illegal function";
+        case 2:
+            return "illegal data address";
+        case 3:
+            return "illegal data value";
+        case 4:
+            return "server device failure";
+        case 5:
+            return "acknowledge";
+        case 6:
+            return "server device busy";
+        case 8:
+            return "memory parity error";
+        case 10:
+            return "gateway path unavailable";
+        case 11:
+            return "gateway target device failed to respond";
+        default:
+            return {};
+    }
+}
+
+std::string AppErrorText(std::uint32_t code) {
+    switch (code) {
+        case kErrorPortInUse:
+            return "The port is in use by another program.";
+        case kErrorNotSerialDevice:
+            return "This is not a serial device.";
+        case kErrorSettingsNotTaken:
+            return "The port did not take the line settings (it reads back other ones).";
+        default:
+            break;
+    }
+    if (const auto exception = ModbusExceptionOf(code)) {
+        const std::string name = ModbusExceptionName(*exception);
+        return "The controller refused the request: exception " + std::to_string(*exception) +
+               (name.empty() ? "" : " (" + name + ")") + ".";
+    }
+    return {};
+}
+
+}  // namespace platform

@@ -1,0 +1,36 @@
+#pragma once
+// Error codes that this program sets itself as a thread's last error, for conditions the system has no
+// code for. They lie in the range Windows reserves for applications (bit 29 set), so they collide with
+// no system code on any platform, and SystemErrorText describes them everywhere.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+inline constexpr std::uint32_t kAppErrorBit = 0x20000000;
+// Another program holds the port.
+inline constexpr std::uint32_t kErrorPortInUse = kAppErrorBit | 0x01;
+// The path names something that is not a serial device (a regular file, a FIFO, /dev/null).
+inline constexpr std::uint32_t kErrorNotSerialDevice = kAppErrorBit | 0x02;
+// The driver accepted the line settings but reads back others (an adapter that ignores some).
+inline constexpr std::uint32_t kErrorSettingsNotTaken = kAppErrorBit | 0x03;
+// A Modbus slave refused a request with an exception reply; the low byte is the exception code.
+inline constexpr std::uint32_t kErrorModbusExceptionBase = kAppErrorBit | 0x100;
+
+constexpr std::uint32_t ModbusExceptionError(std::uint8_t exceptionCode) {
+    return kErrorModbusExceptionBase | exceptionCode;
+}
+// The exception code carried by an error code, if it is a Modbus exception.
+constexpr std::optional<std::uint8_t> ModbusExceptionOf(std::uint32_t code) {
+    if ((code & ~std::uint32_t{0xFF}) != kErrorModbusExceptionBase) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint8_t>(code & 0xFF);
+}
+// The standard name of a Modbus exception code ("illegal data address"); empty for codes without one.
+std::string ModbusExceptionName(std::uint8_t exceptionCode);
+// The text of one of the codes above; empty for any other code.
+std::string AppErrorText(std::uint32_t code);
+
+}  // namespace platform

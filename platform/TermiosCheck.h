@@ -1,0 +1,16 @@
+#pragma once
+// Whether a terminal runs with the settings it was asked for (POSIX only).
+#include <termios.h>
+
+namespace platform {
+
+// A pseudo-terminal ignores parity and character size: it forces 8 bits without parity, and refuses a
+// request that changes nothing else with EINVAL. It still counts as configured when every other
+// setting reads back as asked. A real port must take all of them: an adapter that silently keeps
+// another baud rate or parity would otherwise look open and never hear the controller.
+bool SettingsTaken(const termios& wanted, const termios& actual, bool pseudoTerminal);
+
+// True for the terminal end of a pseudo-terminal pair (and links to one).
+bool IsPseudoTerminal(int fd);
+
+}  // namespace platform
