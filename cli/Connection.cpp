@@ -1,6 +1,7 @@
 #include "cli/Connection.h"
 
 #include "device/CommTables.h"
+#include "platform/LastError.h"
 
 CliConnection::~CliConnection() {
     m_worker.Stop();
@@ -27,5 +28,7 @@ void CliConnection::OnDeviceError(std::uint32_t errorCode) {
 }
 
 void CliConnection::OnVarUpdated(int id, bool success) {
-    m_events.Post({DeviceEvent::VarUpdated, id, success, 0});
+    // The worker calls this right after the operation, so the thread's last error still tells why it
+    // failed.
+    m_events.Post({DeviceEvent::VarUpdated, id, success, success ? 0 : platform::GetLastError()});
 }

@@ -13,7 +13,7 @@ struct DeviceEvent {
     Kind kind = VarUpdated;
     int id = 0;
     bool success = false;
-    std::uint32_t errorCode = 0;
+    std::uint32_t errorCode = 0;  // why the port or a failed operation failed
 };
 
 class DeviceEventQueue {

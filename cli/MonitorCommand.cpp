@@ -9,6 +9,7 @@
 #include "cli/Connection.h"
 #include "cli/ControllerValues.h"
 #include "cli/ExitCodes.h"
+#include "cli/Refusal.h"
 #include "cli/WaitLoop.h"
 #include "res/Strings.h"
 
@@ -77,6 +78,9 @@ int RunMonitor(const CliOptions& options) {
             printer.Connection(false);
             ReportPortFailure(event.errorCode);
             return kExitPortFailure;
+        }
+        if (ReportRefusal(connection.Controller(), event)) {
+            return kExitRejected;
         }
         if (!event.success) {
             printer.Connection(false);

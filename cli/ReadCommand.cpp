@@ -8,6 +8,7 @@
 #include "cli/Connection.h"
 #include "cli/ControllerValues.h"
 #include "cli/ExitCodes.h"
+#include "cli/Refusal.h"
 #include "cli/WaitLoop.h"
 
 namespace {
@@ -61,6 +62,9 @@ int RunRead(const CliOptions& options) {
                 if (event.kind == DeviceEvent::DeviceError) {
                     ReportPortFailure(event.errorCode);
                     return kExitPortFailure;
+                }
+                if (ReportRefusal(connection.Controller(), event)) {
+                    return kExitRejected;
                 }
                 break;
         }

@@ -12,6 +12,7 @@
 #include "cli/Connection.h"
 #include "cli/ExitCodes.h"
 #include "cli/Interrupt.h"
+#include "cli/Refusal.h"
 #include "cli/WaitLoop.h"
 #include "device/CommTables.h"
 #include "device/WriteProcedure.h"
@@ -159,6 +160,10 @@ int RunWrite(const CliOptions& options) {
         if (event->kind == DeviceEvent::DeviceError) {
             ReportPortFailure(event->errorCode);
             return kExitPortFailure;
+        }
+        // A refusal ends the write at that step: a refused save command is not sent again and again.
+        if (ReportRefusal(connection.Controller(), *event)) {
+            return kExitRejected;
         }
         // Failed exchanges are retried by the device and change nothing in the procedure.
         if (event->success) {

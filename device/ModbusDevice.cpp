@@ -5,6 +5,7 @@
 
 #include "device/ModbusDeviceVar.h"
 #include "modbus/ModbusSlave.h"
+#include "platform/AppErrors.h"
 #include "platform/LastError.h"
 #include "platform/Ticks.h"
 
@@ -12,6 +13,13 @@ namespace {
 
 constexpr std::uint64_t kMaxSleepMs = 100;
 constexpr std::uint64_t kIdleSleepMs = 10;
+// A request the slave refused is tried again no sooner than the normal poll period.
+constexpr std::uint64_t kRefusedRetryMs = 1000;
+
+// A not-valid variable waits for its retry only while held after a refusal.
+bool IsHeld(const CModbusDeviceVar& var, std::uint64_t now) {
+    return !var.m_valid && now < var.m_heldUntil;
+}
 
 }  // namespace
 
@@ -91,6 +99,9 @@ std::list<CModbusDeviceVar*> CModbusDevice::ProcessDue(bool& halted) {
             break;
         }
         const bool ok = var->Process(m_slave, m_lock);
+        if (!ok && platform::ModbusExceptionOf(platform::GetLastError())) {
+            var->m_heldUntil = platform::GetTickCount64() + kRefusedRetryMs;
+        }
         Notify(var, ok, halted);
         if (var->m_period != 0 || !var->m_valid) {
             done.push_back(var);
@@ -102,13 +113,20 @@ std::list<CModbusDeviceVar*> CModbusDevice::ProcessDue(bool& halted) {
     return done;
 }
 
-// The front variable when it is due; otherwise the pending variable at the back; null when neither.
+// The front variable when it is due; otherwise the last pending variable that is not held; null when
+// neither.
 CModbusDeviceVar* CModbusDevice::TakeNext() {
     const std::uint64_t now = platform::GetTickCount64();
     auto candidate = m_schedule.begin();
-    if (now < (*candidate)->m_due) {
-        candidate = std::prev(m_schedule.end());
-        if ((*candidate)->m_valid) {
+    if (now < (*candidate)->m_due || IsHeld(**candidate, now)) {
+        candidate = m_schedule.end();
+        for (auto it = m_schedule.end(); it != m_schedule.begin() && !(*std::prev(it))->m_valid; --it) {
+            if (!IsHeld(**std::prev(it), now)) {
+                candidate = std::prev(it);
+                break;
+            }
+        }
+        if (candidate == m_schedule.end()) {
             return nullptr;
         }
     }
@@ -159,17 +177,17 @@ void CModbusDevice::DrainQueue() {
     }
 }
 
+// Until the front variable falls due or a held one may be tried again; not at all while one is pending.
 void CModbusDevice::Sleep(bool halted) {
     std::uint64_t wait = kIdleSleepMs;
     if (!m_schedule.empty()) {
         const std::uint64_t now = platform::GetTickCount64();
-        const std::uint64_t due = (*m_schedule.begin())->m_due;
-        wait = due > now ? due - now : 0;
-        if (!(*m_schedule.rbegin())->m_valid) {
-            wait = 0;
+        wait = kMaxSleepMs;
+        for (const CModbusDeviceVar* var : m_schedule) {
+            const std::uint64_t next = var->m_valid ? var->m_due : var->m_heldUntil;
+            wait = std::min(wait, next > now ? next - now : 0);
         }
     }
-    wait = std::min(wait, kMaxSleepMs);
     if (halted) {
         m_wakeEvent->Wait(platform::kWaitInfinite);
     } else if (wait > 0) {

@@ -20,7 +20,8 @@ class IModbusDeviceListener {
 public:
     // The port itself failed; polling is over. Called once.
     virtual void OnDeviceError(std::uint32_t /*errorCode*/) {}
-    // A variable was processed; success tells whether its register operation succeeded.
+    // A variable was processed; success tells whether its register operation succeeded. On failure the
+    // thread's last error (platform::GetLastError) still holds the reason during the call.
     virtual void OnVarUpdated(int /*id*/, bool /*success*/) {}
 
 protected:

@@ -25,6 +25,9 @@ public:
 
     bool m_valid = false;
     std::uint64_t m_due;  // GetTickCount64 milliseconds
+    // While not valid, the variable waits until this time before it is tried again: set when the slave
+    // refused its operation, so that a refusal is not repeated as fast as the line allows.
+    std::uint64_t m_heldUntil = 0;
     int m_id;
     std::uint32_t m_period;  // ms; 0: leaves the schedule once its work is done
     std::uint16_t m_register;

@@ -48,6 +48,15 @@ struct Parser {
         }
     }
 
+    // Narrows the fault given last; an error when there is none.
+    ReplyFault* LastFault(const std::string& option) {
+        if (options.faults.empty()) {
+            error = option + " must follow a fault";
+            return nullptr;
+        }
+        return &options.faults.back();
+    }
+
     bool Handle(const std::string& option) {
         using std::chrono::milliseconds;
         Config& config = options.config;
@@ -120,6 +129,21 @@ struct Parser {
             {"--wrong-echo", [&] { Fault(FaultKind::WrongEcho); }},
             {"--short", [&] { Fault(FaultKind::ShortByOne); }},
             {"--long", [&] { Fault(FaultKind::LongByOne); }},
+            {"--times",
+             [&] {
+                 if (auto v = Value(option, 1, 1000000); v && LastFault(option))
+                     options.faults.back().times = static_cast<int>(*v);
+             }},
+            {"--on-function",
+             [&] {
+                 if (auto v = Value(option, 1, 127); v && LastFault(option))
+                     options.faults.back().function = static_cast<std::uint8_t>(*v);
+             }},
+            {"--on-register",
+             [&] {
+                 if (auto v = Value(option, 0, 65535); v && LastFault(option))
+                     options.faults.back().reg = static_cast<std::uint16_t>(*v);
+             }},
             {"--sticky",
              [&] {
                  if (auto v = Value(option, 0, 65535))
@@ -168,7 +192,7 @@ Controller:
   --model N        model number register (default 3102)
   --save-ms N      how long a save keeps the status at 1 (default 300)
   --link PATH      also make PATH a symlink to the device
-Faults (every reply; when several are given, the first applies):
+Faults (every reply; when several match, the first given applies):
   --no-reply       carry out requests but never answer
   --late-ms N      answer N ms late
   --gap-ms N       pause N ms inside each reply ...
@@ -179,6 +203,10 @@ Faults (every reply; when several are given, the first applies):
   --wrong-echo     alter the last data byte (a wrong echo of a write)
   --short          leave out the last byte
   --long           add one byte
+  --times N        ... only to the first N replies it matches (after any fault above)
+  --on-function F  ... only to requests of function F (3, 4 or 6)
+  --on-register R  ... only to requests for register R (e.g. --exception 4 --on-register 32
+                   refuses the save command; --late-ms 150 --times 3 makes three replies late)
 Register faults:
   --sticky REG     holding register REG keeps its old value on write (repeatable)
   --stuck-saving   a save never ends

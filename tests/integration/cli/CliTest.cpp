@@ -101,6 +101,39 @@ TEST_F(CliTest, FailuresExitWithTheirCodeAndSayWhy) {
     }
 }
 
+// A late reply must never be printed as another register's value, and a refusal is not a time-out.
+TEST_F(CliTest, ReadPrintsOnlyValuesThatAnsweredTheirOwnRequest) {
+    using std::chrono::milliseconds;
+    struct Case {
+        sim::ReplyFault fault;
+        int exitCode;
+        std::string out;
+        std::string err;
+    };
+    const std::string values =
+        "{\"model\": \"ArdenoX 3102\", \"firmwareVersion\": \"2.5\", \"configurationStatus\": \"idle\", "
+        "\"address\": 16, \"baudRate\": 19200, \"mode\": \"Even, 1 stop bit\"}\n";
+    const Case cases[] = {
+        {{.kind = sim::FaultKind::LateReply, .delay = milliseconds(130), .times = 3}, 0, values, ""},
+        {{.kind = sim::FaultKind::LateReply, .delay = milliseconds(150), .times = 3}, 0, values, ""},
+        {{.kind = sim::FaultKind::LateReply, .delay = milliseconds(200), .times = 3}, 0, values, ""},
+        {{.kind = sim::FaultKind::LateReply, .delay = milliseconds(150)}, 5, "", "no value within 2 s"},
+        {{.kind = sim::FaultKind::Exception, .exceptionCode = 2, .reg = sim::kRegModel},
+         7,
+         "",
+         "refused reading model (input register 2): exception 2 (illegal data address)\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.exitCode);
+        controller.ClearFaults();
+        controller.AddFault(c.fault);
+        CliProcess cli(With({"--json", "--timeout", "2", "read"}));
+        EXPECT_EQ(cli.Wait(), c.exitCode) << cli.err;
+        EXPECT_EQ(cli.out, c.out);
+        EXPECT_NE(cli.err.find(c.err), std::string::npos) << cli.err;
+    }
+}
+
 TEST_F(CliTest, ReadNamesOnlyTheValuesThatNeverCame) {
     controller.SetRegister(sim::Table::Input, sim::kRegModel, 0);
     CliProcess cli(With({"--timeout", "1.5", "read"}));

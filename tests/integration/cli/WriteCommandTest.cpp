@@ -65,6 +65,28 @@ TEST_F(WriteCommandTest, SettingThatReadsBackDifferentlyIsNamedAndNothingIsSaved
     EXPECT_EQ(controller.SaveCommandCount(), 0u);
 }
 
+TEST_F(WriteCommandTest, RefusedSaveEndsTheWriteWithoutRepeatingIt) {
+    controller.AddFault({.kind = sim::FaultKind::Exception, .function = 6, .reg = sim::kRegStatus});
+    const auto start = std::chrono::steady_clock::now();
+    CliProcess cli(Write({"--new-address", "16", "--new-baud", "19200", "--new-mode", "even1"}));
+    EXPECT_EQ(cli.Wait(), 7);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
+    EXPECT_EQ(cli.out, "Writing configuration...\nVerifying...\nSaving configuration...\n");
+    EXPECT_NE(cli.err.find("refused writing the save command (holding register 32): exception 4"),
+              std::string::npos)
+        << cli.err;
+    EXPECT_LE(controller.RequestCount(6, sim::kRegStatus), 3u);
+    EXPECT_EQ(controller.SaveCommandCount(), 0u);
+}
+
+TEST_F(WriteCommandTest, LateFirstRepliesStillVerifyAndSave) {
+    controller.AddFault({.kind = sim::FaultKind::LateReply, .delay = 150ms, .times = 3});
+    CliProcess cli(Write({"--new-address", "16", "--new-baud", "38400", "--new-mode", "none2"}));
+    EXPECT_EQ(cli.Wait(), 0) << cli.err;
+    EXPECT_EQ(cli.out, kAllSteps);
+    EXPECT_EQ(controller.SavedSettings(), (sim::CommSettings{16, 384, 2}));
+}
+
 TEST_F(WriteCommandTest, SaveThatNeverEndsRunsIntoTheTimeOut) {
     controller.SetStuckSaving(true);
     CliProcess cli(

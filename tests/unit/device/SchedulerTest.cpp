@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/AppErrors.h"
 #include "tests/unit/device/DrivenClock.h"
 #include "tests/unit/device/RecordingListener.h"
 #include "tests/unit/device/ScriptedSlave.h"
@@ -105,6 +106,24 @@ TEST_F(SchedulerTest, FailedWriteIsRetriedEveryPassWithTheLatestValue) {
     ardeno.Pass();
     EXPECT_EQ(listener.TakeEvents(), Updates({7}));
     EXPECT_EQ(slave.TakeLog(), (Events{"W6 33=20", "W6 33=20", "W6 33=20", "W6 33=21", "W6 33=21"}));
+    EXPECT_EQ(ardeno.ScheduleIds().size(), 6u);
+}
+
+// A refusal is an answer: repeating it at once would only flood the line.
+TEST_F(SchedulerTest, RefusedWriteWaitsAPollPeriodWhilePollingGoesOn) {
+    PollUntilSteady();
+    slave.FailRegister(32, true, platform::ModbusExceptionError(4));
+    ASSERT_TRUE(ardeno.varConfCommand.Set(ardeno, CArdeno::CommandSave));
+    ardeno.Pass();  // drain
+    ardeno.Pass();
+    EXPECT_EQ(listener.TakeEvents(), Updates({6}, "failed"));
+    clock.Set(1500);
+    ardeno.Pass();
+    EXPECT_EQ(slave.TakeLog(), Events{"W6 32=2371"}) << "held";
+    clock.Set(2010);
+    slave.FailRegister(32, false);
+    ardeno.Pass();
+    EXPECT_EQ(slave.TakeLog(), (Events{"R3 35", "R3 34", "R3 33", "R3 32", "R4 0", "R4 2", "W6 32=2371"}));
     EXPECT_EQ(ardeno.ScheduleIds().size(), 6u);
 }
 

@@ -49,10 +49,10 @@ public:
         std::lock_guard guard(m_mutex);
         return m_holding[reg];
     }
-    // Operations on the register time out (ERROR_TIMEOUT) until cleared.
-    void FailRegister(std::uint16_t reg, bool fail) {
+    // Operations on the register fail with error (a time-out unless said otherwise) until cleared.
+    void FailRegister(std::uint16_t reg, bool fail, std::uint32_t error = ERROR_TIMEOUT) {
         std::lock_guard guard(m_mutex);
-        fail ? (void)m_failing.insert(reg) : (void)m_failing.erase(reg);
+        fail ? (void)(m_failing[reg] = error) : (void)m_failing.erase(reg);
     }
     // From now on every operation fails as a broken port, leaving code as the last error.
     void BreakPort(std::uint32_t code) {
@@ -93,8 +93,8 @@ private:
             platform::SetLastError(m_portError);
             return false;
         }
-        if (m_failing.count(reg) != 0) {
-            platform::SetLastError(ERROR_TIMEOUT);
+        if (const auto failing = m_failing.find(reg); failing != m_failing.end()) {
+            platform::SetLastError(failing->second);
             return false;
         }
         return true;
@@ -115,7 +115,7 @@ private:
     std::mutex m_mutex;
     Registers m_input;
     Registers m_holding;
-    std::set<std::uint16_t> m_failing;
+    std::map<std::uint16_t, std::uint32_t> m_failing;
     bool m_portFailed = false;
     std::uint32_t m_portError = 0;
     std::function<void()> m_hook;
