@@ -1,4 +1,5 @@
 // ardenox-cli: reads and watches the ArdenoX controller's communication settings from a terminal.
+#include <atomic>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -46,18 +47,32 @@ const Command* FindCommand(const std::string& name) {
     return nullptr;
 }
 
-// Operator messages go to standard error as they stand; diagnostics only when asked for.
+// Operator messages go to standard error as they stand; diagnostics only when asked for. With
+// --verbose every message already reaches standard error through the diagnostics (behind the thread
+// id), so the message itself only ends the line that its diagnostic text may have left open.
 void InstallOutputSinks(bool verbose) {
-    platform::SetMessageBoxSink([](std::string_view text) {
+    static std::atomic<bool> lineOpen{false};
+    const auto write = [](std::string_view text) {
         std::fwrite(text.data(), 1, text.size(), stderr);
-        if (text.empty() || text.back() != '\n') {
-            std::fputc('\n', stderr);
-        }
         std::fflush(stderr);
-    });
+        lineOpen = !text.empty() && text.back() != '\n';
+    };
     if (!verbose) {
         platform::SetDebugOutputSink([](std::string_view) {});
+        platform::SetMessageBoxSink([write](std::string_view text) {
+            write(text);
+            if (lineOpen) {
+                write("\n");
+            }
+        });
+        return;
     }
+    platform::SetDebugOutputSink(write);
+    platform::SetMessageBoxSink([write](std::string_view) {
+        if (lineOpen) {
+            write("\n");
+        }
+    });
 }
 
 }  // namespace

@@ -17,6 +17,10 @@ TEST(SystemErrorText, KnownCodesHaveTheSystemTextOthersNone) {
         {5, "Input/output error"},
         {31, "A device attached to the system is not functioning."},  // not EMLINK: set by the port layer
         {23, "Data error (cyclic redundancy check)."},
+        {0x20000001, "The port is in use by another program."},  // this program's own codes
+        {0x20000102, "The controller refused the request: exception 2 (illegal data address)."},
+        {0x20000199, "The controller refused the request: exception 153."},
+        {0x20000200, ""},
         {100000, ""},      // strerror would invent "Unknown error 100000"
         {0xFFFFFFFF, ""},  // beyond any error number
     };
