@@ -1,8 +1,9 @@
 # The two commands a newcomer needs: `make test` and `make demo`.
-PRESETS_TESTED := default asan tsan
+PRESETS_TESTED := default asan tsan fuzz
+FUZZ_SECONDS ?= 300
 JOBS ?= $(shell nproc)
 
-.PHONY: test setup build demo format clean $(addprefix test-,$(PRESETS_TESTED))
+.PHONY: test setup build demo fuzz format clean $(addprefix test-,$(PRESETS_TESTED))
 
 test: setup $(addprefix test-,$(PRESETS_TESTED))
 
@@ -18,6 +19,14 @@ $(addprefix test-,$(PRESETS_TESTED)): test-%: setup
 	cmake --preset $*
 	cmake --build --preset $* -j $(JOBS)
 	ctest --preset $* -j $(JOBS)
+
+# Runs every fuzz target for FUZZ_SECONDS each (make fuzz FUZZ_SECONDS=3600), keeping its corpus.
+fuzz: setup
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+	for target in build/fuzz/fuzz/*_fuzz; do \
+		$$target -max_total_time=$(FUZZ_SECONDS) -max_len=300 -print_final_stats=1 $$target-corpus || exit 1; \
+	done
 
 # Starts the controller stand-in and the tool connected to it; closing the tool stops the stand-in.
 demo:
