@@ -8,8 +8,7 @@ std::uint64_t ReadAllowanceMs(const platform::ReadTimeouts& limits, std::size_t 
 }
 
 std::uint32_t GuardQuietMs(const platform::ReadTimeouts& limits, std::size_t replyLength) {
-    const std::uint64_t quiet =
-        std::max<std::uint64_t>(ReadAllowanceMs(limits, replyLength), limits.intervalMs);
+    const std::uint64_t quiet = ReadAllowanceMs(limits, replyLength) + limits.intervalMs;
     return static_cast<std::uint32_t>(
         std::clamp<std::uint64_t>(quiet, 1, UINT32_MAX / kGuardMaxQuietPeriods));
 }
@@ -18,12 +17,13 @@ bool AwaitQuietLine(platform::SerialHandle& port, std::uint32_t quietMs) {
     using Clock = std::chrono::steady_clock;
     const auto giveUp =
         Clock::now() + std::chrono::milliseconds(std::uint64_t{quietMs} * kGuardMaxQuietPeriods);
-    // A read with only a total limit of quietMs that brings nothing proves a quiet spell of that length.
+    // Byte by byte, each read with only a total limit of quietMs: one that brings nothing proves a
+    // quiet spell of that length since the last byte. (The guard is rare; a byte a read is cheap here.)
     const platform::ReadTimeouts quietSpell{0, 0, quietMs};
-    std::uint8_t dropped[256];
+    std::uint8_t dropped = 0;
     std::size_t received = 0;
     do {
-        if (!port.Read(dropped, sizeof dropped, received, quietSpell)) {
+        if (!port.Read(&dropped, 1, received, quietSpell)) {
             return false;
         }
     } while (received != 0 && Clock::now() < giveUp);

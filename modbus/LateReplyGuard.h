@@ -6,13 +6,16 @@
 // reading and dropping whatever arrives, then purges and sends.
 //
 // Why the quiet time is long enough: the failed read already gave the slave its whole allowance (the
-// read's total limit) to answer. Waiting one more allowance of silence catches every reply that starts
-// up to twice its allowance after the request, and restarting the wait on every byte catches the rest
-// of a reply already under way. A pause inside a reply can last up to the inter-byte limit without the
-// reply being over, so the quiet time is never shorter than that limit. Both limits follow the line
-// speed where the caller sets them from it (as a scan does), so the guard does too. This is libmodbus's
-// protocol recovery (sleep one response time-out, then flush) made exact: it ends as soon as the line
-// has been quiet that long, and a prompt reply never pays for it.
+// read's total limit) to answer. The quiet time is one more allowance plus the inter-byte limit: a
+// reply that starts up to twice its allowance after the request, and then pauses inside itself as
+// long as a read tolerates, is still seen and dropped; every byte restarts the wait, so the rest of a
+// reply already under way is dropped too. With the connection's limits (50 + 10 ms a byte, 200 ms
+// between bytes) that catches a one-register reply up to 440 ms late, nearly four times its allowance.
+// Both limits follow the line speed where the caller sets them from it (as a scan does), so the guard
+// does too. RTU replies carry no transaction number, so a reply later than that cannot be told from
+// the next one by any master; this is libmodbus's protocol recovery (sleep one response time-out, then
+// flush) made exact: it ends as soon as the line has been quiet long enough, and a prompt reply never
+// pays for it.
 #include <cstddef>
 #include <cstdint>
 

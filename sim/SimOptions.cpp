@@ -182,7 +182,9 @@ std::string UsageText() {
     return R"(Usage: ardenox-sim [options]
 Answers as an ArdenoX controller (Modbus RTU slave) on a new pseudo-terminal. The first line of
 output is the device path to open. Runs until SIGINT or SIGTERM; SIGHUP restarts the controller
-(saved settings take effect).
+(saved settings take effect); SIGUSR1 injects the next short burst of reply faults from a fixed
+rotation (late, lost, corrupted, short, long, misaddressed, paused replies) and prints its name;
+SIGUSR2 prints the number of requests answered so far.
 
 Controller:
   --address N      slave address it answers on, 1..247 (default 16)

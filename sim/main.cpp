@@ -9,6 +9,7 @@
 #include <exception>
 
 #include "sim/ControllerSim.h"
+#include "sim/FaultRotation.h"
 #include "sim/SimOptions.h"
 
 namespace {
@@ -58,7 +59,7 @@ int main(int argc, char** argv) {
     // Signals are taken synchronously, so they must be blocked before the line thread starts.
     sigset_t signals;
     sigemptyset(&signals);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGUSR2}) {
         sigaddset(&signals, signal);
     }
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
@@ -76,6 +77,7 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
 
         Clock::time_point hangUp = options.hangUpAfter ? Clock::now() + *options.hangUpAfter : kNever;
+        sim::FaultRotation rotation;
         for (;;) {
             const int signal = WaitForSignal(signals, hangUp);
             if (signal == 0) {
@@ -83,6 +85,14 @@ int main(int argc, char** argv) {
                 hangUp = kNever;
             } else if (signal == SIGHUP) {
                 controller.Restart();
+            } else if (signal == SIGUSR1) {
+                const sim::FaultBurst burst = rotation.Next();
+                controller.AddFault(burst.fault);
+                std::printf("fault: %s\n", burst.name.c_str());
+                std::fflush(stdout);
+            } else if (signal == SIGUSR2) {
+                std::printf("requests: %zu\n", controller.Requests().size());
+                std::fflush(stdout);
             } else {
                 return 0;
             }

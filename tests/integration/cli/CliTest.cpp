@@ -117,7 +117,7 @@ TEST_F(CliTest, ReadPrintsOnlyValuesThatAnsweredTheirOwnRequest) {
         {{.kind = sim::FaultKind::LateReply, .delay = milliseconds(130), .times = 3}, 0, values, ""},
         {{.kind = sim::FaultKind::LateReply, .delay = milliseconds(150), .times = 3}, 0, values, ""},
         {{.kind = sim::FaultKind::LateReply, .delay = milliseconds(200), .times = 3}, 0, values, ""},
-        {{.kind = sim::FaultKind::LateReply, .delay = milliseconds(150)}, 5, "", "no value within 2 s"},
+        {{.kind = sim::FaultKind::LateReply, .delay = milliseconds(150)}, 5, "", "no value within 4 s"},
         {{.kind = sim::FaultKind::Exception, .exceptionCode = 2, .reg = sim::kRegModel},
          7,
          "",
@@ -127,7 +127,7 @@ TEST_F(CliTest, ReadPrintsOnlyValuesThatAnsweredTheirOwnRequest) {
         SCOPED_TRACE(c.exitCode);
         controller.ClearFaults();
         controller.AddFault(c.fault);
-        CliProcess cli(With({"--json", "--timeout", "2", "read"}));
+        CliProcess cli(With({"--json", "--timeout", "4", "read"}));
         EXPECT_EQ(cli.Wait(), c.exitCode) << cli.err;
         EXPECT_EQ(cli.out, c.out);
         EXPECT_NE(cli.err.find(c.err), std::string::npos) << cli.err;

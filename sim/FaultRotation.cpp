@@ -1,0 +1,25 @@
+#include "sim/FaultRotation.h"
+
+#include <array>
+
+namespace sim {
+
+FaultBurst FaultRotation::Next() {
+    using std::chrono::milliseconds;
+    const std::array<FaultBurst, 8> bursts{{
+        {"3 replies 150 ms late", {.kind = FaultKind::LateReply, .delay = milliseconds(150), .times = 3}},
+        {"2 replies 300 ms late", {.kind = FaultKind::LateReply, .delay = milliseconds(300), .times = 2}},
+        {"a corrupted CRC", {.kind = FaultKind::BadCrc, .times = 1}},
+        {"2 lost replies", {.kind = FaultKind::NoReply, .times = 2}},
+        {"a reply one byte short", {.kind = FaultKind::ShortByOne, .times = 1}},
+        {"a reply one byte long", {.kind = FaultKind::LongByOne, .times = 1}},
+        {"a reply from another address", {.kind = FaultKind::OtherAddress, .times = 1}},
+        {"a 300 ms pause inside a reply",
+         {.kind = FaultKind::ByteGap, .delay = milliseconds(300), .gapAfter = 3, .times = 1}},
+    }};
+    const FaultBurst& burst = bursts[m_next];
+    m_next = (m_next + 1) % bursts.size();
+    return burst;
+}
+
+}  // namespace sim
