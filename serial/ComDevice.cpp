@@ -1,6 +1,6 @@
 #include "serial/ComDevice.h"
 
-#include "app/LogService.h"
+#include "log/LogService.h"
 #include "platform/LastError.h"
 #include "res/Strings.h"
 

@@ -9,7 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/LogService.h"
+#include "log/LogService.h"
 #include "device/CommTables.h"
 #include "serial/ComDevice.h"
 #include "ui/DeviceEvents.h"
