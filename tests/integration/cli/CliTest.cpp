@@ -1,7 +1,10 @@
 // ardenox-cli run as a process against the controller stand-in on a pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <grp.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -100,6 +103,22 @@ TEST_F(CliTest, FailuresExitWithTheirCodeAndSayWhy) {
         EXPECT_NE(cli.err.find(c.errorText), std::string::npos) << cli.err;
         EXPECT_EQ(cli.out, "");
     }
+}
+
+TEST_F(CliTest, PortWithoutPermissionNamesTheGroupToJoin) {
+    const group* dialout = ::getgrnam("dialout");
+    if (dialout == nullptr || ::getuid() != 0) {
+        GTEST_SKIP() << "needs the group dialout and root to run the tool as another user";
+    }
+    const std::string port = controller.TerminalPath();
+    ASSERT_EQ(::chown(port.c_str(), static_cast<uid_t>(-1), dialout->gr_gid), 0);
+    ASSERT_EQ(::chmod(port.c_str(), 0660), 0);
+    CliProcess cli({"--port", port, "read"},
+                   {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
+    EXPECT_EQ(cli.Wait(), 3);
+    EXPECT_EQ(cli.err, "Unable to open communication port \"" + port +
+                           "\". Check port settings.\nPermission denied (0xd)\nThe port belongs to the group "
+                           "dialout: join it with \"sudo usermod -aG dialout $USER\", then log in again.\n");
 }
 
 TEST_F(CliTest, ReadNamesOnlyTheValuesThatNeverCame) {
