@@ -7,7 +7,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "cli/Commands.h"
 #include "cli/Connection.h"

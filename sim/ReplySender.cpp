@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <utility>
 
 #include "sim/ReplyFaults.h"
 #include "sim/SimClock.h"
