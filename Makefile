@@ -3,7 +3,7 @@ PRESETS_TESTED := default asan tsan fuzz
 FUZZ_SECONDS ?= 300
 JOBS ?= $(shell nproc)
 
-.PHONY: test setup build demo fuzz format clean $(addprefix test-,$(PRESETS_TESTED))
+.PHONY: test setup build package demo fuzz format clean $(addprefix test-,$(PRESETS_TESTED))
 
 test: setup $(addprefix test-,$(PRESETS_TESTED))
 
@@ -13,6 +13,10 @@ setup:
 build: setup
 	cmake --preset default
 	cmake --build --preset default -j $(JOBS)
+
+# The Debian package of the three programs, in build/default/.
+package: build
+	cd build/default && cpack
 
 # A static pattern rule: make skips implicit rules for phony targets.
 $(addprefix test-,$(PRESETS_TESTED)): test-%: setup

@@ -5,6 +5,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.brannik.ArdenoXModbus"));
     CArdenoXModbusApp app;
     app.InitInstance();
     return 0;

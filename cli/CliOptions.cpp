@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <string_view>
 
 #include "device/CommTables.h"
 
@@ -21,8 +22,6 @@ std::optional<Number> ParseNumber(std::string_view text) {
     }
     return value;
 }
-
-}  // namespace
 
 std::optional<std::uint32_t> ParseBaudRate(std::string_view text) {
     const auto value = ParseNumber<std::uint32_t>(text);
@@ -56,125 +55,60 @@ std::optional<double> ParseSeconds(std::string_view text) {
     return value;
 }
 
-std::string_view ModeName(std::size_t modeIndex) {
-    return kModeNames.at(modeIndex);
-}
-
-bool MatchOption(const std::vector<std::string>& args, std::size_t& index, std::string_view name,
-                 std::string& value, std::string& error) {
-    const std::string& arg = args[index];
-    if (arg.size() > name.size() && arg.compare(0, name.size(), name) == 0 && arg[name.size()] == '=') {
-        value = arg.substr(name.size() + 1);
-        ++index;
-        return true;
-    }
-    if (arg != name) {
-        return false;
-    }
-    if (index + 1 >= args.size()) {
-        error = std::string(name) + " needs a value";
-        ++index;
-        return true;
-    }
-    value = args[index + 1];
-    index += 2;
-    return true;
-}
-
-namespace {
-
-// Applies an option's value; returns why it is refused, or nothing.
-using ApplyValue = std::string (*)(const std::string& value, CliOptions& options);
-
-struct ValueOption {
-    std::string_view name;
-    ApplyValue apply;
-};
-
-const ValueOption kValueOptions[] = {
-    {"--port",
-     [](const std::string& value, CliOptions& options) -> std::string {
-         options.port = value;
-         return value.empty() ? "--port needs a device path" : "";
-     }},
-    {"--baud",
-     [](const std::string& value, CliOptions& options) -> std::string {
-         const auto baud = ParseBaudRate(value);
-         options.baudRate = baud.value_or(0);
-         return baud ? "" : "bad --baud '" + value + "': one of 9600, 19200, 38400, 57600";
-     }},
-    {"--mode",
-     [](const std::string& value, CliOptions& options) -> std::string {
-         const auto mode = ParseModeName(value);
-         options.modeIndex = mode.value_or(0);
-         return mode ? "" : "bad --mode '" + value + "': one of even1, odd1, none2, none1";
-     }},
-    {"--address",
-     [](const std::string& value, CliOptions& options) -> std::string {
-         const auto address = ParseAddress(value);
-         options.address = address.value_or(0);
-         return address ? "" : "bad --address '" + value + "': an integer from 1 to 247";
-     }},
-    {"--timeout",
-     [](const std::string& value, CliOptions& options) -> std::string {
-         const auto seconds = ParseSeconds(value);
-         options.timeoutSeconds = seconds.value_or(0);
-         return seconds ? "" : "bad --timeout '" + value + "': seconds, more than 0 and at most 3600";
-     }},
-};
-
-// Handles args[index] if it is a value option; returns whether it was one.
-bool TakeValueOption(const std::vector<std::string>& args, std::size_t& index, CliOptions& options,
-                     std::string& error) {
-    for (const ValueOption& option : kValueOptions) {
-        std::string value;
-        if (MatchOption(args, index, option.name, value, error)) {
-            if (error.empty()) {
-                error = option.apply(value, options);
-            }
-            return true;
+// An option of one value that `parse` turns into the target's type; what it refuses is reported with
+// the option's name and `accepted`.
+template <typename Value, typename Target>
+CLI::Option* AddParsedOption(CLI::App& app, const std::string& name, Target& target,
+                             std::optional<Value> (*parse)(std::string_view), const std::string& typeName,
+                             const std::string& accepted, const std::string& help) {
+    auto store = [&target, parse, name, accepted](const std::string& text) {
+        const std::optional<Value> value = parse(text);
+        if (!value) {
+            throw CLI::ValidationError(name, "bad value '" + text + "': " + accepted);
         }
-    }
-    return false;
+        target = *value;
+    };
+    return app.add_option_function<std::string>(name, store, help)->type_name(typeName);
 }
 
 }  // namespace
 
-ParsedOptions ParseOptions(const std::vector<std::string>& args) {
-    CliOptions options;
-    std::string error;
-    std::size_t i = 0;
-    while (i < args.size() && options.command.empty()) {
-        const std::string& arg = args[i];
-        if (arg == "--json") {
-            options.json = true;
-            ++i;
-        } else if (arg == "--verbose") {
-            options.verbose = true;
-            ++i;
-        } else if (arg == "--help" || arg == "-h") {
-            options.help = true;
-            ++i;
-        } else if (TakeValueOption(args, i, options, error)) {
-            if (!error.empty()) {
-                return {std::nullopt, error};
-            }
-        } else if (arg.rfind('-', 0) == 0) {
-            return {std::nullopt, "unknown option '" + arg + "'"};
-        } else {
-            options.command = arg;
-            ++i;
-        }
-    }
-    options.commandArgs.assign(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
-    if (options.help) {
-        return {options, {}};
-    }
-    if (options.command.empty()) {
-        return {std::nullopt, "no command given"};
-    }
-    if (options.port.empty()) {
-        return {std::nullopt, "--port is required"};
-    }
-    return {options, {}};
+CLI::Option* AddBaudRateOption(CLI::App& app, const std::string& name, std::uint32_t& target,
+                               const std::string& help) {
+    return AddParsedOption(app, name, target, ParseBaudRate, "RATE", "one of 9600, 19200, 38400, 57600",
+                           help);
+}
+
+CLI::Option* AddModeOption(CLI::App& app, const std::string& name, std::size_t& modeIndex,
+                           const std::string& help) {
+    return AddParsedOption(app, name, modeIndex, ParseModeName, "MODE", "one of even1, odd1, none2, none1",
+                           help);
+}
+
+CLI::Option* AddAddressOption(CLI::App& app, const std::string& name, std::uint8_t& target,
+                              const std::string& help) {
+    return AddParsedOption(app, name, target, ParseAddress, "N", "an integer from 1 to 247", help);
+}
+
+CLI::Option* AddSecondsOption(CLI::App& app, const std::string& name, std::optional<double>& target,
+                              const std::string& help) {
+    return AddParsedOption(app, name, target, ParseSeconds, "S", "seconds, more than 0 and at most 3600",
+                           help);
+}
+
+void AddGlobalOptions(CLI::App& app, CliOptions& options) {
+    app.add_option("--port", options.port, "serial device of the controller's line")
+        ->type_name("PATH")
+        ->required()
+        ->check([](const std::string& path) { return path.empty() ? "needs a device path" : ""; });
+    AddBaudRateOption(app, "--baud", options.baudRate, "line speed: 9600, 19200 (default), 38400, 57600");
+    AddModeOption(app, "--mode", options.modeIndex,
+                  "parity and stop bits: even1 (default), odd1, none2, none1");
+    AddAddressOption(app, "--address", options.address,
+                     "the controller's Modbus address, 1 to 247 (default 16)");
+    AddSecondsOption(app, "--timeout", options.timeoutSeconds,
+                     "seconds a command may take: read waits 5 for a complete set of values, write 30 "
+                     "for its procedure");
+    app.add_flag("--json", options.json, "print JSON instead of 'name: value' lines");
+    app.add_flag("--verbose", options.verbose, "also print the diagnostic output");
 }

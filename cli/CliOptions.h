@@ -1,41 +1,31 @@
 #pragma once
-// The options every command shares, and the parsers commands use for their own options.
+// The options every command shares, and the value options commands add for themselves. A refused value
+// is a usage error that names the option.
+#include <CLI/CLI.hpp>
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
-#include <vector>
 
 struct CliOptions {
     std::string port;
     std::uint32_t baudRate = 19200;
     std::size_t modeIndex = 0;  // row of CommModeTable; even parity, one stop bit
     std::uint8_t address = 16;
-    double timeoutSeconds = 5;
+    std::optional<double> timeoutSeconds;  // unset: the command's own default
     bool json = false;
     bool verbose = false;
-    bool help = false;
-    std::string command;
-    std::vector<std::string> commandArgs;  // what follows the command word
 };
 
-struct ParsedOptions {
-    std::optional<CliOptions> options;
-    std::string error;  // why options is empty
-};
+// The options valid before (and after) the command word.
+void AddGlobalOptions(CLI::App& app, CliOptions& options);
 
-ParsedOptions ParseOptions(const std::vector<std::string>& args);
-
-// Option values: empty when the text is not an accepted value.
-std::optional<std::uint32_t> ParseBaudRate(std::string_view text);
-std::optional<std::size_t> ParseModeName(std::string_view text);  // even1, odd1, none2, none1
-std::optional<std::uint8_t> ParseAddress(std::string_view text);  // 1 to 247
-std::optional<double> ParseSeconds(std::string_view text);
-
-// The mode's option name, by CommModeTable row.
-std::string_view ModeName(std::size_t modeIndex);
-
-// True when args[index] is the option "--name VALUE" or "--name=VALUE": value (or, when the value is
-// missing, error) is filled in and index moves past the option.
-bool MatchOption(const std::vector<std::string>& args, std::size_t& index, std::string_view name,
-                 std::string& value, std::string& error);
+// One option taking a baud rate (9600, 19200, 38400, 57600), a mode name (even1, odd1, none2, none1),
+// an address (1 to 247) or seconds (more than 0, at most 3600).
+CLI::Option* AddBaudRateOption(CLI::App& app, const std::string& name, std::uint32_t& target,
+                               const std::string& help);
+CLI::Option* AddModeOption(CLI::App& app, const std::string& name, std::size_t& modeIndex,
+                           const std::string& help);
+CLI::Option* AddAddressOption(CLI::App& app, const std::string& name, std::uint8_t& target,
+                              const std::string& help);
+CLI::Option* AddSecondsOption(CLI::App& app, const std::string& name, std::optional<double>& target,
+                              const std::string& help);

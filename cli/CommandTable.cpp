@@ -2,14 +2,22 @@
 
 #include <array>
 
+namespace {
+
+// For the commands without options of their own.
+template <int (*Run)(const CliOptions&)>
+CommandRun NoOptions(CLI::App& /*command*/) {
+    return Run;
+}
+
+}  // namespace
+
 std::span<const Command> Commands() {
     static const std::array kCommands{
-        Command{"read", "read      print the controller's values once", RunRead},
-        Command{"monitor",
-                "monitor   print every change of a value or of the connection until SIGINT/SIGTERM",
-                RunMonitor},
-        Command{"write", "write     write, verify and save new settings (options after the command word)",
-                RunWrite},
+        Command{"read", "print the controller's values once", NoOptions<RunRead>},
+        Command{"monitor", "print every change of a value or of the connection until SIGINT/SIGTERM",
+                NoOptions<RunMonitor>},
+        Command{"write", "write, verify and save new settings", AddWrite},
     };
     return kCommands;
 }

@@ -2,6 +2,7 @@
 
 #include <fmt/printf.h>
 
+#include "cli/JsonLine.h"
 #include "device/Ardeno.h"
 #include "device/CommTables.h"
 
@@ -52,17 +53,6 @@ std::optional<std::string> ReadCommMode(CArdeno& controller) {
     return std::string(res::LoadString(CommModeTable.at(mode).m_nameId));
 }
 
-std::string JsonString(std::string_view text) {
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            quoted += '\\';
-        }
-        quoted += c;
-    }
-    return quoted + '"';
-}
-
 }  // namespace
 
 const std::array<ControllerValue, 6>& ControllerValues() {
@@ -95,12 +85,11 @@ std::string FormatLines(const std::vector<std::pair<const ControllerValue*, std:
 }
 
 std::string FormatJson(const std::vector<std::pair<const ControllerValue*, std::string>>& values) {
-    std::string json = "{";
+    nlohmann::ordered_json object = nlohmann::ordered_json::object();
     for (const auto& [value, text] : values) {
-        if (json.size() > 1) {
-            json += ", ";
-        }
-        json += JsonString(value->jsonKey) + ": " + (value->jsonNumber ? text : JsonString(text));
+        // Numbers come as their decimal text from the controller model.
+        object[std::string(value->jsonKey)] =
+            value->jsonNumber ? nlohmann::ordered_json(std::stoll(text)) : nlohmann::ordered_json(text);
     }
-    return json + "}\n";
+    return JsonLine(object);
 }

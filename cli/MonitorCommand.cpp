@@ -9,6 +9,7 @@
 #include "cli/Connection.h"
 #include "cli/ControllerValues.h"
 #include "cli/ExitCodes.h"
+#include "cli/JsonLine.h"
 #include "cli/Refusal.h"
 #include "cli/WaitLoop.h"
 #include "res/Strings.h"
@@ -32,7 +33,7 @@ public:
         m_connected = connected;
         const std::string_view text =
             res::LoadString(connected ? res::IDS_CONNECTED : res::IDS_NOT_CONNECTED);
-        Print(m_json ? "{\"connection\": \"" + std::string(text) + "\"}\n" : std::string(text) + "\n");
+        Print(m_json ? JsonLine({{"connection", text}}) : std::string(text) + "\n");
     }
 
     void Value(const ControllerValue& value, const std::string& text) {
@@ -58,10 +59,6 @@ private:
 }  // namespace
 
 int RunMonitor(const CliOptions& options) {
-    if (!options.commandArgs.empty()) {
-        std::fprintf(stderr, "ardenox-cli: monitor takes no arguments\n");
-        return kExitUsage;
-    }
     CliConnection connection;
     if (!connection.Open(options)) {
         return kExitPortOpen;

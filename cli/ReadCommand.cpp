@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr double kDefaultTimeoutSeconds = 5;
+
 using ValueTexts = std::vector<std::pair<const ControllerValue*, std::string>>;
 
 // Every value's text, or the names of those that have none yet in missing.
@@ -31,17 +33,14 @@ ValueTexts ReadAll(CArdeno& controller, std::string& missing) {
 }  // namespace
 
 int RunRead(const CliOptions& options) {
-    if (!options.commandArgs.empty()) {
-        std::fprintf(stderr, "ardenox-cli: read takes no arguments\n");
-        return kExitUsage;
-    }
+    const double timeoutSeconds = options.timeoutSeconds.value_or(kDefaultTimeoutSeconds);
     CliConnection connection;
     if (!connection.Open(options)) {
         return kExitPortOpen;
     }
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                               std::chrono::duration<double>(options.timeoutSeconds));
+                                               std::chrono::duration<double>(timeoutSeconds));
     for (;;) {
         std::string missing;
         const ValueTexts texts = ReadAll(connection.Controller(), missing);
@@ -55,7 +54,7 @@ int RunRead(const CliOptions& options) {
             case WaitResult::Interrupted:
                 return kExitInterrupted;
             case WaitResult::TimedOut:
-                std::fprintf(stderr, "ardenox-cli: no value within %g s for: %s\n", options.timeoutSeconds,
+                std::fprintf(stderr, "ardenox-cli: no value within %g s for: %s\n", timeoutSeconds,
                              missing.c_str());
                 return kExitTimeout;
             case WaitResult::Event:

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/LogService.h"
+#include "log/LogService.h"
 #include "cli/Interrupt.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "cli/Commands.h"
 #include "cli/Connection.h"
@@ -21,9 +21,6 @@
 namespace {
 
 constexpr double kDefaultTimeoutSeconds = 30;
-constexpr const char* kWriteUsage =
-    "usage: ardenox-cli --port PATH [line options] write --new-address N --new-baud 9600|19200|38400|57600\n"
-    "                   --new-mode even1|odd1|none2|none1 [--timeout S]   (S: seconds, default 30)\n";
 constexpr std::chrono::milliseconds kInterruptCheck{100};
 
 // Interrupting a write leaves the controller in an unknown state: the first Ctrl-C only warns, the
@@ -41,55 +38,12 @@ void InstallWriteInterruptHandler() {
     sigaction(SIGINT, &action, nullptr);
 }
 
+// The command's own options: all three new settings are required.
 struct WriteArgs {
-    CommConfig config;
-    double timeoutSeconds = kDefaultTimeoutSeconds;
+    std::uint8_t address = 0;
+    std::uint32_t baudRate = 0;
+    std::size_t modeIndex = 0;
 };
-
-// Parses the command's own options; on failure `error` says why.
-bool ParseWriteArgs(const std::vector<std::string>& args, WriteArgs& parsed, std::string& error) {
-    bool haveAddress = false;
-    bool haveBaud = false;
-    bool haveMode = false;
-    for (std::size_t i = 0; i < args.size() && error.empty();) {
-        std::string value;
-        if (MatchOption(args, i, "--new-address", value, error)) {
-            const auto address = ParseAddress(value);
-            haveAddress = address.has_value();
-            parsed.config.m_address = address.value_or(0);
-            if (!haveAddress && error.empty()) {
-                error = "bad --new-address '" + value + "': an integer from 1 to 247";
-            }
-        } else if (MatchOption(args, i, "--new-baud", value, error)) {
-            const auto baudRate = ParseBaudRate(value);
-            haveBaud = baudRate.has_value();
-            parsed.config.m_baudRate = baudRate.value_or(0);
-            if (!haveBaud && error.empty()) {
-                error = "bad --new-baud '" + value + "': one of 9600, 19200, 38400, 57600";
-            }
-        } else if (MatchOption(args, i, "--new-mode", value, error)) {
-            const auto modeIndex = ParseModeName(value);
-            haveMode = modeIndex.has_value();
-            if (haveMode) {
-                parsed.config.m_mode = CommModeTable.at(*modeIndex).m_mode;
-            } else if (error.empty()) {
-                error = "bad --new-mode '" + value + "': one of even1, odd1, none2, none1";
-            }
-        } else if (MatchOption(args, i, "--timeout", value, error)) {
-            const auto seconds = ParseSeconds(value);
-            parsed.timeoutSeconds = seconds.value_or(0);
-            if (!seconds && error.empty()) {
-                error = "bad --timeout '" + value + "': seconds, more than 0 and at most 3600";
-            }
-        } else if (error.empty()) {
-            error = "write: unknown argument '" + args[i] + "'";
-        }
-    }
-    if (error.empty() && !(haveAddress && haveBaud && haveMode)) {
-        error = "write needs --new-address, --new-baud and --new-mode";
-    }
-    return error.empty();
-}
 
 // The procedure's view on a terminal: steps on standard output, failures on standard error.
 class CTerminalView : public IWriteProcedureView {
@@ -112,14 +66,9 @@ public:
     std::optional<int> m_exitCode;
 };
 
-}  // namespace
-
-int RunWrite(const CliOptions& options) {
-    WriteArgs args;
-    if (std::string error; !ParseWriteArgs(options.commandArgs, args, error)) {
-        std::fprintf(stderr, "ardenox-cli: %s\n%s", error.c_str(), kWriteUsage);
-        return kExitUsage;
-    }
+int RunWrite(const CliOptions& options, const WriteArgs& args) {
+    const double timeoutSeconds = options.timeoutSeconds.value_or(kDefaultTimeoutSeconds);
+    const CommConfig config{args.baudRate, args.address, CommModeTable.at(args.modeIndex).m_mode};
     InstallWriteInterruptHandler();
     CliConnection connection;
     if (!connection.Open(options)) {
@@ -127,12 +76,12 @@ int RunWrite(const CliOptions& options) {
     }
     CTerminalView view;
     // The connection listens from its opening on, so no notification of the writes can be missed.
-    CWriteProcedure procedure(connection.Controller(), args.config, view);
+    CWriteProcedure procedure(connection.Controller(), config, view);
     procedure.Start();
 
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                               std::chrono::duration<double>(args.timeoutSeconds));
+                                               std::chrono::duration<double>(timeoutSeconds));
     int interruptsSeen = 0;
     while (!view.m_exitCode) {
         if (Interrupted()) {  // SIGTERM
@@ -150,7 +99,7 @@ int RunWrite(const CliOptions& options) {
         const auto now = std::chrono::steady_clock::now();
         if (now >= deadline) {
             std::fprintf(stderr, "ardenox-cli: write did not finish within %g s (last step: %s)\n",
-                         args.timeoutSeconds, procedure.GetStatusText().c_str());
+                         timeoutSeconds, procedure.GetStatusText().c_str());
             return kExitTimeout;
         }
         const auto event = connection.Events().WaitUntil(std::min(deadline, now + kInterruptCheck));
@@ -171,4 +120,17 @@ int RunWrite(const CliOptions& options) {
         }
     }
     return *view.m_exitCode;
+}
+
+}  // namespace
+
+CommandRun AddWrite(CLI::App& command) {
+    auto args = std::make_shared<WriteArgs>();
+    AddAddressOption(command, "--new-address", args->address, "the new Modbus address, 1 to 247")->required();
+    AddBaudRateOption(command, "--new-baud", args->baudRate, "the new line speed: 9600, 19200, 38400, 57600")
+        ->required();
+    AddModeOption(command, "--new-mode", args->modeIndex,
+                  "the new parity and stop bits: even1, odd1, none2, none1")
+        ->required();
+    return [args](const CliOptions& options) { return RunWrite(options, *args); };
 }

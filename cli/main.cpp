@@ -1,7 +1,9 @@
 // ardenox-cli: reads and watches the ArdenoX controller's communication settings from a terminal.
+#include <CLI/CLI.hpp>
 #include <atomic>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/CliOptions.h"
@@ -12,40 +14,11 @@
 
 namespace {
 
-void PrintUsage(std::FILE* stream) {
-    std::string usage =
-        "usage: ardenox-cli --port PATH [--baud 9600|19200|38400|57600] [--mode even1|odd1|none2|none1]\n"
-        "                   [--address N] [--timeout S] [--json] [--verbose] COMMAND\n"
-        "\n"
-        "  --port PATH     serial device of the controller's line (required)\n"
-        "  --baud RATE     line speed (default 19200)\n"
-        "  --mode MODE     parity and stop bits: even1 (default), odd1, none2, none1\n"
-        "  --address N     the controller's Modbus address, 1 to 247 (default 16)\n"
-        "  --timeout S     seconds to wait for a complete set of values (default 5)\n"
-        "  --json          print JSON instead of 'name: value' lines\n"
-        "  --verbose       also print the diagnostic output\n"
-        "\n"
-        "commands:\n";
-    for (const Command& command : Commands()) {
-        usage += "  " + std::string(command.usage) + "\n";
-    }
-    usage +=
-        "\n"
-        "exit codes:\n"
-        "  0 success           2 bad usage          3 port not opened or configured\n"
-        "  4 port failure      5 values missing after --timeout\n"
-        "  6 interrupted       7 request refused    8 written setting read back differently\n";
-    std::fputs(usage.c_str(), stream);
-}
-
-const Command* FindCommand(const std::string& name) {
-    for (const Command& command : Commands()) {
-        if (command.name == name) {
-            return &command;
-        }
-    }
-    return nullptr;
-}
+constexpr const char* kExitCodes =
+    "exit codes:\n"
+    "  0 success           2 bad usage          3 port not opened or configured\n"
+    "  4 port failure      5 values missing after --timeout\n"
+    "  6 interrupted       7 request refused    8 written setting read back differently\n";
 
 // Operator messages go to standard error as they stand; diagnostics only when asked for. With
 // --verbose every message already reaches standard error through the diagnostics (behind the thread
@@ -78,25 +51,40 @@ void InstallOutputSinks(bool verbose) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    const ParsedOptions parsed = ParseOptions(args);
-    if (!parsed.options) {
-        std::fprintf(stderr, "ardenox-cli: %s\n", parsed.error.c_str());
-        PrintUsage(stderr);
-        return kExitUsage;
+    CLI::App app("Reads, watches and writes the ArdenoX controller's communication settings.", "ardenox-cli");
+    app.get_formatter()->label("Usage", "usage");
+    app.get_formatter()->column_width(28);
+    app.footer(kExitCodes);
+    app.require_subcommand(1);
+    // Global options may also follow the command word; they keep their one meaning there.
+    app.fallthrough();
+    CliOptions options;
+    AddGlobalOptions(app, options);
+    std::vector<std::pair<const CLI::App*, CommandRun>> runs;
+    for (const Command& command : Commands()) {
+        CLI::App* subcommand =
+            app.add_subcommand(std::string(command.name), std::string(command.description));
+        runs.emplace_back(subcommand, command.add(*subcommand));
     }
-    const CliOptions& options = *parsed.options;
-    if (options.help) {
-        PrintUsage(stdout);
-        return kExitOk;
-    }
-    const Command* command = FindCommand(options.command);
-    if (command == nullptr) {
-        std::fprintf(stderr, "ardenox-cli: unknown command '%s'\n", options.command.c_str());
-        PrintUsage(stderr);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success& success) {
+        return app.exit(success);  // --help: the chosen command's help on standard output
+    } catch (const CLI::ParseError& error) {
+        // A word in the command's place that is no command says so, not only that one is missing.
+        const std::vector<std::string> rest = app.remaining();
+        const std::string why = app.get_subcommands().empty() && !rest.empty() && rest.front()[0] != '-'
+                                    ? "unknown command '" + rest.front() + "'"
+                                    : error.what();
+        std::fprintf(stderr, "ardenox-cli: %s\n%s", why.c_str(), app.help().c_str());
         return kExitUsage;
     }
     InstallOutputSinks(options.verbose);
     InstallInterruptHandlers();
-    return command->run(options);
+    for (const auto& [subcommand, run] : runs) {
+        if (subcommand->parsed()) {
+            return run(options);
+        }
+    }
+    return kExitUsage;  // not reached: parsing requires one command
 }

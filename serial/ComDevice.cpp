@@ -1,8 +1,9 @@
 #include "serial/ComDevice.h"
 
-#include "app/LogService.h"
+#include "log/LogService.h"
 #include "platform/LastError.h"
 #include "res/Strings.h"
+#include "serial/AccessHint.h"
 
 namespace {
 
@@ -18,7 +19,8 @@ bool CComDevice::Open(const std::string& devicePath, std::uint32_t baudRate, std
                       std::uint8_t stopBits) {
     if (!m_handle.Open(devicePath)) {
         const std::uint32_t openError = platform::GetLastError();
-        CLogService::Instance().ReportError(res::IDS_OPEN_FAILED, openError, devicePath);
+        CLogService::Instance().ReportErrorWithHint(res::IDS_OPEN_FAILED, openError,
+                                                    AccessHint(devicePath, openError), devicePath);
         return false;
     }
     if (!m_handle.Configure(baudRate, parity, stopBits) || !m_handle.SetTimeouts(kReadTimeouts)) {

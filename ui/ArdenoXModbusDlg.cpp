@@ -9,8 +9,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/LogService.h"
 #include "device/CommTables.h"
+#include "log/LogService.h"
 #include "serial/ComDevice.h"
 #include "ui/DeviceEvents.h"
 #include "ui/LoadText.h"

@@ -2,6 +2,7 @@
 
 #include <fmt/printf.h>
 
+#include <QSignalBlocker>
 #include <algorithm>
 #include <iterator>
 #include <utility>
@@ -31,7 +32,7 @@ int IndexOr(const Table& table, Match match, int fallback) {
 }  // namespace
 
 CComChoiceDlg::CComChoiceDlg(QString port, std::uint32_t baudRate, std::uint8_t parity, std::uint8_t stopBits,
-                             std::uint8_t address, QWidget* parent)
+                             std::uint8_t address, QWidget* parent, PortSource ports)
     : QDialog(parent,
               Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_port(std::move(port)),
@@ -41,12 +42,15 @@ CComChoiceDlg::CComChoiceDlg(QString port, std::uint32_t baudRate, std::uint8_t 
       m_address(address),
       m_ui(std::make_unique<Ui::ComChoiceDlg>()),
       m_naming(NativePortNaming()),
+      m_portSource(std::move(ports)),
+      m_rememberedPath(m_port),
       m_addressValidator(*this, QStringLiteral("addressEdit"), kMinAddress, kMaxAddress) {
     m_ui->setupUi(this);
     OnInitDialog();
     // Connected only now: filling and preselecting the lists must not enable OK.
     connect(m_ui->portCombo, &QComboBox::currentIndexChanged, this, &CComChoiceDlg::OnCbnSelchangePort);
     connect(m_ui->portCombo, &QComboBox::editTextChanged, this, &CComChoiceDlg::OnCbnSelchangePort);
+    connect(m_ui->portCombo, &CPortCombo::popupAboutToShow, this, &CComChoiceDlg::OnPortPopup);
     connect(m_ui->okButton, &QPushButton::clicked, this, &CComChoiceDlg::OnBnClickedOk);
     connect(m_ui->defaultButton, &QPushButton::clicked, this, &CComChoiceDlg::OnBnClickedDefault);
 }
@@ -62,12 +66,11 @@ void CComChoiceDlg::OnInitDialog() {
     // A pseudo-terminal or a socat link is never reported by the system, so on POSIX any path may be typed.
     portCombo.setEditable(m_naming == EPortNaming::Posix);
     portCombo.setCompleter(nullptr);
-    const QStringList ports = DiscoverPorts(m_naming, m_port);
-    portCombo.addItems(ports);
+    const QStringList ports = FillPortList();
     const PortPreselection preselection = PreselectPort(m_naming, ports, m_port);
     m_port = preselection.port;
     portCombo.setCurrentIndex(preselection.index);
-    if (portCombo.isEditable()) {
+    if (portCombo.isEditable() && preselection.index < 0) {
         portCombo.setEditText(m_port);
     }
     m_ui->okButton->setEnabled(preselection.enableOk);
@@ -94,12 +97,44 @@ void CComChoiceDlg::OnInitDialog() {
     m_ui->addressEdit->setText(FormatText("%u", unsigned{m_address}));
 }
 
+QStringList CComChoiceDlg::FillPortList() {
+    const QList<PortFacts> system = m_portSource();
+    const QStringList ports = DiscoverPorts(m_naming, system, m_rememberedPath);
+    m_ui->portCombo->clear();
+    for (const QString& port : ports) {
+        m_ui->portCombo->addItem(PortLabel(port, system), port);
+    }
+    return ports;
+}
+
+void CComChoiceDlg::OnPortPopup() {
+    QComboBox& portCombo = *m_ui->portCombo;
+    const QString current = ChosenPort();
+    // Reading the list again is no choice of the operator's: it must not enable OK.
+    const QSignalBlocker blocker(portCombo);
+    FillPortList();
+    const int index = portCombo.findData(current);
+    portCombo.setCurrentIndex(index);
+    if (portCombo.isEditable() && index < 0) {
+        portCombo.setEditText(current);
+    }
+}
+
+QString CComChoiceDlg::ChosenPort() const {
+    const QComboBox& portCombo = *m_ui->portCombo;
+    const int index = portCombo.currentIndex();
+    if (index >= 0 && portCombo.currentText() == portCombo.itemText(index)) {
+        return portCombo.itemData(index).toString();
+    }
+    return portCombo.currentText();
+}
+
 void CComChoiceDlg::OnCbnSelchangePort() {
     m_ui->okButton->setEnabled(true);
 }
 
 void CComChoiceDlg::OnBnClickedOk() {
-    m_port = m_ui->portCombo->currentText();
+    m_port = ChosenPort();
     std::int32_t address = 0;
     if (!m_addressValidator.Validate(address)) {
         return;

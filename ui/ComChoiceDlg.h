@@ -18,9 +18,9 @@ class CComChoiceDlg : public QDialog {
     Q_OBJECT
 public:
     // `port` is a device path, as GetDevicePath gives it; values the dialog cannot show are replaced by
-    // its defaults.
+    // its defaults. The port list comes from `ports`, read again each time the list drops down.
     CComChoiceDlg(QString port, std::uint32_t baudRate, std::uint8_t parity, std::uint8_t stopBits,
-                  std::uint8_t address, QWidget* parent = nullptr);
+                  std::uint8_t address, QWidget* parent = nullptr, PortSource ports = SystemPorts);
     ~CComChoiceDlg() override;
 
     // The device path of the chosen port; meaningful after the dialog ended with OK.
@@ -35,11 +35,20 @@ public:
 
 private:
     void OnInitDialog();
+    // Fills the port list from what the system reports now; the entries show descriptions and carry
+    // their port text as item data. Returns the entries' port texts.
+    QStringList FillPortList();
+    // Reads the list again when it drops down, keeping the current choice (or typed text).
+    void OnPortPopup();
+    // The port text of the choice: the entry's own when an entry is shown, else what was typed.
+    QString ChosenPort() const;
     void OnCbnSelchangePort();
     void OnBnClickedOk();
     void OnBnClickedDefault();
 
     std::unique_ptr<Ui::ComChoiceDlg> m_ui;
     const EPortNaming m_naming;
+    const PortSource m_portSource;
+    const QString m_rememberedPath;
     CIntegerFieldValidator m_addressValidator;
 };

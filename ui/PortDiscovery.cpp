@@ -1,5 +1,6 @@
 #include "ui/PortDiscovery.h"
 
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QSerialPortInfo>
 #include <QSysInfo>
@@ -10,6 +11,7 @@ namespace {
 const QString kWindowsPathPrefix = QStringLiteral("\\\\.\\");
 const QString kWindowsAnyPathPrefix = QStringLiteral("\\\\");
 const QString kPosixDeviceFolder = QStringLiteral("/dev/");
+const QString kStableLinkFolder = QStringLiteral("/dev/serial/by-id");
 // The shortest Windows device path worth looking up: the prefix and "COM1".
 constexpr qsizetype kShortestWindowsPath = 8;
 
@@ -17,12 +19,33 @@ bool IsBlank(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
-QStringList SystemPortNames() {
+QStringList NamesOf(const QList<PortFacts>& system) {
     QStringList names;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        names.append(info.portName());
+    for (const PortFacts& port : system) {
+        names.append(port.name);
     }
     return names;
+}
+
+// The name of the link in /dev/serial/by-id that leads to the device node, empty if there is none.
+QString StableLinkTo(const QString& systemLocation) {
+    const QString node = QFileInfo(systemLocation).canonicalFilePath();
+    QDirIterator links(kStableLinkFolder, QDir::System | QDir::Files | QDir::NoDotAndDotDot);
+    while (links.hasNext()) {
+        const QFileInfo link(links.next());
+        if (!node.isEmpty() && link.canonicalFilePath() == node) {
+            return link.fileName();
+        }
+    }
+    return {};
+}
+
+// "FTDI USB-RS485": the maker is left out when the product already names it.
+QString DeviceName(const PortFacts& facts) {
+    if (facts.manufacturer.isEmpty() || facts.description.contains(facts.manufacturer, Qt::CaseInsensitive)) {
+        return facts.description;
+    }
+    return facts.description.isEmpty() ? facts.manufacturer : facts.manufacturer + u' ' + facts.description;
 }
 
 qsizetype FindIgnoringCase(const QStringList& entries, const QString& text, bool prefixOnly) {
@@ -104,11 +127,20 @@ QStringList ComPortsAmong(const QStringList& deviceNames) {
     return SortedPortNames(ports);
 }
 
-QStringList DiscoverPorts(EPortNaming naming, const QString& rememberedPath) {
-    if (naming == EPortNaming::Windows) {
-        return ComPortsAmong(SystemPortNames());
+QList<PortFacts> SystemPorts() {
+    QList<PortFacts> ports;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        ports.append({info.portName(), info.description(), info.manufacturer(), info.serialNumber(),
+                      StableLinkTo(info.systemLocation())});
     }
-    QStringList ports = SortedPortNames(SystemPortNames());
+    return ports;
+}
+
+QStringList DiscoverPorts(EPortNaming naming, const QList<PortFacts>& system, const QString& rememberedPath) {
+    if (naming == EPortNaming::Windows) {
+        return ComPortsAmong(NamesOf(system));
+    }
+    QStringList ports = SortedPortNames(NamesOf(system));
     const bool listed = PreselectPosixPort(ports, rememberedPath).index >= 0;
     if (!rememberedPath.isEmpty() && !listed && QFileInfo::exists(rememberedPath)) {
         ports.append(rememberedPath);
@@ -127,4 +159,19 @@ PortPreselection PreselectPort(EPortNaming naming, const QStringList& entries,
                                const QString& rememberedPath) {
     return naming == EPortNaming::Windows ? PreselectWindowsPort(entries, rememberedPath)
                                           : PreselectPosixPort(entries, rememberedPath);
+}
+
+QString PortLabel(const QString& port, const QList<PortFacts>& system) {
+    const auto facts = std::find_if(system.begin(), system.end(),
+                                    [&port](const PortFacts& candidate) { return candidate.name == port; });
+    if (facts == system.end()) {
+        return port;
+    }
+    QString details = DeviceName(*facts);
+    if (details.isEmpty()) {
+        details = facts->stableLink;  // its name carries maker, product and serial number
+    } else if (!facts->serialNumber.isEmpty()) {
+        details += QStringLiteral(" (serial ") + facts->serialNumber + u')';
+    }
+    return details.isEmpty() ? port : port + QStringLiteral(" \u2014 ") + details;
 }

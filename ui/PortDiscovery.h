@@ -7,8 +7,10 @@
 // if its node still exists, a list in which any path can be typed (a pseudo-terminal is never reported),
 // and device paths "/dev/<name>" unless the text already is a path. The choice is made at run time from
 // the kernel Qt reports, so both stay compiled and tested.
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <string_view>
 
 enum class EPortNaming { Posix, Windows };
@@ -25,9 +27,26 @@ QStringList SortedPortNames(QStringList names);
 // The Windows list: the names that read as "COM%i", unchanged and sorted.
 QStringList ComPortsAmong(const QStringList& deviceNames);
 
+// What the system reports of one serial port.
+struct PortFacts {
+    QString name;          // ttyUSB0, COM3
+    QString description;   // the product, e.g. "USB-RS485"
+    QString manufacturer;  // e.g. "FTDI"
+    QString serialNumber;
+    QString stableLink;  // its link in /dev/serial/by-id, if any, e.g. "usb-FTDI_USB-RS485_A12B3C-if00-port0"
+};
+
+// Where the port list comes from: the system, or a test's stand-in.
+using PortSource = std::function<QList<PortFacts>()>;
+QList<PortFacts> SystemPorts();
+
 // The entries of the port list: the system's ports, and on POSIX the remembered device path too when
 // its node exists but the system does not report it.
-QStringList DiscoverPorts(EPortNaming naming, const QString& rememberedPath);
+QStringList DiscoverPorts(EPortNaming naming, const QList<PortFacts>& system, const QString& rememberedPath);
+
+// How the list shows a port text: the name with what the system knows of the device, as in
+// "ttyUSB0 — FTDI USB-RS485 (serial A12B3C)"; the text alone when nothing is known.
+QString PortLabel(const QString& port, const QList<PortFacts>& system);
 
 // The device path that a port text stands for.
 QString DevicePath(EPortNaming naming, const QString& port);

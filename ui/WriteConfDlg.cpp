@@ -4,7 +4,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "app/LogService.h"
+#include "log/LogService.h"
 #include "platform/DebugOutput.h"
 #include "ui/DeviceEvents.h"
 #include "ui/LoadText.h"

@@ -7,16 +7,16 @@
 
 #include <stdexcept>
 
-CliProcess::CliProcess(const std::vector<std::string>& args) {
+CliProcess::CliProcess(const std::vector<std::string>& args, const std::vector<std::string>& launcher) {
     int outPipe[2];
     int errPipe[2];
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0) {
         throw std::runtime_error("pipe");
     }
     std::vector<char*> argv;
-    std::string program = ARDENOX_CLI_PATH;
-    argv.push_back(program.data());
-    std::vector<std::string> copies(args);
+    std::vector<std::string> copies(launcher);
+    copies.push_back(ARDENOX_CLI_PATH);
+    copies.insert(copies.end(), args.begin(), args.end());
     for (std::string& arg : copies) {
         argv.push_back(arg.data());
     }
@@ -29,7 +29,7 @@ CliProcess::CliProcess(const std::vector<std::string>& args) {
         close(errPipe[0]);
         close(outPipe[1]);
         close(errPipe[1]);
-        execv(argv[0], argv.data());
+        execvp(argv[0], argv.data());
         _exit(127);
     }
     close(outPipe[1]);

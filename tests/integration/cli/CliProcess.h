@@ -8,7 +8,8 @@
 
 class CliProcess {
 public:
-    explicit CliProcess(const std::vector<std::string>& args);
+    // `launcher` runs before the program when given, e.g. setpriv to run it as another user.
+    explicit CliProcess(const std::vector<std::string>& args, const std::vector<std::string>& launcher = {});
     CliProcess(const CliProcess&) = delete;
     CliProcess& operator=(const CliProcess&) = delete;
     ~CliProcess();  // kills a child still running

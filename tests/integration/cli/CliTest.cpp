@@ -1,7 +1,10 @@
 // ardenox-cli run as a process against the controller stand-in on a pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <grp.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -76,16 +79,17 @@ TEST_F(CliTest, FailuresExitWithTheirCodeAndSayWhy) {
     const Case cases[] = {
         {{"--port", port, "--baud", "1234", "read"},
          2,
-         "bad --baud '1234': one of 9600, 19200, 38400, 57600"},
+         "--baud: bad value '1234': one of 9600, 19200, 38400, 57600"},
         {{"--port", port, "--mode", "even2", "read"}, 2, "one of even1, odd1, none2, none1"},
         {{"--port", port, "--address", "248", "read"}, 2, "an integer from 1 to 247"},
-        {{"--port", port, "--timeout", "0", "read"}, 2, "bad --timeout"},
-        {{"--port", port, "--address"}, 2, "--address needs a value"},
-        {{"--port", port, "--frobnicate", "read"}, 2, "unknown option '--frobnicate'"},
+        {{"--port", port, "--timeout", "0", "read"}, 2, "--timeout: bad value"},
+        {{"--port", port, "--address"}, 2, "--address: 1 required N missing"},
+        {{"--port", port, "--frobnicate", "read"}, 2, "not expected: --frobnicate"},
         {{"--port", port, "erase"}, 2, "unknown command 'erase'"},
-        {{"--port", port}, 2, "no command given"},
+        {{"--port", port}, 2, "A subcommand is required"},
         {{"read"}, 2, "--port is required"},
-        {{"--port", port, "read", "extra"}, 2, "read takes no arguments"},
+        {{"--port", port, "read", "extra"}, 2, "not expected: extra"},
+        {{"--port", port, "--timeout", "3", "write", "--timeout", "4"}, 2, "--timeout: At Most 1"},
         {{"--port", "/dev/ardenox-no-such-port", "read"},
          3,
          "Unable to open communication port \"/dev/ardenox-no-such-port\". Check port settings."},
@@ -134,6 +138,22 @@ TEST_F(CliTest, ReadPrintsOnlyValuesThatAnsweredTheirOwnRequest) {
     }
 }
 
+TEST_F(CliTest, PortWithoutPermissionNamesTheGroupToJoin) {
+    const group* dialout = ::getgrnam("dialout");
+    if (dialout == nullptr || ::getuid() != 0) {
+        GTEST_SKIP() << "needs the group dialout and root to run the tool as another user";
+    }
+    const std::string port = controller.TerminalPath();
+    ASSERT_EQ(::chown(port.c_str(), static_cast<uid_t>(-1), dialout->gr_gid), 0);
+    ASSERT_EQ(::chmod(port.c_str(), 0660), 0);
+    CliProcess cli({"--port", port, "read"},
+                   {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
+    EXPECT_EQ(cli.Wait(), 3);
+    EXPECT_EQ(cli.err, "Unable to open communication port \"" + port +
+                           "\". Check port settings.\nPermission denied (0xd)\nThe port belongs to the group "
+                           "dialout: join it with \"sudo usermod -aG dialout $USER\", then log in again.\n");
+}
+
 TEST_F(CliTest, ReadNamesOnlyTheValuesThatNeverCame) {
     controller.SetRegister(sim::Table::Input, sim::kRegModel, 0);
     CliProcess cli(With({"--timeout", "1.5", "read"}));
@@ -141,12 +161,29 @@ TEST_F(CliTest, ReadNamesOnlyTheValuesThatNeverCame) {
     EXPECT_NE(cli.err.find("no value within 1.5 s for: model\n"), std::string::npos) << cli.err;
 }
 
-TEST_F(CliTest, HelpListsTheExitCodes) {
-    CliProcess cli({"--help"});
-    EXPECT_EQ(cli.Wait(), 0);
-    for (const char* text : {"read", "monitor", "exit codes", "5 values missing after --timeout"}) {
-        EXPECT_NE(cli.out.find(text), std::string::npos) << text;
+TEST_F(CliTest, HelpOfEachCommandListsItsOptions) {
+    struct Case {
+        Args args;
+        std::vector<std::string> texts;
+    };
+    const Case cases[] = {
+        {{"--help"}, {"read", "monitor", "write", "--port", "--timeout", "5 values missing after --timeout"}},
+        {{"write", "--help"}, {"usage: ardenox-cli write", "--new-address", "--new-baud", "--new-mode"}},
+        {{"--port", "x", "read", "-h"}, {"usage: ardenox-cli read"}},
+    };
+    for (const Case& c : cases) {
+        CliProcess cli(c.args);
+        EXPECT_EQ(cli.Wait(), 0);
+        for (const std::string& text : c.texts) {
+            EXPECT_NE(cli.out.find(text), std::string::npos) << text << "\n" << cli.out;
+        }
     }
+}
+
+TEST_F(CliTest, GlobalOptionsAfterTheCommandWordKeepTheirMeaning) {
+    CliProcess cli({"read", "--port", controller.DevicePath(), "--json"});
+    EXPECT_EQ(cli.Wait(), 0) << cli.err;
+    EXPECT_EQ(cli.out.rfind("{\"model\": \"ArdenoX 3102\"", 0), 0u) << cli.out;
 }
 
 TEST_F(CliTest, MonitorFollowsValuesAndTheConnectionUntilInterrupted) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "tests/ui/connection/DialogDriver.h"
+#include "tests/ui/connection/PseudoTerminal.h"
 #include "ui/FieldTip.h"
 
 namespace {
@@ -135,6 +136,33 @@ TEST(ComChoiceDlg, TabOrderRunsFromOkToDefault) {
         }
         EXPECT_EQ(focus, next) << next->objectName().toStdString();
     }
+}
+
+TEST(ComChoiceDlg, PortsShowDescriptionsAndAreReadAgainWhenTheListDropsDown) {
+    PseudoTerminal pty;
+    const QString usb0 = QStringLiteral("ttyUSB0 \u2014 FTDI USB-RS485 (serial A12B3C)");
+    QList<PortFacts> system{{"ttyUSB0", "USB-RS485", "FTDI", "A12B3C", ""}};
+    CComChoiceDlg dialog(QStringLiteral("/dev/ttyUSB0"), 19200, 2, 0, 16, nullptr,
+                         [&system] { return system; });
+    const DialogDriver driver(dialog);
+    dialog.show();
+    ExpectView(driver.View(), {usb0, "19200", "Even, 1 stop bit", "16", true});
+
+    // An adapter plugged in later, and a path typed meanwhile: both survive the list being read again.
+    system.append({"ttyUSB1", "USB-RS485", "FTDI", "Q9", ""});
+    driver.Port().setEditText(pty.Path());
+    driver.Port().showPopup();
+    driver.Port().hidePopup();
+    EXPECT_EQ(driver.Port().count(), 2);
+    EXPECT_EQ(driver.Port().currentText(), pty.Path());
+
+    driver.Port().setCurrentIndex(1);
+    system.removeFirst();
+    driver.Port().showPopup();
+    driver.Port().hidePopup();
+    EXPECT_EQ(driver.Port().currentText(), QStringLiteral("ttyUSB1 \u2014 FTDI USB-RS485 (serial Q9)"));
+    driver.Ok().click();
+    EXPECT_EQ(dialog.GetDevicePath(), QStringLiteral("/dev/ttyUSB1"));
 }
 
 }  // namespace

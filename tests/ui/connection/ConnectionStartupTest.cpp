@@ -1,6 +1,9 @@
 #include "app/ConnectionStartup.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QDir>
@@ -196,6 +199,38 @@ TEST_F(ConnectionStartupTest, FailedOpenAsksAgainWithTheValuesJustTriedAndCancel
         << m_messages[0];
     EXPECT_TRUE(profile.m_writes.empty());
     EXPECT_EQ(Remembered(), before);
+}
+
+TEST_F(ConnectionStartupTest, PortWithoutPermissionNamesTheGroupToJoin) {
+    const group* dialout = ::getgrnam("dialout");
+    if (dialout == nullptr || ::getuid() != 0) {
+        GTEST_SKIP() << "needs the group dialout and root to act as another user";
+    }
+    const QByteArray port = m_pty.Path().toLocal8Bit();
+    ASSERT_EQ(::chown(port.constData(), static_cast<uid_t>(-1), dialout->gr_gid), 0);
+    ASSERT_EQ(::chmod(port.constData(), 0660), 0);
+    CComDevice device;
+    OperatorScript script({
+        [&](const DialogDriver& dialog) {
+            dialog.Port().setEditText(m_pty.Path());
+            // Only the opening runs as nobody: the dialog's thread is this one, so the switch happens here.
+            ASSERT_EQ(::seteuid(65534), 0);
+            dialog.Ok().click();
+        },
+        [](const DialogDriver& dialog) {
+            ASSERT_EQ(::seteuid(0), 0);
+            dialog.Cancel().click();
+        },
+    });
+    RecordingProfile profile;
+    EXPECT_FALSE(OpenConnection(device, profile, AskWithComChoiceDlg));
+    ASSERT_EQ(::geteuid(), 0u);
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0],
+              "Unable to open communication port \"" + port.toStdString() +
+                  "\". Check port settings.\nPermission denied (0xd)\nThe port belongs to the "
+                  "group dialout: join it with \"sudo usermod -aG dialout $USER\", then log in "
+                  "again.\n");
 }
 
 TEST_F(ConnectionStartupTest, SecondAttemptThatOpensIsRemembered) {

@@ -86,13 +86,39 @@ TEST(PortDiscovery, PreselectionOfARememberedPath) {
 TEST(PortDiscovery, RememberedDeviceIsOfferedOnlyWhileItsNodeExists) {
     PseudoTerminal pty;
     ASSERT_FALSE(pty.Path().isEmpty());
-    const QStringList withPty = DiscoverPorts(EPortNaming::Posix, pty.Path());
+    const QList<PortFacts> system = SystemPorts();
+    const QStringList withPty = DiscoverPorts(EPortNaming::Posix, system, pty.Path());
     EXPECT_EQ(withPty.count(pty.Path()), 1);
-    EXPECT_EQ(withPty.size(), DiscoverPorts(EPortNaming::Posix, QString()).size() + 1);
+    EXPECT_EQ(withPty.size(), DiscoverPorts(EPortNaming::Posix, system, QString()).size() + 1);
 
-    const QStringList withoutPty = DiscoverPorts(EPortNaming::Posix, QStringLiteral("/dev/ardenox-missing"));
+    const QStringList withoutPty =
+        DiscoverPorts(EPortNaming::Posix, system, QStringLiteral("/dev/ardenox-missing"));
     EXPECT_FALSE(withoutPty.contains(QStringLiteral("/dev/ardenox-missing")));
-    EXPECT_FALSE(DiscoverPorts(EPortNaming::Posix, QString()).contains(QString()));
+    EXPECT_FALSE(DiscoverPorts(EPortNaming::Posix, system, QString()).contains(QString()));
+}
+
+TEST(PortDiscovery, LabelNamesThePortWithWhatTheSystemKnows) {
+    const QList<PortFacts> system{
+        {"ttyUSB0", "USB-RS485", "FTDI", "A12B3C", "usb-FTDI_USB-RS485_A12B3C-if00-port0"},
+        {"ttyUSB1", "FTDI FT232R USB UART", "FTDI", "", ""},
+        {"ttyACM0", "", "", "", "usb-Brannik_Adapter_77-if00"},
+        {"ttyS0", "", "", "", ""},
+        {"COM3", "USB Serial Port", "", "", ""},
+    };
+    const struct {
+        const char* port;
+        const char* label;
+    } rows[] = {
+        {"ttyUSB0", "ttyUSB0 \u2014 FTDI USB-RS485 (serial A12B3C)"},
+        {"ttyUSB1", "ttyUSB1 \u2014 FTDI FT232R USB UART"},
+        {"ttyACM0", "ttyACM0 \u2014 usb-Brannik_Adapter_77-if00"},
+        {"ttyS0", "ttyS0"},
+        {"COM3", "COM3 \u2014 USB Serial Port"},
+        {"/dev/pts/4", "/dev/pts/4"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(PortLabel(QString::fromUtf8(row.port), system), QString::fromUtf8(row.label));
+    }
 }
 
 }  // namespace

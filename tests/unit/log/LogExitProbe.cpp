@@ -2,7 +2,7 @@
 // error from start to exit. Without arguments it never uses the service; with "log" it logs one line.
 #include <string_view>
 
-#include "app/LogService.h"
+#include "log/LogService.h"
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::string_view(argv[1]) == "log") {

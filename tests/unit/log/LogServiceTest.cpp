@@ -1,4 +1,4 @@
-#include "app/LogService.h"
+#include "log/LogService.h"
 
 #include <fmt/format.h>
 #include <gtest/gtest.h>

@@ -33,13 +33,20 @@ public:
     // The formatted message, then "\n<system text> (0x<code>)\n"; always shown.
     template <typename... Args>
     void ReportError(unsigned messageId, std::uint32_t errorCode, const Args&... args) {
-        OutputError(res::LoadString(messageId), errorCode, fmt::make_printf_args(args...));
+        OutputError(res::LoadString(messageId), errorCode, {}, fmt::make_printf_args(args...));
+    }
+    // As ReportError, with `hint` as one more line after the system text when it is not empty.
+    template <typename... Args>
+    void ReportErrorWithHint(unsigned messageId, std::uint32_t errorCode, std::string_view hint,
+                             const Args&... args) {
+        OutputError(res::LoadString(messageId), errorCode, hint, fmt::make_printf_args(args...));
     }
 
 private:
     CLogService();
     void Output(std::string_view format, bool showMessage, fmt::printf_args args);
-    void OutputError(std::string_view format, std::uint32_t errorCode, fmt::printf_args args);
+    void OutputError(std::string_view format, std::uint32_t errorCode, std::string_view hint,
+                     fmt::printf_args args);
     void Write(std::string_view text, bool showMessage);
 
     // Keeps the prefix and the text of one message together on the debug output.

@@ -1,4 +1,4 @@
-#include "app/LogService.h"
+#include "log/LogService.h"
 
 #include <fmt/format.h>
 
@@ -76,13 +76,18 @@ void CLogService::Output(std::string_view format, bool showMessage, fmt::printf_
     Write(View(text), showMessage);
 }
 
-void CLogService::OutputError(std::string_view format, std::uint32_t errorCode, fmt::printf_args args) {
+void CLogService::OutputError(std::string_view format, std::uint32_t errorCode, std::string_view hint,
+                              fmt::printf_args args) {
     const std::string systemText = platform::SystemErrorText(errorCode);
     TextBuffer text;
     AppendFormatted(text, format, args);
     // The message is finished text here: the suffix is formatted on its own, never the message again.
     AppendFormatted(text, res::LoadString(res::IDS_ERROR_SUFFIX),
                     fmt::make_printf_args(Trim(systemText), errorCode));
+    if (!hint.empty()) {
+        text.append(hint.begin(), hint.end());
+        text.push_back('\n');
+    }
     Write(View(text), true);
 }
 

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the build into a scratch prefix and checks that everything a desktop and man(1) look for
+# is there, and nothing else.
+# usage: install-tree.sh BUILD_DIR
+set -euo pipefail
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+cmake --install "$1" --prefix "$prefix" >/dev/null
+
+expected="bin/ardenox-cli
+bin/ardenox-config
+bin/ardenox-sim
+share/applications/com.brannik.ArdenoXModbus.desktop
+share/icons/hicolor/16x16/apps/ardenox-config.png
+share/icons/hicolor/24x24/apps/ardenox-config.png
+share/icons/hicolor/32x32/apps/ardenox-config.png
+share/icons/hicolor/48x48/apps/ardenox-config.png
+share/icons/hicolor/64x64/apps/ardenox-config.png
+share/icons/hicolor/scalable/apps/ardenox-config.svg
+share/man/man1/ardenox-cli.1.gz
+share/man/man1/ardenox-config.1.gz
+share/man/man1/ardenox-sim.1.gz
+share/metainfo/com.brannik.ArdenoXModbus.metainfo.xml"
+actual=$(cd "$prefix" && find . -type f | sed 's|^\./||' | sort)
+if [ "$actual" != "$expected" ]; then
+    diff <(echo "$expected") <(echo "$actual")
+    exit 1
+fi
+# The desktop entry names an icon and a program that were installed.
+grep -qx 'Icon=ardenox-config' "$prefix/share/applications/com.brannik.ArdenoXModbus.desktop"
+grep -qx 'Exec=ardenox-config' "$prefix/share/applications/com.brannik.ArdenoXModbus.desktop"
