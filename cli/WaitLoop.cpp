@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "log/LogService.h"
 #include "cli/Interrupt.h"
+#include "log/LogService.h"
 
 namespace {
 
