@@ -2,7 +2,6 @@
 // read back and compare, save, wait for the save's end), printing each step as it is reached.
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -24,21 +23,6 @@ constexpr const char* kWriteUsage =
     "usage: ardenox-cli --port PATH [line options] write --new-address N --new-baud 9600|19200|38400|57600\n"
     "                   --new-mode even1|odd1|none2|none1 [--timeout S]   (S: seconds, default 30)\n";
 constexpr std::chrono::milliseconds kInterruptCheck{100};
-
-// Interrupting a write leaves the controller in an unknown state: the first Ctrl-C only warns, the
-// second one ends the command.
-volatile std::sig_atomic_t g_interrupts = 0;
-
-extern "C" void OnWriteInterrupt(int /*signal*/) {
-    g_interrupts = g_interrupts + 1;
-}
-
-void InstallWriteInterruptHandler() {
-    struct sigaction action {};
-    action.sa_handler = OnWriteInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-}
 
 struct WriteArgs {
     CommConfig config;
@@ -119,7 +103,9 @@ int RunWrite(const CliOptions& options) {
         std::fprintf(stderr, "ardenox-cli: %s\n%s", error.c_str(), kWriteUsage);
         return kExitUsage;
     }
-    InstallWriteInterruptHandler();
+    // Interrupting a write leaves the controller in an unknown state: the first Ctrl-C only warns, the
+    // second one ends the command.
+    CountCtrlC();
     CliConnection connection;
     if (!connection.Open(options)) {
         return kExitPortOpen;
@@ -134,10 +120,10 @@ int RunWrite(const CliOptions& options) {
                                                std::chrono::duration<double>(args.timeoutSeconds));
     int interruptsSeen = 0;
     while (!view.m_exitCode) {
-        if (Interrupted()) {  // SIGTERM
+        if (Interrupted()) {  // a termination request
             return kExitInterrupted;
         }
-        if (const int interrupts = g_interrupts; interrupts != interruptsSeen) {
+        if (const int interrupts = CtrlCPresses(); interrupts != interruptsSeen) {
             if (interruptsSeen == 0 && interrupts == 1) {
                 std::fprintf(stderr, "%s\nPress Ctrl-C again to abort; otherwise the write goes on.\n",
                              std::string(res::LoadString(res::IDS_CANCEL_WARNING)).c_str());

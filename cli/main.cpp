@@ -55,7 +55,9 @@ void InstallOutputSinks(bool verbose) {
         }
         std::fflush(stderr);
     });
-    if (!verbose) {
+    if (verbose) {
+        platform::SetDebugOutputSink(platform::WriteToStandardError);
+    } else {
         platform::SetDebugOutputSink([](std::string_view) {});
     }
 }
