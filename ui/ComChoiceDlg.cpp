@@ -31,7 +31,7 @@ int IndexOr(const Table& table, Match match, int fallback) {
 }  // namespace
 
 CComChoiceDlg::CComChoiceDlg(QString port, std::uint32_t baudRate, std::uint8_t parity, std::uint8_t stopBits,
-                             std::uint8_t address, QWidget* parent)
+                             std::uint8_t address, QWidget* parent, const SystemPorts& system)
     : QDialog(parent,
               Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_port(std::move(port)),
@@ -40,11 +40,13 @@ CComChoiceDlg::CComChoiceDlg(QString port, std::uint32_t baudRate, std::uint8_t 
       m_stopBits(stopBits),
       m_address(address),
       m_ui(std::make_unique<Ui::ComChoiceDlg>()),
-      m_naming(NativePortNaming()),
+      m_naming(system.naming),
       m_addressValidator(*this, QStringLiteral("addressEdit"), kMinAddress, kMaxAddress) {
     m_ui->setupUi(this);
-    OnInitDialog();
-    // Connected only now: filling and preselecting the lists must not enable OK.
+    OnInitDialog(system);
+    // Connected only now: filling and preselecting the lists must not enable OK. Choosing the entry that
+    // is already selected changes neither index nor text, yet it is a choice too: `activated`.
+    connect(m_ui->portCombo, &QComboBox::activated, this, &CComChoiceDlg::OnCbnSelchangePort);
     connect(m_ui->portCombo, &QComboBox::currentIndexChanged, this, &CComChoiceDlg::OnCbnSelchangePort);
     connect(m_ui->portCombo, &QComboBox::editTextChanged, this, &CComChoiceDlg::OnCbnSelchangePort);
     connect(m_ui->okButton, &QPushButton::clicked, this, &CComChoiceDlg::OnBnClickedOk);
@@ -57,12 +59,12 @@ QString CComChoiceDlg::GetDevicePath() const {
     return DevicePath(m_naming, m_port);
 }
 
-void CComChoiceDlg::OnInitDialog() {
+void CComChoiceDlg::OnInitDialog(const SystemPorts& system) {
     QComboBox& portCombo = *m_ui->portCombo;
     // A pseudo-terminal or a socat link is never reported by the system, so on POSIX any path may be typed.
     portCombo.setEditable(m_naming == EPortNaming::Posix);
     portCombo.setCompleter(nullptr);
-    const QStringList ports = DiscoverPorts(m_naming, m_port);
+    const QStringList ports = DiscoverPorts(system, m_port);
     portCombo.addItems(ports);
     const PortPreselection preselection = PreselectPort(m_naming, ports, m_port);
     m_port = preselection.port;

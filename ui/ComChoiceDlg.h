@@ -18,9 +18,9 @@ class CComChoiceDlg : public QDialog {
     Q_OBJECT
 public:
     // `port` is a device path, as GetDevicePath gives it; values the dialog cannot show are replaced by
-    // its defaults.
+    // its defaults. The ports offered are those of `system`.
     CComChoiceDlg(QString port, std::uint32_t baudRate, std::uint8_t parity, std::uint8_t stopBits,
-                  std::uint8_t address, QWidget* parent = nullptr);
+                  std::uint8_t address, QWidget* parent = nullptr, const SystemPorts& system = {});
     ~CComChoiceDlg() override;
 
     // The device path of the chosen port; meaningful after the dialog ended with OK.
@@ -34,7 +34,7 @@ public:
     std::uint8_t m_address;
 
 private:
-    void OnInitDialog();
+    void OnInitDialog(const SystemPorts& system);
     void OnCbnSelchangePort();
     void OnBnClickedOk();
     void OnBnClickedDefault();

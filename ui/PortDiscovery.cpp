@@ -17,14 +17,6 @@ bool IsBlank(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
-QStringList SystemPortNames() {
-    QStringList names;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        names.append(info.portName());
-    }
-    return names;
-}
-
 qsizetype FindIgnoringCase(const QStringList& entries, const QString& text, bool prefixOnly) {
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const bool match = prefixOnly ? entries[i].startsWith(text, Qt::CaseInsensitive)
@@ -71,6 +63,14 @@ EPortNaming NativePortNaming() {
     return QSysInfo::kernelType() == QLatin1String("winnt") ? EPortNaming::Windows : EPortNaming::Posix;
 }
 
+QStringList SystemPortNames() {
+    QStringList names;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        names.append(info.portName());
+    }
+    return names;
+}
+
 bool ReadsAsComPort(std::string_view name) {
     constexpr std::string_view kStem = "COM";
     if (!name.starts_with(kStem)) {
@@ -104,11 +104,11 @@ QStringList ComPortsAmong(const QStringList& deviceNames) {
     return SortedPortNames(ports);
 }
 
-QStringList DiscoverPorts(EPortNaming naming, const QString& rememberedPath) {
-    if (naming == EPortNaming::Windows) {
-        return ComPortsAmong(SystemPortNames());
+QStringList DiscoverPorts(const SystemPorts& system, const QString& rememberedPath) {
+    if (system.naming == EPortNaming::Windows) {
+        return ComPortsAmong(system.names);
     }
-    QStringList ports = SortedPortNames(SystemPortNames());
+    QStringList ports = SortedPortNames(system.names);
     const bool listed = PreselectPosixPort(ports, rememberedPath).index >= 0;
     if (!rememberedPath.isEmpty() && !listed && QFileInfo::exists(rememberedPath)) {
         ports.append(rememberedPath);

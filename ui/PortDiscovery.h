@@ -14,6 +14,15 @@
 enum class EPortNaming { Posix, Windows };
 
 EPortNaming NativePortNaming();
+// The device names of the serial ports the system reports.
+QStringList SystemPortNames();
+
+// What the dialog learns from the system: its naming and its ports. Tests give either naming with ports
+// of their choosing, so that the Windows rules are tested anywhere.
+struct SystemPorts {
+    EPortNaming naming = NativePortNaming();
+    QStringList names = SystemPortNames();
+};
 
 // True when the name reads as "COM%i" with the C library's "%i": exactly "COM", then optional blanks
 // and sign, then a number in any base notation; anything may follow ("COM3A" reads as COM3).
@@ -27,7 +36,7 @@ QStringList ComPortsAmong(const QStringList& deviceNames);
 
 // The entries of the port list: the system's ports, and on POSIX the remembered device path too when
 // its node exists but the system does not report it.
-QStringList DiscoverPorts(EPortNaming naming, const QString& rememberedPath);
+QStringList DiscoverPorts(const SystemPorts& system, const QString& rememberedPath);
 
 // The device path that a port text stands for.
 QString DevicePath(EPortNaming naming, const QString& port);

@@ -86,13 +86,14 @@ TEST(PortDiscovery, PreselectionOfARememberedPath) {
 TEST(PortDiscovery, RememberedDeviceIsOfferedOnlyWhileItsNodeExists) {
     PseudoTerminal pty;
     ASSERT_FALSE(pty.Path().isEmpty());
-    const QStringList withPty = DiscoverPorts(EPortNaming::Posix, pty.Path());
+    const QStringList withPty = DiscoverPorts({EPortNaming::Posix}, pty.Path());
     EXPECT_EQ(withPty.count(pty.Path()), 1);
-    EXPECT_EQ(withPty.size(), DiscoverPorts(EPortNaming::Posix, QString()).size() + 1);
+    EXPECT_EQ(withPty.size(), DiscoverPorts({EPortNaming::Posix}, QString()).size() + 1);
 
-    const QStringList withoutPty = DiscoverPorts(EPortNaming::Posix, QStringLiteral("/dev/ardenox-missing"));
+    const QStringList withoutPty =
+        DiscoverPorts({EPortNaming::Posix}, QStringLiteral("/dev/ardenox-missing"));
     EXPECT_FALSE(withoutPty.contains(QStringLiteral("/dev/ardenox-missing")));
-    EXPECT_FALSE(DiscoverPorts(EPortNaming::Posix, QString()).contains(QString()));
+    EXPECT_FALSE(DiscoverPorts({EPortNaming::Posix}, QString()).contains(QString()));
 }
 
 }  // namespace
