@@ -29,7 +29,8 @@ windows: setup
 	cmake --preset windows
 	cmake --build --preset windows -j $(JOBS)
 	rm -rf $(WINDOWS_FOLDER) && mkdir -p $(WINDOWS_FOLDER)
-	cp build/windows/cli/ardenox-cli.exe build/windows/tests/unit/*/*.exe docs/windows/README.txt $(WINDOWS_FOLDER)
+	cp build/windows/cli/ardenox-cli.exe build/windows/tests/unit/*/*.exe docs/windows/README.txt \
+	   $(WINDOWS_FOLDER)
 	@echo "The Windows programs are in $(WINDOWS_FOLDER)"
 
 # Starts the controller stand-in and the tool connected to it; closing the tool stops the stand-in.

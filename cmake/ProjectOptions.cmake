@@ -22,5 +22,6 @@ function(ardenox_add_gtest name label)
     else()
         set(discovery_mode POST_BUILD)
     endif()
-    gtest_discover_tests(${name} PROPERTIES LABELS ${label} DISCOVERY_TIMEOUT 60 DISCOVERY_MODE ${discovery_mode})
+    gtest_discover_tests(${name} PROPERTIES LABELS ${label} DISCOVERY_TIMEOUT 60
+                         DISCOVERY_MODE ${discovery_mode})
 endfunction()
