@@ -3,9 +3,9 @@ PRESETS_TESTED := default asan tsan fuzz
 FUZZ_SECONDS ?= 300
 JOBS ?= $(shell nproc)
 
-.PHONY: test setup build package demo fuzz format clean $(addprefix test-,$(PRESETS_TESTED))
+.PHONY: test setup build package demo fuzz windows format clean $(addprefix test-,$(PRESETS_TESTED) windows)
 
-test: setup $(addprefix test-,$(PRESETS_TESTED))
+test: setup $(addprefix test-,$(PRESETS_TESTED) windows)
 
 setup:
 	@scripts/setup
@@ -31,6 +31,20 @@ fuzz: setup
 	for target in build/fuzz/fuzz/*_fuzz; do \
 		$$target -max_total_time=$(FUZZ_SECONDS) -max_len=300 -print_final_stats=1 $$target-corpus || exit 1; \
 	done
+
+# The Windows programs cross-built with MinGW-w64, their unit tests and a serial smoke test under wine.
+test-windows: setup
+	JOBS=$(JOBS) scripts/test-windows
+
+# ardenox-cli.exe and the test programs in one folder, with a README for the Windows user.
+WINDOWS_FOLDER := build/windows/ardenox-windows
+windows: setup
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS)
+	rm -rf $(WINDOWS_FOLDER) && mkdir -p $(WINDOWS_FOLDER)
+	cp build/windows/cli/ardenox-cli.exe build/windows/tests/unit/*/*.exe docs/windows/README.txt \
+	   $(WINDOWS_FOLDER)
+	@echo "The Windows programs are in $(WINDOWS_FOLDER)"
 
 # Starts the controller stand-in and the tool connected to it; closing the tool stops the stand-in.
 demo:

@@ -1,6 +1,13 @@
 #pragma once
-// SIGINT and SIGTERM end a command: they only raise a flag that the command's wait loop looks at.
+// Ctrl-C and termination requests (SIGTERM; on Windows also closing the console, logging off and shutting
+// down) end a command: the handlers only raise flags that the command's wait loop looks at. Ctrl-Break
+// counts as Ctrl-C.
 
 // Installs the handlers; call once, before any thread starts.
 void InstallInterruptHandlers();
+// From now on Ctrl-C no longer ends the command but is counted, for a command that must not be cut
+// short by a single key press. Termination requests still end it.
+void CountCtrlC();
+// A termination request, or Ctrl-C while it is not counted.
 bool Interrupted();
+int CtrlCPresses();

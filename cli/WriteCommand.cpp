@@ -2,7 +2,6 @@
 // read back and compare, save, wait for the save's end), printing each step as it is reached.
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -22,21 +21,6 @@ namespace {
 
 constexpr double kDefaultTimeoutSeconds = 30;
 constexpr std::chrono::milliseconds kInterruptCheck{100};
-
-// Interrupting a write leaves the controller in an unknown state: the first Ctrl-C only warns, the
-// second one ends the command.
-volatile std::sig_atomic_t g_interrupts = 0;
-
-extern "C" void OnWriteInterrupt(int /*signal*/) {
-    g_interrupts = g_interrupts + 1;
-}
-
-void InstallWriteInterruptHandler() {
-    struct sigaction action {};
-    action.sa_handler = OnWriteInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-}
 
 // The command's own options: all three new settings are required.
 struct WriteArgs {
@@ -69,7 +53,9 @@ public:
 int RunWrite(const CliOptions& options, const WriteArgs& args) {
     const double timeoutSeconds = options.timeoutSeconds.value_or(kDefaultTimeoutSeconds);
     const CommConfig config{args.baudRate, args.address, CommModeTable.at(args.modeIndex).m_mode};
-    InstallWriteInterruptHandler();
+    // Interrupting a write leaves the controller in an unknown state: the first Ctrl-C only warns, the
+    // second one ends the command.
+    CountCtrlC();
     CliConnection connection;
     if (!connection.Open(options)) {
         return kExitPortOpen;
@@ -84,10 +70,10 @@ int RunWrite(const CliOptions& options, const WriteArgs& args) {
                                                std::chrono::duration<double>(timeoutSeconds));
     int interruptsSeen = 0;
     while (!view.m_exitCode) {
-        if (Interrupted()) {  // SIGTERM
+        if (Interrupted()) {  // a termination request
             return kExitInterrupted;
         }
-        if (const int interrupts = g_interrupts; interrupts != interruptsSeen) {
+        if (const int interrupts = CtrlCPresses(); interrupts != interruptsSeen) {
             if (interruptsSeen == 0 && interrupts == 1) {
                 std::fprintf(stderr, "%s\nPress Ctrl-C again to abort; otherwise the write goes on.\n",
                              std::string(res::LoadString(res::IDS_CANCEL_WARNING)).c_str());

@@ -12,9 +12,16 @@ if(ARDENOX_SANITIZE)
     target_link_options(project_options INTERFACE -fsanitize=${sanitizers})
 endif()
 
-# Registers a GoogleTest executable with CTest under a label (unit, integration, ui).
+# Registers a GoogleTest executable with CTest under a label (unit, integration, ui). A cross-build lists
+# the tests when they are run, so that building needs no emulator.
 function(ardenox_add_gtest name label)
     add_executable(${name} ${ARGN})
     target_link_libraries(${name} PRIVATE project_options GTest::gtest GTest::gmock GTest::gtest_main)
-    gtest_discover_tests(${name} PROPERTIES LABELS ${label} DISCOVERY_TIMEOUT 60)
+    if(CMAKE_CROSSCOMPILING)
+        set(discovery_mode PRE_TEST)
+    else()
+        set(discovery_mode POST_BUILD)
+    endif()
+    gtest_discover_tests(${name} PROPERTIES LABELS ${label} DISCOVERY_TIMEOUT 60
+                         DISCOVERY_MODE ${discovery_mode})
 endfunction()

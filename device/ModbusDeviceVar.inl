@@ -1,24 +1,8 @@
 // Template definitions of the device variables; included by ModbusDeviceVar.h only.
 #include <utility>
 
+#include "platform/LastError.h"
 #include "platform/Ticks.h"
-
-namespace device_detail {
-
-// Keeps the thread's last error across work that follows a failed register operation: the worker
-// reads it right after Process returns.
-class LastErrorKeeper {
-public:
-    LastErrorKeeper() : m_code(platform::GetLastError()) {}
-    LastErrorKeeper(const LastErrorKeeper&) = delete;
-    LastErrorKeeper& operator=(const LastErrorKeeper&) = delete;
-    ~LastErrorKeeper() { platform::SetLastError(m_code); }
-
-private:
-    std::uint32_t m_code;
-};
-
-}  // namespace device_detail
 
 inline constexpr std::uint64_t kFirstReadDelayMs = 10;
 
@@ -32,7 +16,8 @@ template <typename Raw, typename T>
 bool CModbusDeviceVarInput<Raw, T>::Process(CModbusSlave* slave, std::recursive_mutex& lock) {
     Raw raw{};
     const bool ok = ReadRaw(slave, &raw);
-    const device_detail::LastErrorKeeper keepError;
+    // The worker reads the error of a failed register operation right after Process returns.
+    const platform::LastErrorKeeper keepError;
     if (ok) {
         CScopeLock hold(lock);
         m_raw = raw;
@@ -63,7 +48,8 @@ bool CModbusDeviceVarOutput<Raw, T>::Process(CModbusSlave* slave, std::recursive
         raw = m_raw;
     }
     const bool ok = WriteRaw(slave, &raw);
-    const device_detail::LastErrorKeeper keepError;
+    // The worker reads the error of a failed register operation right after Process returns.
+    const platform::LastErrorKeeper keepError;
     if (ok) {
         m_valid = true;
     }

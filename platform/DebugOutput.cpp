@@ -26,11 +26,6 @@ Sinks& TheSinks() {
     return *sinks;
 }
 
-void WriteToStandardError(std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), stderr);
-    std::fflush(stderr);
-}
-
 #ifdef _WIN32
 std::wstring Widen(std::string_view text) {
     const int length =
@@ -63,6 +58,11 @@ TextSink ReplaceSink(TextSink Sinks::*slot, TextSink sink) {
 }
 
 }  // namespace
+
+void WriteToStandardError(std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+}
 
 void OutputDebugText(std::string_view text) {
     if (auto sink = CurrentSink(&Sinks::debug)) {

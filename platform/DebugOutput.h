@@ -13,6 +13,10 @@ void OutputDebugText(std::string_view text);
 // Installs a sink for the debug output and returns the previous one.
 TextSink SetDebugOutputSink(TextSink sink);
 
+// A sink that writes to standard error: what console programs install to show the debug output, which
+// on Windows would otherwise go to a debugger only.
+void WriteToStandardError(std::string_view text);
+
 // A modal, OK-only message box that blocks the caller until closed (standard error by default).
 void ShowMessageBox(std::string_view text);
 // Installs a sink for message boxes and returns the previous one.

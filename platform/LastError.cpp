@@ -1,5 +1,9 @@
 #include "platform/LastError.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace platform {
 
 #ifdef _WIN32

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/LastError.h"
 #include "platform/SerialHandle.h"
 
 namespace platform {
@@ -17,6 +18,11 @@ std::wstring Widen(const std::string& text) {
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
     return wide;
+}
+
+// "COM10" and above open only by their device-namespace name, \\.\COM10, which every port has.
+std::wstring DevicePath(const std::string& name) {
+    return name.starts_with(R"(\\)") ? Widen(name) : LR"(\\.\)" + Widen(name);
 }
 
 }  // namespace
@@ -35,8 +41,9 @@ bool SerialHandle::IsOpen() const {
 
 bool SerialHandle::Open(const std::string& devicePath) {
     Close();
-    m_native = CreateFileW(Widen(devicePath).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                           0, nullptr);
+    // Share mode 0: nobody else may open the port while this handle holds it.
+    m_native = CreateFileW(DevicePath(devicePath).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
     return IsOpen();
 }
 
@@ -48,6 +55,23 @@ bool SerialHandle::Configure(std::uint32_t baudRate, std::uint8_t parity, std::u
     dcb.ByteSize = 8;
     dcb.Parity = parity;
     dcb.StopBits = stopBits;
+    // Every field the exchange relies on is set here rather than kept from whatever program used the
+    // port before: binary, no flow control of either kind, no character replacement, and a line error
+    // must not stop all further reads and writes until it is cleared.
+    dcb.fBinary = TRUE;
+    dcb.fParity = parity != kNoParity;
+    dcb.fOutxCtsFlow = FALSE;
+    dcb.fOutxDsrFlow = FALSE;
+    dcb.fDsrSensitivity = FALSE;
+    dcb.fOutX = FALSE;
+    dcb.fInX = FALSE;
+    dcb.fTXContinueOnXoff = TRUE;
+    dcb.fErrorChar = FALSE;
+    dcb.fNull = FALSE;
+    dcb.fAbortOnError = FALSE;
+    // Raised DTR and RTS: adapters and isolated RS-485 converters draw power or their enable from them.
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fRtsControl = RTS_CONTROL_ENABLE;
     return haveState && SetCommState(m_native, &dcb);
 }
 
@@ -99,6 +123,13 @@ bool SerialHandle::Read(std::uint8_t* data, std::size_t size, std::size_t& recei
     DWORD count = 0;
     const BOOL ok = ReadFile(m_native, data, static_cast<DWORD>(size), &count, nullptr);
     received = count;
+    if (!ok) {
+        // Clears a pending line error (framing, parity, overrun) so the next exchange starts afresh; the
+        // read's own error stays the reason.
+        const LastErrorKeeper keepError;
+        DWORD lineErrors = 0;
+        ClearCommError(m_native, &lineErrors, nullptr);
+    }
     return ok != 0;
 }
 

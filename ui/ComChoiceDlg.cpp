@@ -32,7 +32,7 @@ int IndexOr(const Table& table, Match match, int fallback) {
 }  // namespace
 
 CComChoiceDlg::CComChoiceDlg(QString port, std::uint32_t baudRate, std::uint8_t parity, std::uint8_t stopBits,
-                             std::uint8_t address, QWidget* parent, PortSource ports)
+                             std::uint8_t address, QWidget* parent, PortSource ports, EPortNaming naming)
     : QDialog(parent,
               Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_port(std::move(port)),
@@ -41,13 +41,15 @@ CComChoiceDlg::CComChoiceDlg(QString port, std::uint32_t baudRate, std::uint8_t 
       m_stopBits(stopBits),
       m_address(address),
       m_ui(std::make_unique<Ui::ComChoiceDlg>()),
-      m_naming(NativePortNaming()),
+      m_naming(naming),
       m_portSource(std::move(ports)),
       m_rememberedPath(m_port),
       m_addressValidator(*this, QStringLiteral("addressEdit"), kMinAddress, kMaxAddress) {
     m_ui->setupUi(this);
     OnInitDialog();
-    // Connected only now: filling and preselecting the lists must not enable OK.
+    // Connected only now: filling and preselecting the lists must not enable OK. Choosing the entry that
+    // is already selected changes neither index nor text, yet it is a choice too: `activated`.
+    connect(m_ui->portCombo, &QComboBox::activated, this, &CComChoiceDlg::OnCbnSelchangePort);
     connect(m_ui->portCombo, &QComboBox::currentIndexChanged, this, &CComChoiceDlg::OnCbnSelchangePort);
     connect(m_ui->portCombo, &QComboBox::editTextChanged, this, &CComChoiceDlg::OnCbnSelchangePort);
     connect(m_ui->portCombo, &CPortCombo::popupAboutToShow, this, &CComChoiceDlg::OnPortPopup);

@@ -18,9 +18,11 @@ class CComChoiceDlg : public QDialog {
     Q_OBJECT
 public:
     // `port` is a device path, as GetDevicePath gives it; values the dialog cannot show are replaced by
-    // its defaults. The port list comes from `ports`, read again each time the list drops down.
+    // its defaults. The port list comes from `ports`, read again each time the list drops down, and is
+    // shown by the platform's naming rules (a test may ask for the other platform's).
     CComChoiceDlg(QString port, std::uint32_t baudRate, std::uint8_t parity, std::uint8_t stopBits,
-                  std::uint8_t address, QWidget* parent = nullptr, PortSource ports = SystemPorts);
+                  std::uint8_t address, QWidget* parent = nullptr, PortSource ports = SystemPorts,
+                  EPortNaming naming = NativePortNaming());
     ~CComChoiceDlg() override;
 
     // The device path of the chosen port; meaningful after the dialog ended with OK.

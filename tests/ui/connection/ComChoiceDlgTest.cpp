@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QTest>
 #include <cstdint>
@@ -56,6 +57,42 @@ TEST(ComChoiceDlg, VanishedRememberedPortLeavesOkDisabled) {
     const DialogDriver driver(dialog);
     ExpectView(driver.View(), {"", "57600", "None, 2 stop bits", "5", false});
     EXPECT_EQ(driver.Port().findText(QStringLiteral("/dev/ardenox-gone0")), -1);
+}
+
+// Windows naming: a fixed list and no typing, so the only way to a port is picking an entry, and picking
+// the one already shown must enable OK too (a first run with one COM port, a vanished remembered port).
+TEST(ComChoiceDlg, WindowsPickingTheShownPortEnablesOk) {
+    const struct {
+        const char* remembered;
+        QStringList system;
+        const char* devicePath;
+    } rows[] = {
+        {"", {"COM3"}, "\\\\.\\COM3"},
+        {"\\\\.\\COM7", {"COM3", "COM1", "ttyS0"}, "\\\\.\\COM1"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.remembered);
+        QList<PortFacts> system;
+        for (const QString& name : row.system) {
+            system.append({name, {}, {}, {}, {}});
+        }
+        CComChoiceDlg dialog(
+            QString::fromUtf8(row.remembered), 19200, 2, 0, 16, nullptr, [system] { return system; },
+            EPortNaming::Windows);
+        const DialogDriver driver(dialog);
+        dialog.show();
+        ASSERT_FALSE(driver.Port().isEditable());
+        ASSERT_EQ(driver.Port().currentIndex(), 0);
+        ASSERT_FALSE(driver.Ok().isEnabled());
+
+        driver.Port().showPopup();
+        QTest::keyClick(driver.Port().view(), Qt::Key_Return);
+        EXPECT_EQ(driver.Port().currentIndex(), 0);
+        ASSERT_TRUE(driver.Ok().isEnabled());
+        driver.Ok().click();
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        EXPECT_EQ(dialog.GetDevicePath(), QString::fromUtf8(row.devicePath));
+    }
 }
 
 TEST(ComChoiceDlg, OkTakesTheOperatorsChoice) {

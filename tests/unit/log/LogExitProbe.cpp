@@ -3,8 +3,10 @@
 #include <string_view>
 
 #include "log/LogService.h"
+#include "platform/DebugOutput.h"
 
 int main(int argc, char** argv) {
+    platform::SetDebugOutputSink(platform::WriteToStandardError);
     if (argc > 1 && std::string_view(argv[1]) == "log") {
         CLogService::Instance().Log("probe %s\n", false, "message");
     }
