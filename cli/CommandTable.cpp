@@ -10,6 +10,8 @@ std::span<const Command> Commands() {
                 RunMonitor},
         Command{"write", "write     write, verify and save new settings (options after the command word)",
                 RunWrite},
+        Command{"scan", "scan      find the controller's line settings and address (--json, --all after it)",
+                RunScan},
     };
     return kCommands;
 }

@@ -16,5 +16,6 @@ struct Command {
 int RunRead(const CliOptions& options);
 int RunMonitor(const CliOptions& options);
 int RunWrite(const CliOptions& options);
+int RunScan(const CliOptions& options);
 
 std::span<const Command> Commands();

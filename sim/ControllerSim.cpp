@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "sim/ControllerModel.h"
+#include "sim/LineSpeed.h"
 #include "sim/PseudoTerminal.h"
 #include "sim/ReplyFaults.h"
 #include "sim/RtuFrame.h"
@@ -195,7 +196,8 @@ void ControllerSim::Impl::Serve(std::span<const std::uint8_t> frame) {
     {
         std::lock_guard lock(m_mutex);
         const std::uint8_t address = frame[0];
-        if ((address != m_model.LineAddress() && address != 0) || !m_model.Receive(frame)) {
+        const bool heard = TerminalBaudRate(m_terminal.ToolFd()) == m_model.LineBaudRate();
+        if (!heard || (address != m_model.LineAddress() && address != 0) || !m_model.Receive(frame)) {
             ++m_ignored;
             return;
         }
