@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "sim/ControllerSim.h"
@@ -187,3 +188,22 @@ TEST_F(CliTest, MonitorEndsOnSigterm) {
 }
 
 }  // namespace
+
+TEST_F(CliTest, ScanPrintsWhatAnsweredAndEndsOnAnInterrupt) {
+    CliProcess found(With({"scan", "--json"}));
+    EXPECT_EQ(found.Wait(), 0) << found.err;
+    EXPECT_EQ(
+        found.out,
+        "{\"address\": 16, \"baudRate\": 19200, \"mode\": \"Even, 1 stop bit\", \"identified\": true}\n");
+
+    sim::Config silentHere;
+    silentHere.settings = {200, 96, 1};
+    sim::ControllerSim elsewhere(silentHere);
+    CliProcess interrupted({"--port", elsewhere.DevicePath(), "scan"});
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    interrupted.Signal(SIGINT);
+    EXPECT_EQ(interrupted.Wait(), 6) << interrupted.err;
+    EXPECT_EQ(interrupted.out, "");
+    EXPECT_NE(interrupted.err.find("scan: 0% 19200 baud, Even, 1 stop bit\n"), std::string::npos)
+        << "plain progress lines when standard error is no terminal: " << interrupted.err;
+}
