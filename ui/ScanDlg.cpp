@@ -31,6 +31,12 @@ void CScanDlg::Run() {
             this, [this] { OnScanEnded(); }, Qt::QueuedConnection);
     });
     exec();
+    // A quit request ends the modal run at once, perhaps with the scan still going: stop it, so that
+    // the result is read only once the worker has ended.
+    if (m_worker.joinable()) {
+        m_engine.Cancel();
+        m_worker.join();
+    }
 }
 
 void CScanDlg::reject() {
