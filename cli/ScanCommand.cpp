@@ -140,13 +140,13 @@ int RunScan(const CliOptions& options) {
         CProgressReporter reporter(engine);
         result = engine.Run(options.port, PlanScan(guess), reporter);
     }
+    // An interrupted scan with --all still tells what it had found.
+    for (std::size_t i = 0; i < result.found.size(); ++i) {
+        const std::string text = json ? FormatFoundJson(result.found[i]) : FormatFoundLines(result.found[i]);
+        std::fputs((i > 0 && !json ? "\n" + text : text).c_str(), stdout);
+    }
     switch (result.outcome) {
         case ScanResult::Found:
-            for (std::size_t i = 0; i < result.found.size(); ++i) {
-                const std::string text =
-                    json ? FormatFoundJson(result.found[i]) : FormatFoundLines(result.found[i]);
-                std::fputs((i > 0 && !json ? "\n" + text : text).c_str(), stdout);
-            }
             return kExitOk;
         case ScanResult::NothingAnswered:
             std::fprintf(stderr, "ardenox-cli: nothing answered on %s (%zu probes)\n", options.port.c_str(),

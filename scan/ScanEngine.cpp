@@ -119,7 +119,10 @@ ScanResult CScanEngine::Run(const std::string& devicePath, const std::vector<Sca
             result.outcome = ScanResult::Cancelled;
             return result;
         }
-        if (foundAt && (!m_options.allAddresses || candidate.line != *foundAt)) {
+        if (foundAt && !m_options.allAddresses) {
+            break;
+        }
+        if (foundAt && candidate.line != *foundAt) {
             continue;
         }
         observer.OnProbe({result.tried, candidates.size(), candidate});

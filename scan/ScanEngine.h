@@ -27,9 +27,9 @@ struct FoundController {
 struct ScanResult {
     enum EOutcome { Found, NothingAnswered, Cancelled, PortFailed };
     EOutcome outcome = NothingAnswered;
-    std::vector<FoundController> found;
-    std::uint32_t error = 0;  // the port's error when PortFailed
-    std::size_t tried = 0;    // probes sent
+    std::vector<FoundController> found;  // also those found before a cancel
+    std::uint32_t error = 0;             // the port's error when PortFailed
+    std::size_t tried = 0;               // probes sent
 };
 
 struct ScanProgress {
