@@ -41,7 +41,7 @@ TEST(ControllerBehaviour, AnswersItsRegisterMapAndRefusesUnmappedRegisters) {
     config.model = 4711;
     config.settings = {21, 576, 3};
     sim::ControllerSim controller(config);
-    simtest::Master master(controller.DevicePath(), 21);
+    simtest::Master master(controller.DevicePath(), 21, 300, 57600);
     ASSERT_TRUE(master.Connected());
 
     const MappedRegister map[] = {
