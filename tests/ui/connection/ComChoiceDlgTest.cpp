@@ -6,6 +6,8 @@
 #include <QTest>
 #include <cstdint>
 
+#include "modbus/Modbus.h"
+#include "serial/ComDevice.h"
 #include "sim/ControllerSim.h"
 #include "tests/ui/connection/DialogDriver.h"
 #include "ui/FieldTip.h"
@@ -157,6 +159,12 @@ TEST(ComChoiceDlg, FindFillsTheSettingsTheControllerAnswersAt) {
     EXPECT_EQ(dialog.m_baudRate, 57600u);
     EXPECT_EQ(dialog.m_parity, 0);
     EXPECT_EQ(dialog.m_stopBits, 0);
+    CComDevice connection;
+    ASSERT_TRUE(connection.Open(dialog.GetDevicePath().toStdString(), dialog.m_baudRate, dialog.m_parity,
+                                dialog.m_stopBits));
+    CModbus modbus(&connection);
+    std::uint16_t model = 0;
+    EXPECT_TRUE(modbus.ReadRegisters(dialog.m_address, 4, sim::kRegModel, 1, &model)) << "OK connects";
 }
 
 }  // namespace
