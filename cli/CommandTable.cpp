@@ -18,6 +18,7 @@ std::span<const Command> Commands() {
         Command{"monitor", "print every change of a value or of the connection until SIGINT/SIGTERM",
                 NoOptions<RunMonitor>},
         Command{"write", "write, verify and save new settings", AddWrite},
+        Command{"scan", "find the controller's line settings and address", AddScan},
     };
     return kCommands;
 }

@@ -21,5 +21,6 @@ struct Command {
 int RunRead(const CliOptions& options);
 int RunMonitor(const CliOptions& options);
 CommandRun AddWrite(CLI::App& command);
+CommandRun AddScan(CLI::App& command);
 
 std::span<const Command> Commands();

@@ -17,7 +17,7 @@ namespace {
 constexpr const char* kExitCodes =
     "exit codes:\n"
     "  0 success           2 bad usage          3 port not opened or configured\n"
-    "  4 port failure      5 values missing after --timeout\n"
+    "  4 port failure      5 values missing after --timeout (scan: nothing answered)\n"
     "  6 interrupted       7 request refused    8 written setting read back differently\n";
 
 // Operator messages go to standard error as they stand; diagnostics only when asked for. With

@@ -7,7 +7,7 @@
 namespace res {
 namespace {
 
-constexpr std::array<std::pair<unsigned, std::string_view>, 23> kTable{{
+constexpr std::array<std::pair<unsigned, std::string_view>, 26> kTable{{
     {IDS_INTEGER_RANGE, "Enter an integer value between %i and %i."},
     {IDS_INVALID_FORMAT, "Invalid format"},
     {IDS_INVALID_VALUE, "Invalid value"},
@@ -36,6 +36,12 @@ constexpr std::array<std::pair<unsigned, std::string_view>, 23> kTable{{
     {IDS_PARAM_ADDRESS, "Address"},
     {IDS_PARAM_BAUD_RATE, "Baud rate"},
     {IDS_PARAM_MODE, "Parity/stop bits"},
+    {IDS_SCAN_TRYING, "Trying %s"},
+    {IDS_SCAN_NOTHING,
+     "No controller answered on \"%s\" at any baud rate, parity/stop bits or address. Check the wiring "
+     "and the port."},
+    {IDS_SCAN_STORED,
+     "The controller answered at %s. It holds %s, which takes effect when the controller restarts."},
 }};
 
 }  // namespace

@@ -28,6 +28,9 @@ enum StringId : unsigned {
     IDS_PARAM_ADDRESS = 154,
     IDS_PARAM_BAUD_RATE = 155,
     IDS_PARAM_MODE = 156,
+    IDS_SCAN_TRYING = 157,   // "%s": the settings being tried
+    IDS_SCAN_NOTHING = 158,  // "%s": device path
+    IDS_SCAN_STORED = 159,   // "%s": the settings that answered, "%s": those stored
 };
 
 // The text of a string id; empty for an id the table does not hold.

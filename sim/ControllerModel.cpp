@@ -50,7 +50,10 @@ std::vector<std::uint8_t> ReceiveAvailable(int fd) {
 }  // namespace
 
 ControllerModel::ControllerModel(const Config& config)
-    : m_saveDuration(config.saveDuration), m_lineAddress(config.settings.address), m_saved(config.settings) {
+    : m_saveDuration(config.saveDuration),
+      m_lineAddress(config.settings.address),
+      m_lineBaudRate(std::uint32_t{config.settings.baudHundreds} * 100),
+      m_saved(config.settings) {
     int ends[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
         ThrowErrno("socketpair");
@@ -173,6 +176,7 @@ void ControllerModel::Restart() {
     UpdateStatus();
     m_saveRunning = false;
     m_lineAddress = m_saved.address;
+    m_lineBaudRate = std::uint32_t{m_saved.baudHundreds} * 100;
     modbus_set_slave(m_context, m_lineAddress);
     ApplySettings(m_saved);
     UpdateStatus();

@@ -38,6 +38,7 @@ public:
     void SetRegister(Table table, std::uint16_t reg, std::uint16_t value);
 
     std::uint8_t LineAddress() const { return m_lineAddress; }
+    std::uint32_t LineBaudRate() const { return m_lineBaudRate; }
     CommSettings SavedSettings();
     void Restart();
     void SetSticky(std::uint16_t reg, bool sticky);
@@ -69,6 +70,7 @@ private:
 
     std::chrono::milliseconds m_saveDuration;
     std::uint8_t m_lineAddress;
+    std::uint32_t m_lineBaudRate;  // the speed in effect: the saved one as of the last (re)start
     CommSettings m_saved;
     CommSettings m_saving;  // what the running save will store
     bool m_saveRunning = false;

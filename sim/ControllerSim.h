@@ -18,7 +18,8 @@
 // controller cannot take (another command, an address outside 1..247, another baud rate, a mode above
 // 3) gets the exception "illegal data value" and changes nothing. Written settings read back at once;
 // the save command makes the status read 1 for the save duration and stores them when it ends; they
-// take effect on the line (the address the stand-in answers on) only after Restart().
+// take effect on the line (the address and speed the stand-in answers on) only after Restart(). It
+// answers only while the tool's end of the line is set to the speed in effect (see LineSpeed.h).
 //
 // Thread safety: every public operation may be called from any thread while the line thread runs.
 #include <chrono>

@@ -1,5 +1,7 @@
 #include "sim/ControllerSimImpl.h"
 
+#include "sim/LineSpeed.h"
+
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/stat.h>
@@ -150,7 +152,8 @@ void ControllerSim::Impl::Serve(std::span<const std::uint8_t> frame) {
     {
         std::lock_guard lock(m_mutex);
         const std::uint8_t address = frame[0];
-        if ((address != m_model.LineAddress() && address != 0) || !m_model.Receive(frame)) {
+        const bool heard = TerminalBaudRate(m_terminal.ToolFd()) == m_model.LineBaudRate();
+        if (!heard || (address != m_model.LineAddress() && address != 0) || !m_model.Receive(frame)) {
             ++m_ignored;
             return;
         }

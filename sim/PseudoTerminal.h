@@ -16,6 +16,8 @@ public:
 
     // The controller's end, non-blocking; -1 once closed.
     int ControllerFd() const { return m_controllerFd; }
+    // The stand-in's own descriptor of the tool's end: it shows the settings the tool has made.
+    int ToolFd() const { return m_heldToolFd; }
     // The device path of the tool's end.
     const std::string& ToolPath() const { return m_toolPath; }
     // Closes both ends: the device node disappears and the tool's end hangs up.

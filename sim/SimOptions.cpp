@@ -188,7 +188,8 @@ SIGUSR2 prints the number of requests answered so far.
 
 Controller:
   --address N      slave address it answers on, 1..247 (default 16)
-  --baud N         stored baud rate: 9600, 19200, 38400 or 57600 (default 19200)
+  --baud N         stored baud rate: 9600, 19200, 38400 or 57600 (default 19200); it answers
+                   only while the tool's end of the line is set to this speed
   --mode N         stored parity/stop-bit mode 0..3 (default 0: even, 1 stop bit)
   --firmware N     firmware version register, e.g. 205 for 2.5 (default 205)
   --model N        model number register (default 3102)

@@ -5,10 +5,13 @@
 #include <QSignalBlocker>
 #include <algorithm>
 #include <iterator>
+#include <optional>
 #include <utility>
 
 #include "device/CommTables.h"
+#include "log/LogService.h"
 #include "ui/LoadText.h"
+#include "ui/ScanDlg.h"
 #include "ui_ComChoiceDlg.h"
 
 namespace {
@@ -55,6 +58,7 @@ CComChoiceDlg::CComChoiceDlg(QString port, std::uint32_t baudRate, std::uint8_t 
     connect(m_ui->portCombo, &CPortCombo::popupAboutToShow, this, &CComChoiceDlg::OnPortPopup);
     connect(m_ui->okButton, &QPushButton::clicked, this, &CComChoiceDlg::OnBnClickedOk);
     connect(m_ui->defaultButton, &QPushButton::clicked, this, &CComChoiceDlg::OnBnClickedDefault);
+    connect(m_ui->findButton, &QPushButton::clicked, this, &CComChoiceDlg::OnBnClickedFind);
 }
 
 CComChoiceDlg::~CComChoiceDlg() = default;
@@ -150,7 +154,53 @@ void CComChoiceDlg::OnBnClickedOk() {
 }
 
 void CComChoiceDlg::OnBnClickedDefault() {
-    m_ui->baudCombo->setCurrentIndex(kDefaultBaudIndex);
-    m_ui->modeCombo->setCurrentIndex(kDefaultModeIndex);
-    m_ui->addressEdit->setText(FormatText("%u", unsigned{kDefaultAddress}));
+    ShowSettings(BaudRateTable.at(kDefaultBaudIndex), kDefaultModeIndex, kDefaultAddress);
+}
+
+void CComChoiceDlg::ShowSettings(std::uint32_t baudRate, std::size_t modeIndex, std::uint8_t address) {
+    m_ui->baudCombo->setCurrentIndex(IndexOr(
+        BaudRateTable, [baudRate](std::uint32_t rate) { return rate == baudRate; }, kDefaultBaudIndex));
+    m_ui->modeCombo->setCurrentIndex(static_cast<int>(modeIndex));
+    m_ui->addressEdit->setText(FormatText("%u", unsigned{address}));
+}
+
+void CComChoiceDlg::OnBnClickedFind() {
+    const QString port = m_ui->portCombo->currentText();
+    if (port.isEmpty()) {
+        return;
+    }
+    // What the dialog shows is the likeliest guess and is tried first.
+    bool isNumber = false;
+    const unsigned address = m_ui->addressEdit->text().toUInt(&isNumber);
+    std::optional<ScanCandidate> guess;
+    if (isNumber && address >= kMinAddress && address <= kMaxAddress) {
+        guess = ScanCandidate{{BaudRateTable.at(static_cast<std::size_t>(m_ui->baudCombo->currentIndex())),
+                               static_cast<std::size_t>(m_ui->modeCombo->currentIndex())},
+                              static_cast<std::uint8_t>(address)};
+    }
+    const std::string devicePath = DevicePath(m_naming, port).toStdString();
+    CScanDlg scan(devicePath, guess, this);
+    scan.Run();
+    const ScanResult& result = scan.Result();
+    switch (result.outcome) {
+        case ScanResult::Found: {
+            const FoundController& found = result.found.front();
+            const ScanCandidate& settings = found.Working();
+            ShowSettings(settings.line.baudRate, settings.line.modeIndex, settings.address);
+            m_ui->okButton->setEnabled(true);
+            if (found.holds && !found.holdsConfirmed && *found.holds != found.answered) {
+                CLogService::Instance().Report(res::IDS_SCAN_STORED, true, DescribeCandidate(found.answered),
+                                               DescribeCandidate(*found.holds));
+            }
+            break;
+        }
+        case ScanResult::NothingAnswered:
+            CLogService::Instance().Report(res::IDS_SCAN_NOTHING, true, devicePath);
+            break;
+        case ScanResult::PortFailed:
+            CLogService::Instance().ReportError(res::IDS_OPEN_FAILED, result.error, devicePath);
+            break;
+        case ScanResult::Cancelled:
+            break;
+    }
 }

@@ -47,6 +47,9 @@ private:
     void OnCbnSelchangePort();
     void OnBnClickedOk();
     void OnBnClickedDefault();
+    // Scans the chosen port for the controller and, when one answers, shows its settings.
+    void OnBnClickedFind();
+    void ShowSettings(std::uint32_t baudRate, std::size_t modeIndex, std::uint8_t address);
 
     std::unique_ptr<Ui::ComChoiceDlg> m_ui;
     const EPortNaming m_naming;

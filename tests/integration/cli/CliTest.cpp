@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "sim/ControllerSim.h"
@@ -62,7 +63,7 @@ TEST_F(CliTest, ReadShowsTheOtherSettingsAndModes) {
     controller.SetRegister(sim::Table::Holding, sim::kRegBaud, 576);
     controller.SetRegister(sim::Table::Holding, sim::kRegMode, 2);
     controller.SetRegister(sim::Table::Input, sim::kRegFirmware, 1234);
-    CliProcess cli(With({"--baud", "9600", "--mode=none1", "read"}));
+    CliProcess cli(With({"--mode=none1", "read"}));
     EXPECT_EQ(cli.Wait(), 0) << cli.err;
     EXPECT_NE(cli.out.find("baud rate: 57600\n"), std::string::npos) << cli.out;
     EXPECT_NE(cli.out.find("mode: None, 2 stop bits\n"), std::string::npos) << cli.out;
@@ -224,3 +225,22 @@ TEST_F(CliTest, MonitorEndsOnSigterm) {
 }
 
 }  // namespace
+
+TEST_F(CliTest, ScanPrintsWhatAnsweredAndEndsOnAnInterrupt) {
+    CliProcess found(With({"scan", "--json"}));
+    EXPECT_EQ(found.Wait(), 0) << found.err;
+    EXPECT_EQ(
+        found.out,
+        "{\"address\": 16, \"baudRate\": 19200, \"mode\": \"Even, 1 stop bit\", \"identified\": true}\n");
+
+    sim::Config silentHere;
+    silentHere.settings = {200, 96, 1};
+    sim::ControllerSim elsewhere(silentHere);
+    CliProcess interrupted({"--port", elsewhere.DevicePath(), "scan"});
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    interrupted.Signal(SIGINT);
+    EXPECT_EQ(interrupted.Wait(), 6) << interrupted.err;
+    EXPECT_EQ(interrupted.out, "");
+    EXPECT_NE(interrupted.err.find("scan: 0% 19200 baud, Even, 1 stop bit\n"), std::string::npos)
+        << "plain progress lines when standard error is no terminal: " << interrupted.err;
+}

@@ -41,7 +41,7 @@ TEST(ControllerBehaviour, AnswersItsRegisterMapAndRefusesUnmappedRegisters) {
     config.model = 4711;
     config.settings = {21, 576, 3};
     sim::ControllerSim controller(config);
-    simtest::Master master(controller.DevicePath(), 21);
+    simtest::Master master(controller.DevicePath(), 21, 300, 57600);
     ASSERT_TRUE(master.Connected());
 
     const MappedRegister map[] = {
@@ -84,7 +84,9 @@ TEST(ControllerBehaviour, WrittenSettingsReadBackButTakeEffectOnlyAfterSaveAndRe
 
     controller.Restart();
     EXPECT_EQ(controller.LineAddress(), 17);
-    EXPECT_EQ(newAddress.ReadHolding(sim::kRegBaud), 384);
+    EXPECT_FALSE(newAddress.ReadHolding(sim::kRegBaud)) << "still answers at the old speed";
+    simtest::Master moved(controller.DevicePath(), 17, 100, 38400);
+    EXPECT_EQ(moved.ReadHolding(sim::kRegBaud), 384);
     EXPECT_FALSE(master.ReadHolding(sim::kRegBaud)) << "still answers on the old address";
 }
 

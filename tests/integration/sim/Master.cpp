@@ -4,8 +4,8 @@
 
 namespace simtest {
 
-Master::Master(const std::string& path, int slave, int responseTimeoutMs) {
-    m_context = modbus_new_rtu(path.c_str(), 19200, 'N', 8, 1);
+Master::Master(const std::string& path, int slave, int responseTimeoutMs, int baudRate) {
+    m_context = modbus_new_rtu(path.c_str(), baudRate, 'N', 8, 1);
     if (m_context == nullptr) {
         return;
     }

@@ -11,8 +11,9 @@ namespace simtest {
 
 class Master {
 public:
-    // Connects at 19200 baud without parity (a pseudo-terminal ignores both) to the given slave.
-    Master(const std::string& path, int slave, int responseTimeoutMs = 300);
+    // Connects without parity (a pseudo-terminal ignores it) to the given slave. The stand-in hears only
+    // its own speed.
+    Master(const std::string& path, int slave, int responseTimeoutMs = 300, int baudRate = 19200);
     Master(const Master&) = delete;
     Master& operator=(const Master&) = delete;
     ~Master();

@@ -7,6 +7,9 @@
 #include <QTest>
 #include <cstdint>
 
+#include "modbus/Modbus.h"
+#include "serial/ComDevice.h"
+#include "sim/ControllerSim.h"
 #include "tests/ui/connection/DialogDriver.h"
 #include "tests/ui/connection/PseudoTerminal.h"
 #include "ui/FieldTip.h"
@@ -154,7 +157,7 @@ TEST(ComChoiceDlg, BadAddressKeepsTheDialogOpenWithATip) {
     }
 }
 
-TEST(ComChoiceDlg, TabOrderRunsFromOkToDefault) {
+TEST(ComChoiceDlg, TabOrderRunsFromOkToDefaultThenFind) {
     CComChoiceDlg dialog(QString(), 19200, 2, 0, 16);
     const DialogDriver driver(dialog);
     dialog.show();
@@ -163,7 +166,7 @@ TEST(ComChoiceDlg, TabOrderRunsFromOkToDefault) {
     driver.Ok().setEnabled(true);  // a disabled button takes no focus
     driver.Ok().setFocus();
     const QWidget* expected[] = {&driver.Cancel(),  &driver.Port(),    &driver.Baud(), &driver.Mode(),
-                                 &driver.Address(), &driver.Default(), &driver.Ok()};
+                                 &driver.Address(), &driver.Default(), &driver.Find(), &driver.Ok()};
     for (const QWidget* next : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         const QWidget* focus = QApplication::focusWidget();
@@ -200,6 +203,33 @@ TEST(ComChoiceDlg, PortsShowDescriptionsAndAreReadAgainWhenTheListDropsDown) {
     EXPECT_EQ(driver.Port().currentText(), QStringLiteral("ttyUSB1 \u2014 FTDI USB-RS485 (serial Q9)"));
     driver.Ok().click();
     EXPECT_EQ(dialog.GetDevicePath(), QStringLiteral("/dev/ttyUSB1"));
+}
+
+TEST(ComChoiceDlg, FindFillsTheSettingsTheControllerAnswersAt) {
+    // At 57600 baud, none/1, address 5; the dialog shows none/2, which a pseudo-terminal cannot tell
+    // apart, so the scan answers there first and then confirms what the controller holds.
+    sim::Config config;
+    config.settings = {5, 576, 3};
+    sim::ControllerSim controller(config);
+    const QString port = QString::fromStdString(controller.DevicePath());
+    CComChoiceDlg dialog(QString(), 57600, 0, 2, 5);
+    const DialogDriver driver(dialog);
+    dialog.show();
+    driver.Port().setEditText(port);
+    driver.Find().click();  // runs the scan's own modal loop until the scan ends
+    ExpectView(driver.View(), {port, "57600", "None, 1 stop bit", "5", true});
+
+    driver.Ok().click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.m_baudRate, 57600u);
+    EXPECT_EQ(dialog.m_parity, 0);
+    EXPECT_EQ(dialog.m_stopBits, 0);
+    CComDevice connection;
+    ASSERT_TRUE(connection.Open(dialog.GetDevicePath().toStdString(), dialog.m_baudRate, dialog.m_parity,
+                                dialog.m_stopBits));
+    CModbus modbus(&connection);
+    std::uint16_t model = 0;
+    EXPECT_TRUE(modbus.ReadRegisters(dialog.m_address, 4, sim::kRegModel, 1, &model)) << "OK connects";
 }
 
 }  // namespace

@@ -36,6 +36,7 @@ public:
     QPushButton& Ok() const { return Child<QPushButton>("okButton"); }
     QPushButton& Cancel() const { return Child<QPushButton>("cancelButton"); }
     QPushButton& Default() const { return Child<QPushButton>("defaultButton"); }
+    QPushButton& Find() const { return Child<QPushButton>("findButton"); }
 
     DialogView View() const {
         return {Port().currentText(), Baud().currentText(), Mode().currentText(), Address().text(),

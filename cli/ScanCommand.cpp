@@ -1,0 +1,160 @@
+// scan: finds the controller when its line settings and address are unknown. Progress goes to standard
+// error (a bar on a terminal, a line per line setting otherwise), what answered to standard output.
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/Commands.h"
+#include "cli/ControllerValues.h"
+#include "cli/ExitCodes.h"
+#include "cli/Interrupt.h"
+#include "device/CommTables.h"
+#include "log/LogService.h"
+#include "res/Strings.h"
+#include "scan/ScanEngine.h"
+
+namespace {
+
+using ValueTexts = std::vector<std::pair<const ControllerValue*, std::string>>;
+
+constexpr std::chrono::milliseconds kBarRefresh{100};
+constexpr int kBarWidth = 30;
+
+class CProgressReporter : public IScanObserver {
+public:
+    explicit CProgressReporter(CScanEngine& engine) : m_engine(engine), m_terminal(::isatty(STDERR_FILENO)) {}
+    ~CProgressReporter() {
+        if (m_terminal && m_drawn) {
+            std::fputs("\r\033[K", stderr);
+        }
+    }
+
+    void OnProbe(const ScanProgress& progress) override {
+        if (Interrupted()) {
+            m_engine.Cancel();
+        }
+        const unsigned percent = static_cast<unsigned>(progress.tried * 100 / progress.total);
+        if (m_terminal) {
+            DrawBar(progress, percent);
+        } else if (!m_lastLine || *m_lastLine != progress.current.line) {
+            std::fprintf(stderr, "scan: %u%% %s\n", percent, DescribeLine(progress.current.line).c_str());
+        }
+        m_lastLine = progress.current.line;
+    }
+
+private:
+    void DrawBar(const ScanProgress& progress, unsigned percent) {
+        const auto now = std::chrono::steady_clock::now();
+        if (m_drawn && now - m_lastDraw < kBarRefresh) {
+            return;
+        }
+        const int filled = static_cast<int>(percent) * kBarWidth / 100;
+        std::fprintf(stderr, "\r[%s%s] %3u%%  %s\033[K",
+                     std::string(static_cast<std::size_t>(filled), '#').c_str(),
+                     std::string(static_cast<std::size_t>(kBarWidth - filled), ' ').c_str(), percent,
+                     DescribeCandidate(progress.current).c_str());
+        std::fflush(stderr);
+        m_lastDraw = now;
+        m_drawn = true;
+    }
+
+    CScanEngine& m_engine;
+    const bool m_terminal;
+    bool m_drawn = false;
+    std::chrono::steady_clock::time_point m_lastDraw;
+    std::optional<LineSettings> m_lastLine;
+};
+
+ValueTexts SettingsTexts(const ScanCandidate& settings) {
+    return {
+        {FindControllerValue(kVarAddress), std::to_string(settings.address)},
+        {FindControllerValue(kVarBaudRate), std::to_string(settings.line.baudRate)},
+        {FindControllerValue(kVarCommMode),
+         std::string(res::LoadString(CommModeTable.at(settings.line.modeIndex).m_nameId))},
+    };
+}
+
+// The settings it holds but does not answer at yet (saved, waiting for a restart).
+bool HoldsOtherSettings(const FoundController& found) {
+    return found.holds && !found.holdsConfirmed && *found.holds != found.answered;
+}
+
+std::string FormatFoundLines(const FoundController& found) {
+    std::string text = FormatLines(SettingsTexts(found.Working()));
+    if (found.answered != found.Working()) {
+        text += "answered at: " + DescribeCandidate(found.answered) + "\n";
+    }
+    if (HoldsOtherSettings(found)) {
+        text += "stored: " + DescribeCandidate(*found.holds) + " (in effect after a restart)\n";
+    }
+    if (!found.holds) {
+        text += "identified: no (its settings registers did not read as an ArdenoX controller's)\n";
+    }
+    return text;
+}
+
+// FormatJson's object without its line end, to nest or extend.
+std::string JsonObject(const ScanCandidate& settings) {
+    std::string object = FormatJson(SettingsTexts(settings));
+    object.pop_back();
+    return object;
+}
+
+std::string FormatFoundJson(const FoundController& found) {
+    std::string json = JsonObject(found.Working());
+    json.pop_back();  // the closing brace: keys follow
+    if (found.answered != found.Working()) {
+        json += ", \"answeredAt\": " + JsonObject(found.answered);
+    }
+    if (HoldsOtherSettings(found)) {
+        json += ", \"stored\": " + JsonObject(*found.holds);
+    }
+    json += found.holds ? ", \"identified\": true}\n" : ", \"identified\": false}\n";
+    return json;
+}
+
+}  // namespace
+
+int RunScan(const CliOptions& options, const ScanOptions& scanOptions) {
+    const bool json = options.json;
+    // The line options, defaults or not, are the likeliest guess and go first.
+    const ScanCandidate guess{{options.baudRate, options.modeIndex}, options.address};
+    CScanEngine engine(scanOptions);
+    ScanResult result;
+    {
+        CProgressReporter reporter(engine);
+        result = engine.Run(options.port, PlanScan(guess), reporter);
+    }
+    // An interrupted scan with --all still tells what it had found.
+    for (std::size_t i = 0; i < result.found.size(); ++i) {
+        const std::string text = json ? FormatFoundJson(result.found[i]) : FormatFoundLines(result.found[i]);
+        std::fputs((i > 0 && !json ? "\n" + text : text).c_str(), stdout);
+    }
+    switch (result.outcome) {
+        case ScanResult::Found:
+            return kExitOk;
+        case ScanResult::NothingAnswered:
+            std::fprintf(stderr, "ardenox-cli: nothing answered on %s (%zu probes)\n", options.port.c_str(),
+                         result.tried);
+            return kExitTimeout;
+        case ScanResult::Cancelled:
+            return kExitInterrupted;
+        case ScanResult::PortFailed:
+            CLogService::Instance().ReportError(
+                result.tried == 0 ? res::IDS_OPEN_FAILED : res::IDS_DEVICE_ERROR, result.error, options.port);
+            return result.tried == 0 ? kExitPortOpen : kExitPortFailure;
+    }
+    return kExitPortFailure;
+}
+
+CommandRun AddScan(CLI::App& command) {
+    auto scanOptions = std::make_shared<ScanOptions>();
+    command.add_flag("--all", scanOptions->allAddresses,
+                     "go on after the first controller that answers and report every one");
+    return [scanOptions](const CliOptions& options) { return RunScan(options, *scanOptions); };
+}

@@ -1,0 +1,71 @@
+#pragma once
+// The search for a controller with unknown line settings and address. It probes the candidates in
+// order with a harmless read (the model register), each with a wait fitted to the line speed, and
+// reconfigures the one open port between line settings. When something answers it asks the controller
+// which settings it holds (registers 33 to 35) and tries them, because the line cannot always tell
+// parity apart and saved settings may wait for a restart. No Qt and no windows: a view observes it.
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "scan/ProbeBudget.h"
+#include "scan/ScanPlan.h"
+
+// A controller that answered.
+struct FoundController {
+    ScanCandidate answered;              // the probe that it answered
+    std::optional<ScanCandidate> holds;  // what its registers 33 to 35 say; empty when unreadable
+    bool holdsConfirmed = false;         // it also answered at `holds`
+
+    // The settings to connect with: those it holds once confirmed, otherwise those it answered at.
+    const ScanCandidate& Working() const { return holdsConfirmed ? *holds : answered; }
+};
+
+struct ScanResult {
+    enum EOutcome { Found, NothingAnswered, Cancelled, PortFailed };
+    EOutcome outcome = NothingAnswered;
+    std::vector<FoundController> found;  // also those found before a cancel
+    std::uint32_t error = 0;             // the port's error when PortFailed
+    std::size_t tried = 0;               // probes sent
+};
+
+struct ScanProgress {
+    std::size_t tried = 0;  // probes before this one
+    std::size_t total = 0;
+    ScanCandidate current;
+};
+
+// Told on the scanning thread; must return quickly.
+class IScanObserver {
+public:
+    // The next probe is about to go out.
+    virtual void OnProbe(const ScanProgress& progress) = 0;
+
+protected:
+    ~IScanObserver() = default;
+};
+
+struct ScanOptions {
+    std::uint32_t answerMs = kControllerAnswerMs;  // the controller's answer time in the probe budget
+    // After a controller answered, also try the remaining addresses at that line setting: several
+    // controllers on one line share its speed. Otherwise the scan ends with the first one.
+    bool allAddresses = false;
+};
+
+class CScanEngine {
+public:
+    explicit CScanEngine(ScanOptions options = {}) : m_options(options) {}
+
+    // Opens the port, tries the candidates in order and closes the port again.
+    ScanResult Run(const std::string& devicePath, const std::vector<ScanCandidate>& candidates,
+                   IScanObserver& observer);
+    // From any thread: the scan ends before its next probe, with the outcome Cancelled.
+    void Cancel() { m_cancelled = true; }
+
+private:
+    ScanOptions m_options;
+    std::atomic<bool> m_cancelled{false};
+};

@@ -1,0 +1,38 @@
+#pragma once
+// The candidates of a scan for a controller whose line settings and address are unknown, in the order
+// they are tried: the most likely first, each one once.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// One line setting: a baud rate of BaudRateTable and a row of CommModeTable.
+struct LineSettings {
+    std::uint32_t baudRate = 19200;
+    std::size_t modeIndex = 0;
+
+    friend bool operator==(const LineSettings&, const LineSettings&) = default;
+};
+
+struct ScanCandidate {
+    LineSettings line;
+    std::uint8_t address = 16;
+
+    friend bool operator==(const ScanCandidate&, const ScanCandidate&) = default;
+};
+
+inline constexpr ScanCandidate kFactorySettings{{19200, 0}, 16};
+inline constexpr std::uint8_t kFirstAddress = 1;
+inline constexpr std::uint8_t kLastAddress = 247;
+
+// The remembered settings (when there are any), the factory settings, the factory address at every
+// line setting, then every address at each line setting. The address sweeps start with the remembered
+// line setting and the factory one (an address changed alone is the likeliest case); the others follow
+// fastest first, since a sweep at 57600 baud costs a third of one at 9600.
+std::vector<ScanCandidate> PlanScan(const std::optional<ScanCandidate>& remembered);
+
+// "38400 baud, None, 2 stop bits"
+std::string DescribeLine(const LineSettings& line);
+// "38400 baud, None, 2 stop bits, address 123"
+std::string DescribeCandidate(const ScanCandidate& candidate);

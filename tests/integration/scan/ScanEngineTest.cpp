@@ -1,0 +1,109 @@
+// The scan against the stand-in on a real pseudo-terminal: it finds the controller at a speed and an
+// address that are not the defaults, says what the controller holds, and stops when cancelled.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "scan/ScanEngine.h"
+#include "sim/ControllerSim.h"
+
+namespace {
+
+// Generous, so that a loaded machine cannot make the stand-in miss its probe.
+constexpr ScanOptions kPatient{.answerMs = 60};
+
+class ProbeCounter : public IScanObserver {
+public:
+    void OnProbe(const ScanProgress& progress) override {
+        EXPECT_EQ(progress.tried, m_probes) << "progress counts every probe";
+        ++m_probes;
+    }
+    std::size_t m_probes = 0;
+};
+
+sim::Config Stored(sim::CommSettings settings) {
+    sim::Config config;
+    config.settings = settings;
+    return config;
+}
+
+std::vector<ScanCandidate> Sweep(LineSettings line, unsigned lastAddress) {
+    std::vector<ScanCandidate> candidates;
+    for (unsigned address = 1; address <= lastAddress; ++address) {
+        candidates.push_back({line, static_cast<std::uint8_t>(address)});
+    }
+    return candidates;
+}
+
+TEST(ScanEngine, FindsTheControllerAndSaysWhatItHolds) {
+    struct Case {
+        const char* name;
+        sim::CommSettings written;  // written but not restarted; {} = as stored
+        std::optional<ScanCandidate> holds;
+        bool holdsConfirmed;
+    };
+    // The stand-in runs at 38400 baud, none/2, address 5; a pseudo-terminal cannot show parity, so it
+    // answers the even-parity probe first.
+    const ScanCandidate stored{{38400, 2}, 5};
+    const Case cases[] = {
+        {"holds what it runs at", {}, stored, true},
+        {"saved settings wait for a restart", {9, 576, 3}, ScanCandidate{{57600, 3}, 9}, false},
+        {"unreadable settings", {5, 384, 7}, std::nullopt, false},
+    };
+    for (const Case& c : cases) {
+        sim::ControllerSim controller(Stored({5, 384, 2}));
+        if (c.written != sim::CommSettings{}) {
+            controller.SetRegister(sim::Table::Holding, sim::kRegAddress, c.written.address);
+            controller.SetRegister(sim::Table::Holding, sim::kRegBaud, c.written.baudHundreds);
+            controller.SetRegister(sim::Table::Holding, sim::kRegMode, c.written.mode);
+        }
+        std::vector<ScanCandidate> candidates = Sweep(kFactorySettings.line, 3);
+        for (const ScanCandidate& candidate : Sweep({38400, 0}, 8)) {
+            candidates.push_back(candidate);
+        }
+        ProbeCounter counter;
+        const ScanResult result = CScanEngine(kPatient).Run(controller.DevicePath(), candidates, counter);
+
+        ASSERT_EQ(result.outcome, ScanResult::Found) << c.name;
+        EXPECT_EQ(result.tried, 3u + 5u) << c.name << ": the scan ends with the first controller";
+        EXPECT_EQ(counter.m_probes, result.tried) << c.name;
+        ASSERT_EQ(result.found.size(), 1u) << c.name;
+        const FoundController& found = result.found[0];
+        EXPECT_EQ(found.answered, (ScanCandidate{{38400, 0}, 5})) << c.name;
+        EXPECT_EQ(found.holds, c.holds) << c.name;
+        EXPECT_EQ(found.holdsConfirmed, c.holdsConfirmed) << c.name;
+        EXPECT_EQ(found.Working(), c.holdsConfirmed ? stored : found.answered) << c.name;
+    }
+}
+
+TEST(ScanEngine, ReportsNothingAnsweredAndAPortThatCannotOpen) {
+    sim::ControllerSim controller(Stored({5, 96, 0}));
+    ProbeCounter counter;
+    const ScanResult silent =
+        CScanEngine(kPatient).Run(controller.DevicePath(), Sweep({57600, 0}, 6), counter);
+    EXPECT_EQ(silent.outcome, ScanResult::NothingAnswered);
+    EXPECT_EQ(silent.tried, 6u);
+    EXPECT_TRUE(silent.found.empty());
+
+    const ScanResult missing =
+        CScanEngine(kPatient).Run("/dev/ardenox-missing", Sweep({57600, 0}, 6), counter);
+    EXPECT_EQ(missing.outcome, ScanResult::PortFailed);
+    EXPECT_NE(missing.error, 0u);
+}
+
+TEST(ScanEngine, CancelFromAnotherThreadEndsTheScanWithinAProbe) {
+    sim::ControllerSim controller(Stored({200, 96, 1}));
+    CScanEngine engine(kPatient);
+    ProbeCounter counter;
+    ScanResult result;
+    std::thread scan([&] { result = engine.Run(controller.DevicePath(), PlanScan(std::nullopt), counter); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    engine.Cancel();
+    scan.join();
+    EXPECT_EQ(result.outcome, ScanResult::Cancelled);
+    EXPECT_GT(result.tried, 0u);
+    EXPECT_LT(result.tried, PlanScan(std::nullopt).size());
+}
+
+}  // namespace

@@ -1,0 +1,79 @@
+// The order in which a scan tries its candidates, and the wait it gives a probe at each speed.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <tuple>
+
+#include "modbus/LateReplyGuard.h"
+#include "scan/ProbeBudget.h"
+#include "scan/ScanPlan.h"
+
+namespace {
+
+constexpr LineSettings kFactoryLine{19200, 0};
+constexpr std::size_t kAllCandidates = 4 * 4 * 247;
+
+TEST(ScanPlan, TriesTheLikeliestFirstAndEveryCandidateOnce) {
+    const ScanCandidate remembered{{9600, 3}, 200};
+    struct Case {
+        std::optional<ScanCandidate> remembered;
+        std::size_t index;
+        ScanCandidate expected;
+    };
+    const Case cases[] = {
+        // Remembered, factory, address 16 at the remembered line, then the others fastest first.
+        {remembered, 0, remembered},
+        {remembered, 1, kFactorySettings},
+        {remembered, 2, {{9600, 3}, 16}},
+        {remembered, 3, {{57600, 0}, 16}},
+        {remembered, 6, {{57600, 3}, 16}},
+        {remembered, 7, {{38400, 0}, 16}},
+        {remembered, 16, {{9600, 2}, 16}},
+        // The address sweeps: the remembered line, then the factory one, then fastest first.
+        {remembered, 17, {{9600, 3}, 1}},
+        {remembered, 17 + 15, {{9600, 3}, 17}},    // 16 was tried before
+        {remembered, 17 + 244, {{9600, 3}, 247}},  // and so was 200
+        {remembered, 17 + 245, {{19200, 0}, 1}},
+        {remembered, 17 + 245 + 246, {{57600, 0}, 1}},
+        {std::nullopt, 0, kFactorySettings},
+        {std::nullopt, 1, {{57600, 0}, 16}},
+        {std::nullopt, 16, {kFactoryLine, 1}},
+        {std::nullopt, 16 + 246, {{57600, 0}, 1}},
+        {std::nullopt, kAllCandidates - 1, {{9600, 3}, 247}},
+    };
+    for (const Case& c : cases) {
+        const std::vector<ScanCandidate> plan = PlanScan(c.remembered);
+        ASSERT_EQ(plan.size(), kAllCandidates);
+        EXPECT_EQ(plan.at(c.index), c.expected) << c.index << ": " << DescribeCandidate(plan.at(c.index))
+                                                << ", expected " << DescribeCandidate(c.expected);
+        std::set<std::tuple<std::uint32_t, std::size_t, unsigned>> distinct;
+        for (const ScanCandidate& candidate : plan) {
+            distinct.insert({candidate.line.baudRate, candidate.line.modeIndex, candidate.address});
+        }
+        EXPECT_EQ(distinct.size(), kAllCandidates);
+    }
+}
+
+TEST(ProbeBudget, FitsTheWaitToTheSpeedAndTheGuardFollowsIt) {
+    struct Case {
+        std::uint32_t baudRate;
+        std::uint32_t budgetMs;  // frames, end-of-frame silence and 10 ms answer time, rounded up, + 1
+        std::uint64_t floorUs;   // 15 characters of 11 bits
+    };
+    const Case cases[] = {
+        {9600, 33, 17188},
+        {19200, 22, 8594},
+        {38400, 18, 4297},
+        {57600, 16, 2865},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ProbeBudgetMs(c.baudRate), c.budgetMs) << c.baudRate;
+        EXPECT_EQ(ProbeFloorUs(c.baudRate), c.floorUs) << c.baudRate;
+        const platform::ReadTimeouts limits = ProbeTimeouts(c.baudRate);
+        EXPECT_EQ(ReadAllowanceMs(limits, kProbeReplyBytes), c.budgetMs) << c.baudRate;
+        EXPECT_EQ(GuardQuietMs(limits, kProbeReplyBytes), c.budgetMs) << "a silent probe costs two budgets";
+        EXPECT_GT(std::uint64_t{ProbeBudgetMs(c.baudRate, 0)} * 1000, c.floorUs) << "room for the frames";
+    }
+}
+
+}  // namespace
