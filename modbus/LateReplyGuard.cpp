@@ -14,7 +14,7 @@ std::uint32_t GuardQuietMs(const platform::ReadTimeouts& limits, std::size_t rep
         std::clamp<std::uint64_t>(quiet, 1, UINT32_MAX / kGuardMaxQuietPeriods));
 }
 
-bool AwaitQuietLine(platform::SerialHandle& port, std::uint32_t quietMs) {
+bool AwaitQuietLine(platform::SerialHandle& port, std::uint32_t quietMs, traffic::IFrameObserver* tap) {
     using Clock = std::chrono::steady_clock;
     const auto giveUp =
         Clock::now() + std::chrono::milliseconds(std::uint64_t{quietMs} * kGuardMaxQuietPeriods);
@@ -25,6 +25,9 @@ bool AwaitQuietLine(platform::SerialHandle& port, std::uint32_t quietMs) {
     do {
         if (!port.Read(dropped, sizeof dropped, received, quietSpell)) {
             return false;
+        }
+        if (received != 0) {
+            traffic::Tap(tap, traffic::Direction::FromSlave, traffic::Outcome::Late, {dropped, received});
         }
     } while (received != 0 && Clock::now() < giveUp);
     return true;
