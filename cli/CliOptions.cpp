@@ -121,6 +121,11 @@ const ValueOption kValueOptions[] = {
          options.timeoutSeconds = seconds.value_or(0);
          return seconds ? "" : "bad --timeout '" + value + "': seconds, more than 0 and at most 3600";
      }},
+    {"--trace-file",
+     [](const std::string& value, CliOptions& options) -> std::string {
+         options.traceFile = value;
+         return value.empty() ? "--trace-file needs a file name" : "";
+     }},
 };
 
 // Handles args[index] if it is a value option; returns whether it was one.
@@ -151,6 +156,9 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
             ++i;
         } else if (arg == "--verbose") {
             options.verbose = true;
+            ++i;
+        } else if (arg == "--trace") {
+            options.trace = true;
             ++i;
         } else if (arg == "--help" || arg == "-h") {
             options.help = true;

@@ -14,6 +14,8 @@ struct CliOptions {
     double timeoutSeconds = 5;
     bool json = false;
     bool verbose = false;
+    bool trace = false;     // every frame to standard error
+    std::string traceFile;  // every frame to this file instead
     bool help = false;
     std::string command;
     std::vector<std::string> commandArgs;  // what follows the command word

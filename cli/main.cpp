@@ -14,7 +14,8 @@ namespace {
 void PrintUsage(std::FILE* stream) {
     std::string usage =
         "usage: ardenox-cli --port PATH [--baud 9600|19200|38400|57600] [--mode even1|odd1|none2|none1]\n"
-        "                   [--address N] [--timeout S] [--json] [--verbose] COMMAND\n"
+        "                   [--address N] [--timeout S] [--json] [--verbose] [--trace] [--trace-file FILE]\n"
+        "                   COMMAND\n"
         "\n"
         "  --port PATH     serial device of the controller's line (required)\n"
         "  --baud RATE     line speed (default 19200)\n"
@@ -23,6 +24,8 @@ void PrintUsage(std::FILE* stream) {
         "  --timeout S     seconds to wait for a complete set of values (default 5)\n"
         "  --json          print JSON instead of 'name: value' lines\n"
         "  --verbose       also print the diagnostic output\n"
+        "  --trace         print every frame on the line to standard error\n"
+        "  --trace-file F  write every frame on the line to the file F instead\n"
         "\n"
         "commands:\n";
     for (const Command& command : Commands()) {
@@ -31,7 +34,7 @@ void PrintUsage(std::FILE* stream) {
     usage +=
         "\n"
         "exit codes:\n"
-        "  0 success           2 bad usage          3 port not opened or configured\n"
+        "  0 success           2 bad usage          3 port (or trace file) not opened or configured\n"
         "  4 port failure      5 values missing after --timeout\n"
         "  6 interrupted       7 request refused    8 written setting read back differently\n";
     std::fputs(usage.c_str(), stream);

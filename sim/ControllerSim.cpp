@@ -53,6 +53,7 @@ public:
     PseudoTerminal m_terminal;  // only the line thread touches it once started
     std::string m_linkPath;
     std::string m_devicePath;
+    traffic::IFrameObserver* m_lineTap;
 
     void RequestCloseLine();
 
@@ -75,7 +76,8 @@ private:
     std::thread m_thread;
 };
 
-ControllerSim::Impl::Impl(Config config) : m_model(config), m_linkPath(std::move(config.linkPath)) {
+ControllerSim::Impl::Impl(Config config)
+    : m_model(config), m_linkPath(std::move(config.linkPath)), m_lineTap(config.lineTap) {
     m_wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (m_wakeFd < 0) {
         throw std::system_error(errno, std::system_category(), "eventfd");
@@ -176,6 +178,8 @@ void ControllerSim::Impl::TakeFrames(std::vector<std::uint8_t>& pending, Clock::
         }
         if (take == 0) {
             if (quietFor(kIncompleteFrameSilence)) {
+                traffic::Tap(m_lineTap, traffic::Direction::ToSlave, traffic::Outcome::Short, pending,
+                             length.value_or(0));
                 std::lock_guard lock(m_mutex);
                 ++m_ignored;
                 pending.clear();
@@ -185,6 +189,7 @@ void ControllerSim::Impl::TakeFrames(std::vector<std::uint8_t>& pending, Clock::
         const std::vector<std::uint8_t> frame(pending.begin(),
                                               pending.begin() + static_cast<std::ptrdiff_t>(take));
         pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(take));
+        traffic::Tap(m_lineTap, traffic::Direction::ToSlave, traffic::Outcome::Request, frame);
         Serve(frame);
     }
 }
@@ -238,6 +243,7 @@ void ControllerSim::Impl::Send(std::vector<std::uint8_t> reply, const std::optio
 }
 
 bool ControllerSim::Impl::WriteToLine(std::span<const std::uint8_t> bytes) {
+    traffic::Tap(m_lineTap, traffic::Direction::FromSlave, traffic::Outcome::Reply, bytes);
     const int fd = m_terminal.ControllerFd();
     while (!bytes.empty() && fd >= 0) {
         const ssize_t written = ::write(fd, bytes.data(), bytes.size());

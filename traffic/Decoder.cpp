@@ -102,6 +102,8 @@ std::string OutcomeText(const Frame& frame) {
     switch (frame.outcome) {
         case Outcome::Request:
             return "request";
+        case Outcome::Reply:
+            return "reply";
         case Outcome::Ok:
             return "ok";
         case Outcome::Timeout:
@@ -138,7 +140,7 @@ std::string HexBytes(const Frame& frame) {
 }
 
 bool IsFailure(Outcome outcome) {
-    return outcome != Outcome::Request && outcome != Outcome::Ok;
+    return outcome != Outcome::Request && outcome != Outcome::Reply && outcome != Outcome::Ok;
 }
 
 std::string FormatLine(const Frame& frame, Clock::time_point origin) {

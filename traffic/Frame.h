@@ -17,6 +17,7 @@ enum class Direction : std::uint8_t {
 
 enum class Outcome : std::uint8_t {
     Request,        // a request put on the line
+    Reply,          // a reply as the slave wrote it (the stand-in's log), not judged
     Ok,             // a whole, valid reply
     Timeout,        // nothing came within the reply's time limit
     Short,          // fewer bytes than the reply must have came in time
