@@ -90,25 +90,27 @@ TEST_F(FrameTap, ReportsTheRequestAndWhatBecameOfItsReply) {
     }
 }
 
+// A read of 30 registers has 700 ms for its reply, and the guard then waits for 700 ms of quiet: a reply
+// 1000 ms after the request lands in the guard's wait with wide margins either side.
 TEST_F(FrameTap, BytesTheGuardDropsAreLateFrames) {
-    const Bytes late = rtu::ReadReply(kSlave, 3, {0x0666});
-    const Bytes good = rtu::ReadReply(kSlave, 3, {0x0042});
+    const Bytes late = rtu::ReadReply(kSlave, 3, std::vector<std::uint16_t>(30, 0x0666));
+    const Bytes good = rtu::ReadReply(kSlave, 3, std::vector<std::uint16_t>(30, 0x0042));
     m_peer.AnswerLater(2, 8, [&](std::size_t i, const Bytes&) {
         if (i == 0) {
-            std::this_thread::sleep_for(250ms);  // after the read (120 ms), inside the guard (200 ms)
+            std::this_thread::sleep_for(1000ms);
             return late;
         }
         return good;
     });
-    std::uint16_t value = 0;
-    EXPECT_FALSE(m_slave.ReadHoldingRegisters(0, 1, &value));
-    EXPECT_TRUE(m_slave.ReadHoldingRegisters(0, 1, &value));
+    std::vector<std::uint16_t> values(30);
+    EXPECT_FALSE(m_slave.ReadHoldingRegisters(0, 30, values.data()));
+    EXPECT_TRUE(m_slave.ReadHoldingRegisters(0, 30, values.data()));
     m_peer.JoinSender();
     std::vector<std::pair<Outcome, Bytes>> seen;
     for (const traffic::Frame& frame : m_tap.frames) {
         seen.emplace_back(frame.outcome, BytesOf(frame));
     }
-    const Bytes request = rtu::Request(kSlave, 3, 0, 1);
+    const Bytes request = rtu::Request(kSlave, 3, 0, 30);
     const std::vector<std::pair<Outcome, Bytes>> expected = {{Outcome::Request, request},
                                                              {Outcome::Timeout, {}},
                                                              {Outcome::Late, late},
