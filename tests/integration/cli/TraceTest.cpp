@@ -30,7 +30,8 @@ TEST(CliTrace, ShowsEveryFrameTheStandInSawAndMarksTheFaults) {
     sim::Config config;
     config.lineTap = &standInSide;
     sim::ControllerSim controller(config);
-    controller.AddFault({.kind = sim::FaultKind::BadCrc, .reg = sim::kRegBaud, .times = 1});
+    // The first reply, whichever register the first poll reads: the read ends at the refusal.
+    controller.AddFault({.kind = sim::FaultKind::BadCrc, .times = 1});
     controller.AddFault(
         {.kind = sim::FaultKind::Exception, .exceptionCode = 2, .reg = sim::kRegModel, .times = 1});
     const std::string traceFile = testing::TempDir() + "cli-trace-" + std::to_string(::getpid()) + ".txt";
@@ -50,7 +51,7 @@ TEST(CliTrace, ShowsEveryFrameTheStandInSawAndMarksTheFaults) {
         standInLines.push_back(WithoutTimeAndOutcome(traffic::FormatLine(frame, frame.time)));
     }
     EXPECT_EQ(toolLines, standInLines) << trace;
-    EXPECT_NE(trace.find("16 <- 03 [192]                               bad CRC"), std::string::npos) << trace;
+    EXPECT_NE(trace.find(" bad CRC "), std::string::npos) << trace;
     EXPECT_NE(trace.find("16 <- 84 exception 2: illegal data address   exception"), std::string::npos)
         << trace;
     std::remove(traceFile.c_str());
