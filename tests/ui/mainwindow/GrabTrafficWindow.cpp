@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
         connection.sim.AddFault(
             {.kind = sim::FaultKind::Exception, .exceptionCode = 2, .reg = 2, .times = 1});
         connection.sim.AddFault({.kind = sim::FaultKind::BadCrc, .function = 3, .reg = 34, .times = 1});
-        QTest::qWait(1100);
+        QTest::qWait(2100);  // that round, and a good one after it
         // Side by side in one picture: the windows' own renderings, whatever the window manager does.
         const QPixmap left = window.grab();
         const QPixmap right = traffic->grab();
