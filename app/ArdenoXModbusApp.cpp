@@ -59,6 +59,7 @@ bool CArdenoXModbusApp::RunConnection() {
         return false;
     }
     CModbus transport(&port);
+    transport.SetFrameObserver(&m_traffic);
     CModbusSlave slave(&transport, port.m_address);
     CArdeno controller(&slave);
     // Declared after everything the worker uses, so that it is stopped before any of it goes away.
@@ -68,7 +69,7 @@ bool CArdenoXModbusApp::RunConnection() {
     }
     int result = 0;
     {
-        CArdenoXModbusDlg window(controller, port);
+        CArdenoXModbusDlg window(controller, port, &m_traffic);
         result = window.DoModal();
         // The window may still be registered after a quit request: stop the worker before it goes.
         worker.Stop();

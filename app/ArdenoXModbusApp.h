@@ -4,6 +4,8 @@
 // the connection dialog when the operator chose Change.
 #include <functional>
 
+#include "traffic/FrameRing.h"
+
 class CComDevice;
 
 class CArdenoXModbusApp {
@@ -23,4 +25,6 @@ private:
     bool RunConnection();
 
     ConnectOperation m_connect;
+    // What every connection's transport reports its frames to, for the traffic window.
+    traffic::FrameRing m_traffic;
 };

@@ -1,7 +1,8 @@
-// Round trip of one-register reads through the system's own Modbus master (CModbus on CComDevice) and
-// through libmodbus's master, interleaved transaction by transaction so that both see the same machine
-// load. Each master has its own stand-in of identical configuration: an exclusively opened port cannot
-// share its pseudo-terminal with a second master.
+// Round trip of one-register reads through the system's own Modbus master (CModbus on CComDevice),
+// the same with a frame tap installed (a frame buffer, drained outside the timed transactions as the
+// traffic window drains it), and libmodbus's master, interleaved transaction by transaction so that
+// all see the same machine load. Each master has its own stand-in of identical configuration: an
+// exclusively opened port cannot share its pseudo-terminal with a second master.
 #include <modbus/modbus.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,7 @@
 #include "platform/LastError.h"
 #include "serial/ComDevice.h"
 #include "sim/ControllerSim.h"
+#include "traffic/FrameRing.h"
 
 namespace {
 
@@ -82,14 +85,21 @@ int main(int argc, char** argv) {
     }
 
     sim::ControllerSim ourController;
+    sim::ControllerSim tappedController;
     sim::ControllerSim theirController;
 
     CComDevice port;
-    if (!port.Open(ourController.DevicePath(), 19200, 0, 0)) {
-        std::fprintf(stderr, "transport_bench: cannot open %s\n", ourController.DevicePath().c_str());
-        return 1;
+    CComDevice tappedPort;
+    for (auto [device, controller] : {std::pair{&port, &ourController}, {&tappedPort, &tappedController}}) {
+        if (!device->Open(controller->DevicePath(), 19200, 0, 0)) {
+            std::fprintf(stderr, "transport_bench: cannot open %s\n", controller->DevicePath().c_str());
+            return 1;
+        }
     }
     CModbus ours(&port);
+    CModbus tapped(&tappedPort);
+    traffic::FrameRing ring;
+    tapped.SetFrameObserver(&ring);
 
     modbus_t* theirs = modbus_new_rtu(theirController.DevicePath().c_str(), 19200, 'N', 8, 1);
     if (theirs == nullptr || modbus_connect(theirs) != 0) {
@@ -100,44 +110,55 @@ int main(int argc, char** argv) {
     modbus_set_slave(theirs, 16);
 
     std::vector<double> ourSamples;
+    std::vector<double> tappedSamples;
     std::vector<double> theirSamples;
-    Outcomes ourOutcomes;
-    Outcomes theirOutcomes;
+    Outcomes outcomes[3];
+    const std::function<bool(std::uint16_t&)> transactions[] = {
+        [&](std::uint16_t& value) { return ours.ReadRegisters(16, 3, sim::kRegBaud, 1, &value); },
+        [&](std::uint16_t& value) { return tapped.ReadRegisters(16, 3, sim::kRegBaud, 1, &value); },
+        [&](std::uint16_t& value) { return modbus_read_registers(theirs, sim::kRegBaud, 1, &value) == 1; },
+    };
+    std::vector<double>* samples[] = {&ourSamples, &tappedSamples, &theirSamples};
     for (int i = 0; i < iterations; ++i) {
-        platform::SetLastError(ERROR_SUCCESS);
-        Timed([&](std::uint16_t& value) { return ours.ReadRegisters(16, 3, sim::kRegBaud, 1, &value); },
-              ourSamples, ourOutcomes);
-        errno = 0;
-        Timed(
-            [&](std::uint16_t& value) {
-                return modbus_read_registers(theirs, sim::kRegBaud, 1, &value) == 1;
-            },
-            theirSamples, theirOutcomes);
+        // Each master takes each place in the order equally often.
+        for (int k = 0; k < 3; ++k) {
+            const int which = (i + k) % 3;
+            platform::SetLastError(ERROR_SUCCESS);
+            errno = 0;
+            Timed(transactions[which], *samples[which], outcomes[which]);
+        }
+        ring.Drain();
     }
     modbus_close(theirs);
     modbus_free(theirs);
 
-    for (const auto& [name, outcomes] :
-         {std::pair{"CModbus", ourOutcomes}, std::pair{"libmodbus", theirOutcomes}}) {
-        if (outcomes.timeouts + outcomes.faults != 0) {
-            std::printf("%s: %d time-outs, %d wrong values or other failures\n", name, outcomes.timeouts,
-                        outcomes.faults);
+    const char* names[] = {"CModbus", "CModbus + tap", "libmodbus"};
+    for (int which = 0; which < 3; ++which) {
+        const Outcomes& counts = outcomes[which];
+        const char* name = names[which];
+        if (counts.timeouts + counts.faults != 0) {
+            std::printf("%s: %d time-outs, %d wrong values or other failures\n", name, counts.timeouts,
+                        counts.faults);
         }
-        if (outcomes.faults != 0 || outcomes.timeouts * 100 > iterations * kTolerableTimeoutPercent) {
+        if (counts.faults != 0 || counts.timeouts * 100 > iterations * kTolerableTimeoutPercent) {
             std::fprintf(stderr, "transport_bench: %s lost transactions\n", name);
             return 1;
         }
     }
-    if (ourSamples.empty() || theirSamples.empty()) {
+    if (ourSamples.empty() || tappedSamples.empty() || theirSamples.empty()) {
         return 1;
     }
     const Summary our = Summarise(ourSamples);
+    const Summary tap = Summarise(tappedSamples);
     const Summary their = Summarise(theirSamples);
     std::printf("one-register read, %d transactions each, interleaved\n", iterations);
-    std::printf("%-10s %12s %12s\n", "master", "median us", "p99 us");
-    std::printf("%-10s %12.1f %12.1f\n", "CModbus", our.medianUs, our.p99Us);
-    std::printf("%-10s %12.1f %12.1f\n", "libmodbus", their.medianUs, their.p99Us);
+    std::printf("%-14s %12s %12s\n", "master", "median us", "p99 us");
+    std::printf("%-14s %12.1f %12.1f\n", "CModbus", our.medianUs, our.p99Us);
+    std::printf("%-14s %12.1f %12.1f\n", "CModbus + tap", tap.medianUs, tap.p99Us);
+    std::printf("%-14s %12.1f %12.1f\n", "libmodbus", their.medianUs, their.p99Us);
     std::printf("ratio ours/libmodbus: median %.2f, p99 %.2f\n", our.medianUs / their.medianUs,
                 our.p99Us / their.p99Us);
+    std::printf("ratio ours with a tap/libmodbus: median %.2f, p99 %.2f\n", tap.medianUs / their.medianUs,
+                tap.p99Us / their.p99Us);
     return 0;
 }

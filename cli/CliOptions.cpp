@@ -111,4 +111,7 @@ void AddGlobalOptions(CLI::App& app, CliOptions& options) {
                      "for its procedure");
     app.add_flag("--json", options.json, "print JSON instead of 'name: value' lines");
     app.add_flag("--verbose", options.verbose, "also print the diagnostic output");
+    app.add_flag("--trace", options.trace, "print every frame on the line to standard error");
+    app.add_option("--trace-file", options.traceFile, "write every frame on the line to FILE instead")
+        ->type_name("FILE");
 }

@@ -14,6 +14,8 @@ struct CliOptions {
     std::optional<double> timeoutSeconds;  // unset: the command's own default
     bool json = false;
     bool verbose = false;
+    bool trace = false;     // every frame to standard error
+    std::string traceFile;  // every frame to this file instead
 };
 
 // The options valid before (and after) the command word.

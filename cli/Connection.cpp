@@ -1,5 +1,8 @@
 #include "cli/Connection.h"
 
+#include <cstdio>
+#include <system_error>
+
 #include "device/CommTables.h"
 #include "platform/LastError.h"
 
@@ -12,15 +15,33 @@ CliConnection::~CliConnection() {
 
 bool CliConnection::Open(const CliOptions& options) {
     const CommModeEntry& mode = CommModeTable.at(options.modeIndex);
-    if (!m_port.Open(options.port, options.baudRate, mode.m_parity, mode.m_stopBits)) {
+    if (!StartTrace(options) ||
+        !m_port.Open(options.port, options.baudRate, mode.m_parity, mode.m_stopBits)) {
         return false;
     }
     m_port.m_address = options.address;
     m_modbus = std::make_unique<CModbus>(&m_port);
+    if (m_trace) {
+        m_modbus->SetFrameObserver(&m_trace->Observer());
+    }
     m_slave = std::make_unique<CModbusSlave>(m_modbus.get(), m_port.m_address);
     m_controller = std::make_unique<CArdeno>(m_slave.get());
     m_controller->AddListener(this);
     return m_worker.Start(*m_controller);
+}
+
+bool CliConnection::StartTrace(const CliOptions& options) {
+    try {
+        if (!options.traceFile.empty()) {
+            m_trace.emplace(options.traceFile);
+        } else if (options.trace) {
+            m_trace.emplace(stderr);
+        }
+    } catch (const std::system_error& error) {
+        std::fprintf(stderr, "ardenox-cli: cannot write the trace: %s\n", error.what());
+        return false;
+    }
+    return true;
 }
 
 void CliConnection::OnDeviceError(std::uint32_t errorCode) {

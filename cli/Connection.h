@@ -2,6 +2,7 @@
 // One connection to the controller for a command: the port, the Modbus stack, the controller model
 // and its worker thread, with the worker's notifications posted to the calling thread.
 #include <memory>
+#include <optional>
 
 #include "cli/CliOptions.h"
 #include "cli/DeviceEvents.h"
@@ -10,6 +11,7 @@
 #include "modbus/Modbus.h"
 #include "modbus/ModbusSlave.h"
 #include "serial/ComDevice.h"
+#include "traffic/Trace.h"
 
 class CliConnection : private IModbusDeviceListener {
 public:
@@ -19,8 +21,9 @@ public:
     // Stops the worker before anything it uses goes.
     ~CliConnection();
 
-    // Opens the port and starts polling. False when the port could not be opened or configured (the
-    // log service has said why) or the worker could not start.
+    // Starts the trace the options ask for, opens the port and starts polling. False when the trace
+    // file or the port could not be opened or configured (the reason has been given) or the worker
+    // could not start.
     bool Open(const CliOptions& options);
 
     CArdeno& Controller() { return *m_controller; }
@@ -29,8 +32,11 @@ public:
 private:
     void OnDeviceError(std::uint32_t errorCode) override;
     void OnVarUpdated(int id, bool success) override;
+    // Starts the trace that --trace or --trace-file ask for; false when the file cannot be created.
+    bool StartTrace(const CliOptions& options);
 
     DeviceEventQueue m_events;
+    std::optional<traffic::Trace> m_trace;  // outlives the worker, which reports to it
     CComDevice m_port;
     std::unique_ptr<CModbus> m_modbus;
     std::unique_ptr<CModbusSlave> m_slave;

@@ -20,6 +20,7 @@
 #include <cstdint>
 
 #include "platform/SerialHandle.h"
+#include "traffic/Frame.h"
 
 // The total time limit of a read of `length` bytes under these limits; 0 when the read has none.
 std::uint64_t ReadAllowanceMs(const platform::ReadTimeouts& limits, std::size_t length);
@@ -29,6 +30,6 @@ std::uint32_t GuardQuietMs(const platform::ReadTimeouts& limits, std::size_t rep
 
 // Reads and drops bytes until none has come for quietMs. A line that never goes quiet (noise, another
 // master) ends the wait after kGuardMaxQuietPeriods quiet times, so the master never stalls for good.
-// False only when the port failed.
+// False only when the port failed. The dropped bytes go to the tap as late frames, one per read.
 inline constexpr std::uint32_t kGuardMaxQuietPeriods = 10;
-bool AwaitQuietLine(platform::SerialHandle& port, std::uint32_t quietMs);
+bool AwaitQuietLine(platform::SerialHandle& port, std::uint32_t quietMs, traffic::IFrameObserver* tap);

@@ -19,9 +19,12 @@ constexpr std::uint32_t kRegisterSpace = 0x10000;
 }  // namespace
 
 bool CModbus::Exchange(const CModbusPacket& request, CModbusPacket& reply) {
+    using traffic::Direction;
+    using traffic::Outcome;
     platform::SerialHandle& port = m_device->m_handle;
     if (m_guardQuietMs != 0) {
-        if (!AwaitQuietLine(port, m_guardQuietMs)) {
+        if (!AwaitQuietLine(port, m_guardQuietMs, m_tap)) {
+            Tap(Direction::FromSlave, Outcome::PortFailure, {});
             m_portFailed = true;
             return false;
         }
@@ -29,25 +32,40 @@ bool CModbus::Exchange(const CModbusPacket& request, CModbusPacket& reply) {
     }
     // Noise, or what a slave sent unasked, must not be taken for this request's reply.
     port.Purge();
+    const std::span<const std::uint8_t> sent(request.m_frame, static_cast<std::size_t>(request.m_length));
     std::size_t written = 0;
-    if (!port.Write(request.m_frame, static_cast<std::size_t>(request.m_length), written)) {
+    if (!port.Write(sent.data(), sent.size(), written)) {
+        Tap(Direction::ToSlave, Outcome::PortFailure, sent);
         m_portFailed = true;
         return false;
     }
+    Tap(Direction::ToSlave, Outcome::Request, sent);
     const auto length = static_cast<std::size_t>(reply.m_length);
     std::size_t received = 0;
-    if (!ReadReply(reply, received)) {
+    const bool read = ReadReply(reply, received);
+    const std::span<const std::uint8_t> bytes(reply.m_frame, received);
+    if (!read) {
+        Tap(Direction::FromSlave, Outcome::PortFailure, bytes, length);
         m_portFailed = true;
         return false;
     }
     if (reply.IsExceptionReply(static_cast<int>(received))) {
         // The slave answered in full: the line is settled.
+        Tap(Direction::FromSlave, Outcome::Exception, bytes, length);
         platform::SetLastError(platform::ModbusExceptionError(reply.m_frame[2]));
         return false;
     }
     if (received != length) {
+        Tap(Direction::FromSlave, received == 0 ? Outcome::Timeout : Outcome::Short, bytes, length);
         GuardNextExchange(length);
         platform::SetLastError(ERROR_TIMEOUT);
+        return false;
+    }
+    const Outcome outcome = reply.Check();
+    Tap(Direction::FromSlave, outcome, bytes, length);
+    if (outcome != Outcome::Ok) {
+        GuardNextExchange(length);
+        platform::SetLastError(ERROR_CRC);
         return false;
     }
     return true;
@@ -97,11 +115,6 @@ bool CModbus::ReadRegisters(std::uint8_t address, int function, std::uint16_t fi
     if (!Exchange(request, reply)) {
         return false;
     }
-    if (!reply.Validate()) {
-        GuardNextExchange(static_cast<std::size_t>(reply.m_length));
-        platform::SetLastError(ERROR_CRC);
-        return false;
-    }
     for (std::uint16_t k = 0; k < count; ++k) {
         destination[k] = static_cast<std::uint16_t>(reply.m_frame[3 + 2 * k] << 8 | reply.m_frame[4 + 2 * k]);
     }
@@ -112,15 +125,7 @@ bool CModbus::WriteRegister(std::uint8_t address, std::uint16_t reg, std::uint16
     CModbusWritePacket request(address, reg, value);
     request.AppendCrc();
     CModbusWritePacket echo(address, reg, value);
-    if (!Exchange(request, echo)) {
-        return false;
-    }
-    if (!echo.Validate()) {
-        GuardNextExchange(static_cast<std::size_t>(echo.m_length));
-        platform::SetLastError(ERROR_CRC);
-        return false;
-    }
-    return true;
+    return Exchange(request, echo);
 }
 
 bool CModbus::WriteRegisters(std::uint8_t address, std::uint16_t firstRegister, std::uint16_t count,

@@ -3,6 +3,9 @@
 // Failures leave their reason in platform::GetLastError().
 #include <cstddef>
 #include <cstdint>
+#include <span>
+
+#include "traffic/Frame.h"
 
 class CComDevice;
 class CModbusPacket;
@@ -17,11 +20,17 @@ public:
     bool WriteRegister(std::uint8_t address, std::uint16_t reg, std::uint16_t value);
     bool WriteRegisters(std::uint8_t address, std::uint16_t firstRegister, std::uint16_t count,
                         const std::uint16_t* values);
-    // Purges the port, sends the request, reads exactly reply.m_length bytes into reply.m_frame. After
-    // an exchange that failed, it first waits for the line to go quiet (see LateReplyGuard.h). An
-    // exception reply ends the read as soon as it is in: false, with the exception's error code
-    // (platform::ModbusExceptionError) as the last error.
+    // Purges the port, sends the request, reads exactly reply.m_length bytes into reply.m_frame and
+    // checks them (reply.Check(): ERROR_CRC when that fails). After an exchange that failed, it first
+    // waits for the line to go quiet (see LateReplyGuard.h). An exception reply ends the read as soon
+    // as it is in: false, with the exception's error code (platform::ModbusExceptionError) as the last
+    // error.
     bool Exchange(const CModbusPacket& request, CModbusPacket& reply);
+
+    // The frame tap: every request sent and every reply read (or not) goes to the observer, on the
+    // thread that runs the exchanges. Install it before that thread starts; it must outlive the
+    // exchanges. Null, the default, taps nothing.
+    void SetFrameObserver(traffic::IFrameObserver* observer) { m_tap = observer; }
 
     CComDevice* m_device;
     bool m_portFailed = false;
@@ -31,6 +40,12 @@ private:
     bool ReadReply(CModbusPacket& reply, std::size_t& received);
     // The exchange that expected replyLength bytes did not end with a valid reply.
     void GuardNextExchange(std::size_t replyLength);
+    void Tap(traffic::Direction direction, traffic::Outcome outcome, std::span<const std::uint8_t> bytes,
+             std::size_t expected = 0) {
+        traffic::Tap(m_tap, direction, outcome, bytes, expected);
+    }
+
+    traffic::IFrameObserver* m_tap = nullptr;
 
     // Non-zero while the line must go quiet before the next request: the quiet time in ms.
     std::uint32_t m_guardQuietMs = 0;

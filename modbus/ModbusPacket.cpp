@@ -35,11 +35,19 @@ CModbusPacket::CModbusPacket(std::uint8_t address, int function, int length)
     m_frame[1] = static_cast<std::uint8_t>(function);
 }
 
-bool CModbusPacket::Validate() const {
+traffic::Outcome CModbusPacket::Check() const {
     const std::uint16_t received =
         static_cast<std::uint16_t>(m_frame[m_length - 2] | m_frame[m_length - 1] << 8);
-    return received == FrameCrc(m_frame, m_length - 2) && m_frame[0] == m_address &&
-           m_frame[1] == static_cast<std::uint8_t>(m_function);
+    if (received != FrameCrc(m_frame, m_length - 2)) {
+        return traffic::Outcome::BadCrc;
+    }
+    if (m_frame[0] != m_address) {
+        return traffic::Outcome::WrongAddress;
+    }
+    if (m_frame[1] != static_cast<std::uint8_t>(m_function)) {
+        return traffic::Outcome::WrongFunction;
+    }
+    return traffic::Outcome::Ok;
 }
 
 bool CModbusPacket::IsExceptionReply(int received) const {
@@ -70,8 +78,12 @@ CModbusDataPacket::CModbusDataPacket(std::uint8_t address, int function, std::ui
     }
 }
 
-bool CModbusDataPacket::Validate() const {
-    return CModbusPacket::Validate() && m_frame[2] == static_cast<std::uint8_t>((m_length - 5) % 256);
+traffic::Outcome CModbusDataPacket::Check() const {
+    const traffic::Outcome frame = CModbusPacket::Check();
+    if (frame != traffic::Outcome::Ok || m_frame[2] == static_cast<std::uint8_t>((m_length - 5) % 256)) {
+        return frame;
+    }
+    return traffic::Outcome::WrongCount;
 }
 
 CModbusWritePacket::CModbusWritePacket(std::uint8_t address, std::uint16_t reg, std::uint16_t value)
@@ -80,6 +92,11 @@ CModbusWritePacket::CModbusWritePacket(std::uint8_t address, std::uint16_t reg, 
     PutWord(&m_frame[4], value);
 }
 
-bool CModbusWritePacket::Validate() const {
-    return CModbusPacket::Validate() && GetWord(&m_frame[2]) == m_register && GetWord(&m_frame[4]) == m_value;
+traffic::Outcome CModbusWritePacket::Check() const {
+    const traffic::Outcome frame = CModbusPacket::Check();
+    if (frame != traffic::Outcome::Ok ||
+        (GetWord(&m_frame[2]) == m_register && GetWord(&m_frame[4]) == m_value)) {
+        return frame;
+    }
+    return traffic::Outcome::WrongEcho;
 }

@@ -3,11 +3,15 @@
 // carry, so the same classes build requests and, filled by the serial exchange, check replies.
 #include <cstdint>
 
+#include "traffic/Frame.h"
+
 class CModbusPacket {
 public:
     virtual ~CModbusPacket() = default;
-    // True when the CRC, the slave address and the function code are the expected ones.
-    virtual bool Validate() const;
+    // What is wrong with a reply of the full length: the CRC, the slave address, the function code,
+    // and what the kind of reply checks besides; Outcome::Ok when nothing is.
+    virtual traffic::Outcome Check() const;
+    bool Validate() const { return Check() == traffic::Outcome::Ok; }
     // True when the first `received` bytes are a whole exception reply from the expected slave to the
     // expected function: address, function | 0x80, exception code, valid CRC.
     bool IsExceptionReply(int received) const;
@@ -39,14 +43,14 @@ public:
     // Throws std::invalid_argument("numRegisters") unless 1 <= count <= 125, the counts whose reply fits
     // the frame buffer.
     CModbusDataPacket(std::uint8_t address, int function, std::uint16_t count);
-    bool Validate() const override;
+    traffic::Outcome Check() const override;
 };
 
 // Write Single Register (6) request, and the echo that the slave must send back.
 class CModbusWritePacket : public CModbusPacket {
 public:
     CModbusWritePacket(std::uint8_t address, std::uint16_t reg, std::uint16_t value);
-    bool Validate() const override;
+    traffic::Outcome Check() const override;
 
     std::uint16_t m_register;
     std::uint16_t m_value;

@@ -30,6 +30,8 @@
 #include <string>
 #include <vector>
 
+#include "traffic/Frame.h"
+
 namespace sim {
 
 inline constexpr std::uint16_t kRegFirmware = 0;  // input register
@@ -59,6 +61,8 @@ struct Config {
     std::uint16_t model = 3102;
     std::chrono::milliseconds saveDuration{300};
     std::string linkPath;  // if set, a symlink to the device path is made here (replacing a stale one)
+    // Told every frame the line thread reads and every write it makes, on that thread; not owned.
+    traffic::IFrameObserver* lineTap = nullptr;
 };
 
 enum class FaultKind {

@@ -36,7 +36,9 @@ ControllerSim::Impl::Impl(Config config)
     : m_model(config),
       m_linkPath(std::move(config.linkPath)),
       m_wakeFd(MakeWakeFd()),
-      m_sender(m_terminal, m_wakeFd, [this] { return Interrupted(); }) {
+      m_lineTap(config.lineTap),
+      m_sender(
+          m_terminal, m_wakeFd, [this] { return Interrupted(); }, m_lineTap) {
     m_devicePath = m_terminal.ToolPath();
     if (!m_linkPath.empty()) {
         try {
@@ -133,6 +135,8 @@ void ControllerSim::Impl::TakeFrames(std::vector<std::uint8_t>& pending, Clock::
         }
         if (take == 0) {
             if (quietFor(kIncompleteFrameSilence)) {
+                traffic::Tap(m_lineTap, traffic::Direction::ToSlave, traffic::Outcome::Short, pending,
+                             length.value_or(0));
                 std::lock_guard lock(m_mutex);
                 ++m_ignored;
                 pending.clear();
@@ -142,6 +146,7 @@ void ControllerSim::Impl::TakeFrames(std::vector<std::uint8_t>& pending, Clock::
         const std::vector<std::uint8_t> frame(pending.begin(),
                                               pending.begin() + static_cast<std::ptrdiff_t>(take));
         pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(take));
+        traffic::Tap(m_lineTap, traffic::Direction::ToSlave, traffic::Outcome::Request, frame);
         Serve(frame);
     }
 }

@@ -48,6 +48,7 @@ private:
     void MakeLink();
 
     int m_wakeFd = -1;
+    traffic::IFrameObserver* m_lineTap;  // not owned; may be null
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_closeRequested{false};
     ReplySender m_sender;

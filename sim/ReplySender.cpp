@@ -12,8 +12,9 @@
 
 namespace sim {
 
-ReplySender::ReplySender(const PseudoTerminal& terminal, int wakeFd, std::function<bool()> interrupted)
-    : m_terminal(terminal), m_wakeFd(wakeFd), m_interrupted(std::move(interrupted)) {}
+ReplySender::ReplySender(const PseudoTerminal& terminal, int wakeFd, std::function<bool()> interrupted,
+                         traffic::IFrameObserver* lineTap)
+    : m_terminal(terminal), m_wakeFd(wakeFd), m_interrupted(std::move(interrupted)), m_lineTap(lineTap) {}
 
 void ReplySender::Send(std::vector<std::uint8_t> reply, const std::optional<ReplyFault>& fault) {
     if (!fault) {
@@ -42,6 +43,7 @@ void ReplySender::Send(std::vector<std::uint8_t> reply, const std::optional<Repl
 }
 
 bool ReplySender::WriteToLine(std::span<const std::uint8_t> bytes) {
+    traffic::Tap(m_lineTap, traffic::Direction::FromSlave, traffic::Outcome::Reply, bytes);
     const int fd = m_terminal.ControllerFd();
     while (!bytes.empty() && fd >= 0) {
         const ssize_t written = ::write(fd, bytes.data(), bytes.size());

@@ -10,13 +10,16 @@
 
 #include "sim/ControllerSim.h"
 #include "sim/PseudoTerminal.h"
+#include "traffic/Frame.h"
 
 namespace sim {
 
 class ReplySender {
 public:
-    // `wakeFd` becomes readable when `interrupted` may have turned true.
-    ReplySender(const PseudoTerminal& terminal, int wakeFd, std::function<bool()> interrupted);
+    // `wakeFd` becomes readable when `interrupted` may have turned true; `lineTap` (may be null) is told
+    // every write.
+    ReplySender(const PseudoTerminal& terminal, int wakeFd, std::function<bool()> interrupted,
+                traffic::IFrameObserver* lineTap);
 
     void Send(std::vector<std::uint8_t> reply, const std::optional<ReplyFault>& fault);
 
@@ -28,6 +31,7 @@ private:
     const PseudoTerminal& m_terminal;
     int m_wakeFd;
     std::function<bool()> m_interrupted;
+    traffic::IFrameObserver* m_lineTap;
 };
 
 }  // namespace sim

@@ -104,6 +104,14 @@ struct Parser {
                      error = option + " needs a value";
                  }
              }},
+            {"--log",
+             [&] {
+                 if (next < args.size()) {
+                     options.logPath = args[next++];
+                 } else {
+                     error = option + " needs a value";
+                 }
+             }},
             {"--no-reply", [&] { Fault(FaultKind::NoReply); }},
             {"--late-ms", [&] { DelayFault(option, FaultKind::LateReply); }},
             {"--gap-ms", [&] { DelayFault(option, FaultKind::ByteGap); }},
@@ -195,6 +203,7 @@ Controller:
   --model N        model number register (default 3102)
   --save-ms N      how long a save keeps the status at 1 (default 300)
   --link PATH      also make PATH a symlink to the device
+  --log FILE       write every frame received and sent to FILE, decoded as the tool's trace
 Faults (every reply; when several match, the first given applies):
   --no-reply       carry out requests but never answer
   --late-ms N      answer N ms late

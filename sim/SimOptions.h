@@ -15,6 +15,7 @@ struct SimOptions {
     std::vector<std::uint16_t> stickyRegisters;
     bool stuckSaving = false;
     std::optional<std::chrono::milliseconds> hangUpAfter;
+    std::string logPath;  // every frame read and written, decoded, goes to this file
     bool help = false;
 };
 

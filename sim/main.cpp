@@ -7,10 +7,12 @@
 #include <cstdio>
 #include <ctime>
 #include <exception>
+#include <optional>
 
 #include "sim/ControllerSim.h"
 #include "sim/FaultRotation.h"
 #include "sim/SimOptions.h"
+#include "traffic/Trace.h"
 
 namespace {
 
@@ -65,7 +67,13 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     try {
-        sim::ControllerSim controller(options.config);
+        // Before the controller, so that it is written to until the line thread has stopped.
+        std::optional<traffic::Trace> log;
+        sim::Config config = options.config;
+        if (!options.logPath.empty()) {
+            config.lineTap = &log.emplace(options.logPath).Observer();
+        }
+        sim::ControllerSim controller(config);
         for (const sim::ReplyFault& fault : options.faults) {
             controller.AddFault(fault);
         }

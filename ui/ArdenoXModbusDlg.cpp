@@ -14,6 +14,8 @@
 #include "serial/ComDevice.h"
 #include "ui/DeviceEvents.h"
 #include "ui/LoadText.h"
+#include "ui/TrafficModel.h"
+#include "ui/TrafficWindow.h"
 #include "ui/WriteConfDlg.h"
 #include "ui_ArdenoXModbusDlg.h"
 
@@ -46,7 +48,7 @@ QString ModeText(CArdeno::ECommModeSetting mode) {
 
 }  // namespace
 
-CArdenoXModbusDlg::CArdenoXModbusDlg(CArdeno& controller, CComDevice& comDevice)
+CArdenoXModbusDlg::CArdenoXModbusDlg(CArdeno& controller, CComDevice& comDevice, traffic::FrameRing* traffic)
     : m_ui(std::make_unique<Ui::CArdenoXModbusDlg>()),
       m_controller(controller),
       m_comDevice(comDevice),
@@ -67,6 +69,15 @@ CArdenoXModbusDlg::CArdenoXModbusDlg(CArdeno& controller, CComDevice& comDevice)
     connect(m_readButton, &QPushButton::clicked, this, &CArdenoXModbusDlg::OnBnClickedRead);
     m_baudCombo->installEventFilter(this);
     m_modeCombo->installEventFilter(this);
+
+    if (traffic != nullptr) {
+        m_trafficModel = new CTrafficModel(*traffic, CTrafficModel::kDefaultMaxRows, this);
+        // A child, so that the modal main window leaves it usable.
+        m_trafficWindow = new CTrafficWindow(*m_trafficModel, this);
+        connect(m_ui->trafficButton, &QPushButton::clicked, this, &CArdenoXModbusDlg::OnBnClickedTraffic);
+    } else {
+        m_ui->trafficButton->hide();
+    }
 }
 
 CArdenoXModbusDlg::~CArdenoXModbusDlg() {
@@ -111,6 +122,12 @@ void CArdenoXModbusDlg::OnInitDialog() {
     if (const std::uint32_t error = m_controller.m_lastError; error != 0) {
         OnDeviceErrorMessage(error);
     }
+}
+
+void CArdenoXModbusDlg::OnBnClickedTraffic() {
+    m_trafficWindow->show();
+    m_trafficWindow->raise();
+    m_trafficWindow->activateWindow();
 }
 
 void CArdenoXModbusDlg::OnDeviceError(std::uint32_t errorCode) {

@@ -12,9 +12,15 @@
 #include "ui/IntegerFieldValidator.h"
 
 class CComDevice;
+class CTrafficModel;
+class CTrafficWindow;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+
+namespace traffic {
+class FrameRing;
+}
 
 namespace Ui {
 class CArdenoXModbusDlg;
@@ -25,7 +31,8 @@ class CArdenoXModbusDlg : public QDialog, public IModbusDeviceListener {
 public:
     enum { ResultClose = 1, ResultChange = 4 };
 
-    CArdenoXModbusDlg(CArdeno& controller, CComDevice& comDevice);
+    // `traffic`: the buffer the transport's frame tap fills; without one there is no Traffic button.
+    CArdenoXModbusDlg(CArdeno& controller, CComDevice& comDevice, traffic::FrameRing* traffic = nullptr);
     ~CArdenoXModbusDlg() override;
 
     // Runs the window modally: ResultClose, ResultChange, or -1 when the program was asked to quit.
@@ -57,6 +64,7 @@ private:
     void OnBnClickedChange();
     void OnBnClickedWrite();
     void OnBnClickedRead();
+    void OnBnClickedTraffic();
 
     std::unique_ptr<Ui::CArdenoXModbusDlg> m_ui;
     QIcon m_hIcon;
@@ -80,4 +88,7 @@ private:
     QString m_versionText;
     CIntegerFieldValidator m_addressValidator;
     bool m_ended = false;  // done() was called: the modal run has a result of its own
+    // Made with the window, so that the rows are there from the first poll on whenever it opens.
+    CTrafficModel* m_trafficModel = nullptr;
+    CTrafficWindow* m_trafficWindow = nullptr;
 };

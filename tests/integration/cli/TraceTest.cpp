@@ -1,0 +1,60 @@
+// ardenox-cli --trace-file against a stand-in that corrupts a reply and refuses a read: the trace shows
+// the frames the stand-in saw and sent, byte for byte, and what went wrong with them.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "sim/ControllerSim.h"
+#include "tests/integration/cli/CliProcess.h"
+#include "traffic/Decoder.h"
+#include "traffic/FrameRing.h"
+
+namespace {
+
+// Meaning and bytes of a trace line: what both sides of the line must agree on.
+std::string WithoutTimeAndOutcome(const std::string& line) {
+    constexpr std::size_t kMeaningAt = 12;
+    constexpr std::size_t kMeaningWidth = 44;
+    constexpr std::size_t kBytesAt = kMeaningAt + kMeaningWidth + 1 + 20 + 1;
+    return line.substr(kMeaningAt, kMeaningWidth) + "|" +
+           (line.size() > kBytesAt ? line.substr(kBytesAt) : "");
+}
+
+TEST(CliTrace, ShowsEveryFrameTheStandInSawAndMarksTheFaults) {
+    traffic::FrameRing standInSide;
+    sim::Config config;
+    config.lineTap = &standInSide;
+    sim::ControllerSim controller(config);
+    // The first reply, whichever register the first poll reads: the read ends at the refusal.
+    controller.AddFault({.kind = sim::FaultKind::BadCrc, .times = 1});
+    controller.AddFault(
+        {.kind = sim::FaultKind::Exception, .exceptionCode = 2, .reg = sim::kRegModel, .times = 1});
+    const std::string traceFile = testing::TempDir() + "cli-trace-" + std::to_string(::getpid()) + ".txt";
+
+    CliProcess cli({"--port", controller.DevicePath(), "--trace-file", traceFile, "read"});
+    EXPECT_EQ(cli.Wait(), 7) << cli.err;  // the refused read ends the command
+
+    std::ifstream file(traceFile);
+    std::vector<std::string> toolLines;
+    std::string trace;
+    for (std::string line; std::getline(file, line);) {
+        toolLines.push_back(WithoutTimeAndOutcome(line));
+        trace += line + "\n";
+    }
+    std::vector<std::string> standInLines;
+    for (const traffic::Frame& frame : standInSide.Drain()) {
+        standInLines.push_back(WithoutTimeAndOutcome(traffic::FormatLine(frame, frame.time)));
+    }
+    EXPECT_EQ(toolLines, standInLines) << trace;
+    EXPECT_NE(trace.find(" bad CRC "), std::string::npos) << trace;
+    EXPECT_NE(trace.find("16 <- 84 exception 2: illegal data address   exception"), std::string::npos)
+        << trace;
+    std::remove(traceFile.c_str());
+}
+
+}  // namespace

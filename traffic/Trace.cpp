@@ -1,0 +1,23 @@
+#include "traffic/Trace.h"
+
+#include <cerrno>
+#include <system_error>
+
+namespace traffic {
+namespace {
+
+std::FILE* CreateFile(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    if (file == nullptr) {
+        throw std::system_error(errno, std::system_category(), path);
+    }
+    return file;
+}
+
+}  // namespace
+
+Trace::Trace(std::FILE* stream) : m_writer(m_ring, stream) {}
+
+Trace::Trace(const std::string& path) : m_file(CreateFile(path)), m_writer(m_ring, m_file.get()) {}
+
+}  // namespace traffic

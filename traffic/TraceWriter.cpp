@@ -1,0 +1,51 @@
+#include "traffic/TraceWriter.h"
+
+#include <chrono>
+#include <string>
+
+#include "traffic/Decoder.h"
+
+namespace traffic {
+namespace {
+
+// Often enough that a trace follows the line as a person watches it.
+constexpr std::chrono::milliseconds kWritePeriod{50};
+
+}  // namespace
+
+TraceWriter::TraceWriter(FrameRing& ring, std::FILE* stream, Clock::time_point origin)
+    : m_ring(ring), m_stream(stream), m_origin(origin), m_thread([this] { Run(); }) {}
+
+TraceWriter::~TraceWriter() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
+    m_wake.notify_one();
+    m_thread.join();
+    WriteDrained();
+}
+
+void TraceWriter::Run() {
+    std::unique_lock lock(m_mutex);
+    while (!m_wake.wait_for(lock, kWritePeriod, [this] { return m_stop; })) {
+        WriteDrained();
+    }
+}
+
+void TraceWriter::WriteDrained() {
+    std::string text;
+    for (const Frame& frame : m_ring.Drain()) {
+        text += FormatLine(frame, m_origin) + '\n';
+    }
+    if (const std::uint64_t lost = m_ring.Lost(); lost != m_lostReported) {
+        text += "(" + std::to_string(lost - m_lostReported) + " frames lost: the trace fell behind)\n";
+        m_lostReported = lost;
+    }
+    if (!text.empty()) {
+        std::fwrite(text.data(), 1, text.size(), m_stream);
+        std::fflush(m_stream);
+    }
+}
+
+}  // namespace traffic

@@ -1,0 +1,37 @@
+#pragma once
+// Writes the frames of a buffer to a stream as decoded lines, on a thread of its own, so that the
+// thread that owns the line never waits for a terminal or a disk. Used by the command line's trace
+// and the stand-in's log.
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+
+#include "traffic/FrameRing.h"
+
+namespace traffic {
+
+class TraceWriter {
+public:
+    // The stream is not owned; times are written as seconds since `origin`.
+    TraceWriter(FrameRing& ring, std::FILE* stream, Clock::time_point origin = Clock::now());
+    TraceWriter(const TraceWriter&) = delete;
+    TraceWriter& operator=(const TraceWriter&) = delete;
+    // Writes what is still in the buffer, then stops.
+    ~TraceWriter();
+
+private:
+    void Run();
+    void WriteDrained();
+
+    FrameRing& m_ring;
+    std::FILE* m_stream;
+    Clock::time_point m_origin;
+    std::uint64_t m_lostReported = 0;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_stop = false;
+    std::thread m_thread;
+};
+
+}  // namespace traffic
