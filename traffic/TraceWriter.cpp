@@ -39,7 +39,10 @@ void TraceWriter::WriteDrained() {
         text += FormatLine(frame, m_origin) + '\n';
     }
     if (const std::uint64_t lost = m_ring.Lost(); lost != m_lostReported) {
-        text += "(" + std::to_string(lost - m_lostReported) + " frames lost: the trace fell behind)\n";
+        // Appended piece by piece: GCC 12 warns wrongly (-Wrestrict) about "(" + std::string.
+        text += '(';
+        text += std::to_string(lost - m_lostReported);
+        text += " frames lost: the trace fell behind)\n";
         m_lostReported = lost;
     }
     if (!text.empty()) {
