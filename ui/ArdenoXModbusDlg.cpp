@@ -37,6 +37,14 @@ QString Format(const char* format, const Args&... args) {
     return QString::fromStdString(fmt::sprintf(format, args...));
 }
 
+// Polls repeat the same texts; setting an unchanged text would still repaint the field.
+template <typename Field>
+void SetTextIfChanged(Field& field, const QString& text) {
+    if (field.text() != text) {
+        field.setText(text);
+    }
+}
+
 QString ModeText(CArdeno::ECommModeSetting mode) {
     for (const CommModeEntry& entry : CommModeTable) {
         if (entry.m_mode == mode) {
@@ -56,6 +64,11 @@ CArdenoXModbusDlg::CArdenoXModbusDlg(CArdeno& controller, CComDevice& comDevice,
     InitIconResource();
     m_hIcon = QIcon(QStringLiteral(":/icons/ardenox.png"));
     m_ui->setupUi(this);
+    // The port in use, where it takes no room from the settings.
+    if (!m_comDevice.m_devicePath.empty()) {
+        setWindowTitle(windowTitle() + QStringLiteral(" \u2014 ") +
+                       QString::fromStdString(m_comDevice.m_devicePath));
+    }
     m_baudCombo = m_ui->baudCombo;
     m_modeCombo = m_ui->modeCombo;
     m_addressEdit = m_ui->addressEdit;
@@ -232,15 +245,15 @@ void CArdenoXModbusDlg::UpdateWriteButton() {
 }
 
 void CArdenoXModbusDlg::UpdateData() {
-    m_ui->connBaudEdit->setText(Format("%u", m_connBaudRate));
-    m_ui->connModeEdit->setText(m_connMode);
-    m_ui->connAddressEdit->setText(Format("%u", m_connAddress));
-    m_ui->devBaudEdit->setText(m_devBaudRate);
-    m_ui->devModeEdit->setText(m_devMode);
-    m_ui->devAddressEdit->setText(m_devAddress);
-    m_ui->statusLabel->setText(m_statusText);
-    m_ui->modelLabel->setText(m_modelText);
-    m_ui->versionLabel->setText(m_versionText);
+    SetTextIfChanged(*m_ui->connBaudEdit, Format("%u", m_connBaudRate));
+    SetTextIfChanged(*m_ui->connModeEdit, m_connMode);
+    SetTextIfChanged(*m_ui->connAddressEdit, Format("%u", m_connAddress));
+    SetTextIfChanged(*m_ui->devBaudEdit, m_devBaudRate);
+    SetTextIfChanged(*m_ui->devModeEdit, m_devMode);
+    SetTextIfChanged(*m_ui->devAddressEdit, m_devAddress);
+    SetTextIfChanged(*m_ui->statusLabel, m_statusText);
+    SetTextIfChanged(*m_ui->modelLabel, m_modelText);
+    SetTextIfChanged(*m_ui->versionLabel, m_versionText);
 }
 
 bool CArdenoXModbusDlg::eventFilter(QObject* watched, QEvent* event) {
@@ -322,5 +335,11 @@ void CArdenoXModbusDlg::OnBnClickedWrite() {
                             static_cast<std::uint8_t>(address),
                             CommModeTable[static_cast<std::size_t>(modeIndex)].m_mode};
     CWriteConfDlg dialog(config, m_controller, this);
-    dialog.DoModal();
+    if (dialog.DoModal() != CWriteConfDlg::IDOK) {
+        return;
+    }
+    // Saved, not yet in use: say when it applies, and keep it for the next Change to offer.
+    m_written = config;
+    CLogService::Instance().Report(res::IDS_AFTER_WRITE, true, config.m_baudRate,
+                                   ModeText(config.m_mode).toStdString(), unsigned{config.m_address});
 }

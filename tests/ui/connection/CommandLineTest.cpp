@@ -5,29 +5,25 @@
 
 namespace {
 
-struct DisplayCase {
-    const char* platform;
-    const char* display;
-    const char* waylandDisplay;
-    bool available;
-};
-
-class DisplayAvailableTest : public ::testing::TestWithParam<DisplayCase> {};
-
-TEST_P(DisplayAvailableTest, DecidesFromPlatformAndEnvironment) {
-    const DisplayCase& c = GetParam();
-    EXPECT_EQ(DisplayAvailable(QString::fromUtf8(c.platform), QString::fromUtf8(c.display),
-                               QString::fromUtf8(c.waylandDisplay)),
-              c.available)
-        << "platform '" << c.platform << "' DISPLAY '" << c.display << "' WAYLAND_DISPLAY '"
-        << c.waylandDisplay << "'";
+TEST(CommandLine, DisplayAvailableDecidesFromPlatformAndEnvironment) {
+    const struct {
+        const char* platform;
+        const char* display;
+        const char* waylandDisplay;
+        bool available;
+    } rows[] = {
+        {"", "", "", false},          {"", ":0", "", true},
+        {"", "", "wayland-0", true},  {"xcb", "", "wayland-0", false},
+        {"wayland", ":0", "", false}, {"wayland;xcb", ":0", "", true},
+        {"offscreen", "", "", true},  {"vnc:size=800x600", "", "", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "platform '" << row.platform << "' DISPLAY '" << row.display
+                                        << "' WAYLAND_DISPLAY '" << row.waylandDisplay << "'");
+        EXPECT_EQ(DisplayAvailable(QString::fromUtf8(row.platform), QString::fromUtf8(row.display),
+                                   QString::fromUtf8(row.waylandDisplay)),
+                  row.available);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Platforms, DisplayAvailableTest,
-    ::testing::Values(DisplayCase{"", "", "", false}, DisplayCase{"", ":0", "", true},
-                      DisplayCase{"", "", "wayland-0", true}, DisplayCase{"xcb", "", "wayland-0", false},
-                      DisplayCase{"wayland", ":0", "", false}, DisplayCase{"wayland;xcb", ":0", "", true},
-                      DisplayCase{"offscreen", "", "", true}, DisplayCase{"vnc:size=800x600", "", "", true}));
 
 }  // namespace

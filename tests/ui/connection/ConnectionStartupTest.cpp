@@ -201,6 +201,25 @@ TEST_F(ConnectionStartupTest, FailedOpenAsksAgainWithTheValuesJustTriedAndCancel
     EXPECT_EQ(Remembered(), before);
 }
 
+TEST_F(ConnectionStartupTest, WrittenSettingsAreOfferedOnTheRememberedPortAndStoredOnlyOnceItOpens) {
+    Remember(m_pty.Path(), 19200, 2, 0, 16);
+    const CommConfig written{38400, 17, CArdeno::ModeNone2Stop};
+    for (const bool confirm : {false, true}) {
+        SCOPED_TRACE(confirm ? "OK" : "Cancel");
+        RecordingProfile profile;
+        CComDevice device;
+        OperatorScript script({[&](const DialogDriver& dialog) {
+            ExpectView(dialog.View(), {m_pty.Path(), "38400", "None, 2 stop bits", "17", true});
+            (confirm ? dialog.Ok() : dialog.Cancel()).click();
+        }});
+
+        EXPECT_EQ(OpenConnection(device, profile, AskWithComChoiceDlg, written), confirm);
+        EXPECT_EQ(script.DialogsShown(), 1);
+        EXPECT_EQ(profile.m_writes.empty(), !confirm);
+    }
+    EXPECT_EQ(Remembered(), (std::vector<std::string>{m_pty.Path().toStdString(), "38400", "0", "2", "17"}));
+}
+
 TEST_F(ConnectionStartupTest, PortWithoutPermissionNamesTheGroupToJoin) {
     const group* dialout = ::getgrnam("dialout");
     if (dialout == nullptr || ::getuid() != 0) {
