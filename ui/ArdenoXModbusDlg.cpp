@@ -37,14 +37,6 @@ QString Format(const char* format, const Args&... args) {
     return QString::fromStdString(fmt::sprintf(format, args...));
 }
 
-// Polls repeat the same texts; setting an unchanged text would still repaint the field.
-template <typename Field>
-void SetTextIfChanged(Field& field, const QString& text) {
-    if (field.text() != text) {
-        field.setText(text);
-    }
-}
-
 QString ModeText(CArdeno::ECommModeSetting mode) {
     for (const CommModeEntry& entry : CommModeTable) {
         if (entry.m_mode == mode) {
@@ -245,15 +237,15 @@ void CArdenoXModbusDlg::UpdateWriteButton() {
 }
 
 void CArdenoXModbusDlg::UpdateData() {
-    SetTextIfChanged(*m_ui->connBaudEdit, Format("%u", m_connBaudRate));
-    SetTextIfChanged(*m_ui->connModeEdit, m_connMode);
-    SetTextIfChanged(*m_ui->connAddressEdit, Format("%u", m_connAddress));
-    SetTextIfChanged(*m_ui->devBaudEdit, m_devBaudRate);
-    SetTextIfChanged(*m_ui->devModeEdit, m_devMode);
-    SetTextIfChanged(*m_ui->devAddressEdit, m_devAddress);
-    SetTextIfChanged(*m_ui->statusLabel, m_statusText);
-    SetTextIfChanged(*m_ui->modelLabel, m_modelText);
-    SetTextIfChanged(*m_ui->versionLabel, m_versionText);
+    m_ui->connBaudEdit->setText(Format("%u", m_connBaudRate));
+    m_ui->connModeEdit->setText(m_connMode);
+    m_ui->connAddressEdit->setText(Format("%u", m_connAddress));
+    m_ui->devBaudEdit->setText(m_devBaudRate);
+    m_ui->devModeEdit->setText(m_devMode);
+    m_ui->devAddressEdit->setText(m_devAddress);
+    m_ui->statusLabel->setText(m_statusText);
+    m_ui->modelLabel->setText(m_modelText);
+    m_ui->versionLabel->setText(m_versionText);
 }
 
 bool CArdenoXModbusDlg::eventFilter(QObject* watched, QEvent* event) {

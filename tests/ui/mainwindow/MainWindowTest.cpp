@@ -86,7 +86,7 @@ TEST_F(MainWindowTest, EmptyUntilTheFirstNotificationsThenShowsTheController) {
     EXPECT_TRUE(m_boxes.Texts().empty());
 }
 
-// Polls that bring the same values must not repaint the fields: that is the idle window's whole cost.
+// Polls that bring the same values must not repaint the fields (an update() in the loop would show here).
 TEST_F(MainWindowTest, UnchangedPollsRepaintNothing) {
     Run([&] {
         ASSERT_TRUE(m_connection.worker.Start(m_connection.controller));
