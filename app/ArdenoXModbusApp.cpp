@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <string_view>
+#include <utility>
 
 #include "app/ConnectionStartup.h"
 #include "device/Ardeno.h"
@@ -38,7 +39,8 @@ private:
 }  // namespace
 
 CArdenoXModbusApp::CArdenoXModbusApp()
-    : CArdenoXModbusApp([](CComDevice& device) { return OpenConnection(device); }) {}
+    : CArdenoXModbusApp(
+          [this](CComDevice& device) { return OpenConnection(device, std::exchange(m_written, {})); }) {}
 
 CArdenoXModbusApp::CArdenoXModbusApp(ConnectOperation connect) : m_connect(std::move(connect)) {}
 
@@ -71,6 +73,7 @@ bool CArdenoXModbusApp::RunConnection() {
     {
         CArdenoXModbusDlg window(controller, port, &m_traffic);
         result = window.DoModal();
+        m_written = window.WrittenConfig();
         // The window may still be registered after a quit request: stop the worker before it goes.
         worker.Stop();
     }

@@ -3,6 +3,9 @@
 // stack, run the worker and the main window, take everything down in reverse order, and start over at
 // the connection dialog when the operator chose Change.
 #include <functional>
+#include <optional>
+
+#include "device/WriteProcedure.h"
 
 #include "traffic/FrameRing.h"
 
@@ -25,6 +28,8 @@ private:
     bool RunConnection();
 
     ConnectOperation m_connect;
+    // Settings the last window wrote into the controller, for the next connection dialog to offer.
+    std::optional<CommConfig> m_written;
     // What every connection's transport reports its frames to, for the traffic window.
     traffic::FrameRing m_traffic;
 };

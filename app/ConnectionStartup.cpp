@@ -1,6 +1,7 @@
 #include "app/ConnectionStartup.h"
 
 #include "app/Profile.h"
+#include "device/CommTables.h"
 #include "serial/ComDevice.h"
 #include "ui/ComChoiceDlg.h"
 
@@ -27,12 +28,13 @@ std::optional<ConnectionChoice> AskWithComChoiceDlg(const ConnectionChoice& show
                             dialog.m_address};
 }
 
-bool OpenConnection(CComDevice& device) {
+bool OpenConnection(CComDevice& device, const std::optional<CommConfig>& written) {
     CProfile profile;
-    return OpenConnection(device, profile, AskWithComChoiceDlg);
+    return OpenConnection(device, profile, AskWithComChoiceDlg, written);
 }
 
-bool OpenConnection(CComDevice& device, IProfile& profile, const ConnectionDialog& askOperator) {
+bool OpenConnection(CComDevice& device, IProfile& profile, const ConnectionDialog& askOperator,
+                    const std::optional<CommConfig>& written) {
     if (!device.m_handle.IsNull()) {
         return false;
     }
@@ -43,6 +45,18 @@ bool OpenConnection(CComDevice& device, IProfile& profile, const ConnectionDialo
         static_cast<std::uint8_t>(profile.GetProfileInt(kSection, kStopBits, kMissing)),
         static_cast<std::uint8_t>(profile.GetProfileInt(kSection, kAddress, kMissing)),
     };
+    // Only a preselection: nothing is written to the controller or the profile, the operator still
+    // confirms with OK, and these settings are remembered only once a port opened with them.
+    if (written) {
+        current.baudRate = written->m_baudRate;
+        current.address = written->m_address;
+        for (const CommModeEntry& mode : CommModeTable) {
+            if (mode.m_mode == written->m_mode) {
+                current.parity = mode.m_parity;
+                current.stopBits = mode.m_stopBits;
+            }
+        }
+    }
     // Every failed attempt has told the operator why; the dialog then shows what was just tried.
     do {
         const std::optional<ConnectionChoice> choice = askOperator(current);

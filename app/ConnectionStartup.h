@@ -7,6 +7,8 @@
 #include <functional>
 #include <optional>
 
+#include "device/WriteProcedure.h"
+
 class CComDevice;
 class IProfile;
 
@@ -26,5 +28,8 @@ std::optional<ConnectionChoice> AskWithComChoiceDlg(const ConnectionChoice& show
 
 // True when `device` holds an open port and its settings fields hold the values it was opened with;
 // false when the operator cancelled, or at once when `device` has been opened before.
-bool OpenConnection(CComDevice& device);
-bool OpenConnection(CComDevice& device, IProfile& profile, const ConnectionDialog& askOperator);
+// `written`: settings just written into the controller, offered on the remembered port in place of the
+// remembered line settings and address.
+bool OpenConnection(CComDevice& device, const std::optional<CommConfig>& written = std::nullopt);
+bool OpenConnection(CComDevice& device, IProfile& profile, const ConnectionDialog& askOperator,
+                    const std::optional<CommConfig>& written = std::nullopt);

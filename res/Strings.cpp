@@ -7,7 +7,7 @@
 namespace res {
 namespace {
 
-constexpr std::array<std::pair<unsigned, std::string_view>, 26> kTable{{
+constexpr std::array<std::pair<unsigned, std::string_view>, 27> kTable{{
     {IDS_INTEGER_RANGE, "Enter an integer value between %i and %i."},
     {IDS_INVALID_FORMAT, "Invalid format"},
     {IDS_INVALID_VALUE, "Invalid value"},
@@ -42,6 +42,10 @@ constexpr std::array<std::pair<unsigned, std::string_view>, 26> kTable{{
      "and the port."},
     {IDS_SCAN_STORED,
      "The controller answered at %s. It holds %s, which takes effect when the controller restarts."},
+    {IDS_AFTER_WRITE,
+     "The controller has saved the new settings and uses them after its next restart: %u baud, %s, "
+     "address %u. Until then it answers as before. After the restart press Change: the connection "
+     "dialog offers these settings."},
 }};
 
 }  // namespace

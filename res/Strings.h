@@ -31,6 +31,7 @@ enum StringId : unsigned {
     IDS_SCAN_TRYING = 157,   // "%s": the settings being tried
     IDS_SCAN_NOTHING = 158,  // "%s": device path
     IDS_SCAN_STORED = 159,   // "%s": the settings that answered, "%s": those stored
+    IDS_AFTER_WRITE = 160,   // "%u": baud rate, "%s": parity/stop bits, "%u": address
 };
 
 // The text of a string id; empty for an id the table does not hold.

@@ -30,5 +30,6 @@ bool CComDevice::Open(const std::string& devicePath, std::uint32_t baudRate, std
         return false;
     }
     m_handle.RequestLowLatency();
+    m_devicePath = devicePath;
     return true;
 }

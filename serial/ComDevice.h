@@ -18,6 +18,7 @@ public:
               std::uint8_t stopBits);
 
     platform::SerialHandle m_handle;  // null until opened; invalid after a failed open
+    std::string m_devicePath;         // the port's path once it opened, for the operator to see
     std::uint32_t m_baudRate = 0;
     std::uint8_t m_parity = 0;    // 0 none, 1 odd, 2 even
     std::uint8_t m_stopBits = 0;  // 0 one, 2 two

@@ -56,6 +56,11 @@ CArdenoXModbusDlg::CArdenoXModbusDlg(CArdeno& controller, CComDevice& comDevice,
     InitIconResource();
     m_hIcon = QIcon(QStringLiteral(":/icons/ardenox.png"));
     m_ui->setupUi(this);
+    // The port in use, where it takes no room from the settings.
+    if (!m_comDevice.m_devicePath.empty()) {
+        setWindowTitle(windowTitle() + QStringLiteral(" \u2014 ") +
+                       QString::fromStdString(m_comDevice.m_devicePath));
+    }
     m_baudCombo = m_ui->baudCombo;
     m_modeCombo = m_ui->modeCombo;
     m_addressEdit = m_ui->addressEdit;
@@ -322,5 +327,11 @@ void CArdenoXModbusDlg::OnBnClickedWrite() {
                             static_cast<std::uint8_t>(address),
                             CommModeTable[static_cast<std::size_t>(modeIndex)].m_mode};
     CWriteConfDlg dialog(config, m_controller, this);
-    dialog.DoModal();
+    if (dialog.DoModal() != CWriteConfDlg::IDOK) {
+        return;
+    }
+    // Saved, not yet in use: say when it applies, and keep it for the next Change to offer.
+    m_written = config;
+    CLogService::Instance().Report(res::IDS_AFTER_WRITE, true, config.m_baudRate,
+                                   ModeText(config.m_mode).toStdString(), unsigned{config.m_address});
 }

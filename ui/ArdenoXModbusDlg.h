@@ -7,8 +7,10 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "device/Ardeno.h"
+#include "device/WriteProcedure.h"
 #include "ui/IntegerFieldValidator.h"
 
 class CComDevice;
@@ -37,6 +39,10 @@ public:
 
     // Runs the window modally: ResultClose, ResultChange, or -1 when the program was asked to quit.
     int DoModal();
+
+    // The settings of the last write that ended with "Done", which the controller takes at its next
+    // restart; nothing when no write has been completed in this window.
+    const std::optional<CommConfig>& WrittenConfig() const { return m_written; }
 
     // Worker thread: post only.
     void OnDeviceError(std::uint32_t errorCode) override;
@@ -88,6 +94,7 @@ private:
     QString m_versionText;
     CIntegerFieldValidator m_addressValidator;
     bool m_ended = false;  // done() was called: the modal run has a result of its own
+    std::optional<CommConfig> m_written;
     // Made with the window, so that the rows are there from the first poll on whenever it opens.
     CTrafficModel* m_trafficModel = nullptr;
     CTrafficWindow* m_trafficWindow = nullptr;

@@ -76,8 +76,10 @@ void CComChoiceDlg::OnInitDialog() {
     const PortPreselection preselection = PreselectPort(m_naming, ports, m_port);
     m_port = preselection.port;
     portCombo.setCurrentIndex(preselection.index);
+    // A path that is not listed (typed by hand and just failed, or a device that is gone) stays in view,
+    // so that the operator can correct it rather than type it again; OK still waits for a change.
     if (portCombo.isEditable() && preselection.index < 0) {
-        portCombo.setEditText(m_port);
+        portCombo.setEditText(m_rememberedPath);
     }
     m_ui->okButton->setEnabled(preselection.enableOk);
 

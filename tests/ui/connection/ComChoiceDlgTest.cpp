@@ -55,11 +55,18 @@ TEST(ComChoiceDlg, PreselectsTheGivenSettingsOrItsDefaults) {
     }
 }
 
-TEST(ComChoiceDlg, VanishedRememberedPortLeavesOkDisabled) {
+TEST(ComChoiceDlg, VanishedPortStaysInViewWithOkDisabled) {
     CComChoiceDlg dialog(QStringLiteral("/dev/ardenox-gone0"), 57600, 0, 2, 5);
     const DialogDriver driver(dialog);
-    ExpectView(driver.View(), {"", "57600", "None, 2 stop bits", "5", false});
+    ExpectView(driver.View(), {"/dev/ardenox-gone0", "57600", "None, 2 stop bits", "5", false});
     EXPECT_EQ(driver.Port().findText(QStringLiteral("/dev/ardenox-gone0")), -1);
+
+    // Reading the list again when it drops down keeps the path, and correcting it enables OK.
+    driver.Port().showPopup();
+    driver.Port().hidePopup();
+    EXPECT_EQ(driver.Port().currentText(), QStringLiteral("/dev/ardenox-gone0"));
+    driver.Port().setEditText(QStringLiteral("/dev/ardenox-gone1"));
+    EXPECT_TRUE(driver.Ok().isEnabled());
 }
 
 // Windows naming: a fixed list and no typing, so the only way to a port is picking an entry, and picking

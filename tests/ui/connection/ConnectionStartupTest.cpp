@@ -183,8 +183,8 @@ TEST_F(ConnectionStartupTest, FailedOpenAsksAgainWithTheValuesJustTriedAndCancel
             dialog.Ok().click();
         },
         [](const DialogDriver& dialog) {
-            // A port that is gone cannot be selected again; the rest is what was just tried.
-            ExpectView(dialog.View(), {"", "9600", "Odd, 1 stop bit", "7", false});
+            // A port that is gone is not listed, but its path stays to be corrected; OK waits for that.
+            ExpectView(dialog.View(), {"/dev/ardenox-missing", "9600", "Odd, 1 stop bit", "7", false});
             dialog.Cancel().click();
         },
     });
@@ -199,6 +199,25 @@ TEST_F(ConnectionStartupTest, FailedOpenAsksAgainWithTheValuesJustTriedAndCancel
         << m_messages[0];
     EXPECT_TRUE(profile.m_writes.empty());
     EXPECT_EQ(Remembered(), before);
+}
+
+TEST_F(ConnectionStartupTest, WrittenSettingsAreOfferedOnTheRememberedPortAndStoredOnlyOnceItOpens) {
+    Remember(m_pty.Path(), 19200, 2, 0, 16);
+    const CommConfig written{38400, 17, CArdeno::ModeNone2Stop};
+    for (const bool confirm : {false, true}) {
+        SCOPED_TRACE(confirm ? "OK" : "Cancel");
+        RecordingProfile profile;
+        CComDevice device;
+        OperatorScript script({[&](const DialogDriver& dialog) {
+            ExpectView(dialog.View(), {m_pty.Path(), "38400", "None, 2 stop bits", "17", true});
+            (confirm ? dialog.Ok() : dialog.Cancel()).click();
+        }});
+
+        EXPECT_EQ(OpenConnection(device, profile, AskWithComChoiceDlg, written), confirm);
+        EXPECT_EQ(script.DialogsShown(), 1);
+        EXPECT_EQ(profile.m_writes.empty(), !confirm);
+    }
+    EXPECT_EQ(Remembered(), (std::vector<std::string>{m_pty.Path().toStdString(), "38400", "0", "2", "17"}));
 }
 
 TEST_F(ConnectionStartupTest, PortWithoutPermissionNamesTheGroupToJoin) {
@@ -242,7 +261,7 @@ TEST_F(ConnectionStartupTest, SecondAttemptThatOpensIsRemembered) {
             dialog.Ok().click();
         },
         [&](const DialogDriver& dialog) {
-            ExpectView(dialog.View(), {"", "38400", "None, 1 stop bit", "200", false});
+            ExpectView(dialog.View(), {"/dev/ardenox-missing", "38400", "None, 1 stop bit", "200", false});
             dialog.Port().setEditText(m_pty.Path());
             dialog.Ok().click();
         },

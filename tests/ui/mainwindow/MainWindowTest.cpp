@@ -78,10 +78,41 @@ TEST_F(MainWindowTest, EmptyUntilTheFirstNotificationsThenShowsTheController) {
         EXPECT_EQ(Text("devModeEdit"), "Even, 1 stop bit");
         EXPECT_EQ(Text("devAddressEdit"), "16");
         EXPECT_TRUE(Enabled("writeButton"));
+        EXPECT_EQ(m_window.windowTitle(), QStringLiteral("ArdenoX Modbus Configuration \u2014 ") +
+                                              QString::fromStdString(m_connection.sim.DevicePath()));
         Click("closeButton");
     });
     EXPECT_EQ(result, CArdenoXModbusDlg::ResultClose);
     EXPECT_TRUE(m_boxes.Texts().empty());
+}
+
+// Polls that bring the same values must not repaint the fields (an update() in the loop would show here).
+TEST_F(MainWindowTest, UnchangedPollsRepaintNothing) {
+    Run([&] {
+        ASSERT_TRUE(m_connection.worker.Start(m_connection.controller));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return Enabled("readButton") && Enabled("writeButton"); }, kWaitMs));
+        ASSERT_TRUE(WaitForModel());
+        QTest::qWait(300);  // let the first pictures settle
+        struct PaintCounter : QObject {
+            int paints = 0;
+            bool eventFilter(QObject*, QEvent* event) override {
+                paints += event->type() == QEvent::Paint ? 1 : 0;
+                return false;
+            }
+        } counter;
+        const char* const fields[] = {"connBaudEdit", "devBaudEdit", "devModeEdit", "devAddressEdit",
+                                      "statusLabel",  "modelLabel",  "versionLabel"};
+        for (const char* name : fields) {
+            Child(name).installEventFilter(&counter);
+        }
+        QTest::qWait(2500);  // two poll rounds or more
+        EXPECT_EQ(counter.paints, 0);
+        for (const char* name : fields) {
+            Child(name).removeEventFilter(&counter);
+        }
+        Click("closeButton");
+    });
 }
 
 TEST_F(MainWindowTest, ReadCopiesTheControllerAndDefaultRestores) {
@@ -148,6 +179,16 @@ TEST_F(MainWindowTest, WriteRunsTheProcedureWithTheChosenSettings) {
         Child<QLineEdit>("addressEdit").setText("016");
         Click("writeButton");  // returns when the write dialog has ended
         EXPECT_EQ(m_connection.sim.SavedSettings(), (sim::CommSettings{16, 576, 2}));
+        // The operator learns when the settings apply, and the next Change offers them.
+        ASSERT_EQ(m_boxes.Texts().size(), 1u);
+        EXPECT_NE(
+            m_boxes.Texts()[0].find("after its next restart: 57600 baud, None, 2 stop bits, address 16"),
+            std::string::npos)
+            << m_boxes.Texts()[0];
+        ASSERT_TRUE(m_window.WrittenConfig().has_value());
+        EXPECT_EQ(m_window.WrittenConfig()->m_baudRate, 57600u);
+        EXPECT_EQ(m_window.WrittenConfig()->m_mode, CArdeno::ModeNone2Stop);
+        EXPECT_EQ(m_window.WrittenConfig()->m_address, 16);
         // The controller column follows the polls: the written settings read back at once.
         EXPECT_TRUE(QTest::qWaitFor([&] { return Text("devBaudEdit") == "57600"; }, kWaitMs));
         EXPECT_EQ(Text("devModeEdit"), "None, 2 stop bits");
