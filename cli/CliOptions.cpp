@@ -96,6 +96,10 @@ CLI::Option* AddSecondsOption(CLI::App& app, const std::string& name, std::optio
                            help);
 }
 
+std::string_view ModeName(std::size_t modeIndex) {
+    return kModeNames.at(modeIndex);
+}
+
 void AddGlobalOptions(CLI::App& app, CliOptions& options) {
     app.add_option("--port", options.port, "serial device of the controller's line")
         ->type_name("PATH")

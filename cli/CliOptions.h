@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 struct CliOptions {
     std::string port;
@@ -17,6 +18,9 @@ struct CliOptions {
     bool trace = false;     // every frame to standard error
     std::string traceFile;  // every frame to this file instead
 };
+
+// The --mode token of a row of CommModeTable: "even1", "odd1", "none2", "none1".
+std::string_view ModeName(std::size_t modeIndex);
 
 // The options valid before (and after) the command word.
 void AddGlobalOptions(CLI::App& app, CliOptions& options);

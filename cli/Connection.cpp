@@ -1,8 +1,10 @@
 #include "cli/Connection.h"
 
+#include <fmt/format.h>
 #include <cstdio>
 #include <system_error>
 
+#include "cli/Messages.h"
 #include "device/CommTables.h"
 #include "platform/LastError.h"
 
@@ -38,7 +40,7 @@ bool CliConnection::StartTrace(const CliOptions& options) {
             m_trace.emplace(stderr);
         }
     } catch (const std::system_error& error) {
-        std::fprintf(stderr, "ardenox-cli: cannot write the trace: %s\n", error.what());
+        PrintError(std::string("cannot write the trace: ") + error.what());
         return false;
     }
     return true;

@@ -2,6 +2,7 @@
 
 #include <fmt/printf.h>
 
+#include "cli/CliOptions.h"
 #include "cli/JsonLine.h"
 #include "device/Ardeno.h"
 #include "device/CommTables.h"
@@ -90,6 +91,14 @@ std::string FormatJson(const std::vector<std::pair<const ControllerValue*, std::
         // Numbers come as their decimal text from the controller model.
         object[std::string(value->jsonKey)] =
             value->jsonNumber ? nlohmann::ordered_json(std::stoll(text)) : nlohmann::ordered_json(text);
+        // Beside the mode's text its --mode token, so that a script can pass it on.
+        if (value->varId == kVarCommMode) {
+            for (std::size_t i = 0; i < CommModeTable.size(); ++i) {
+                if (res::LoadString(CommModeTable[i].m_nameId) == text) {
+                    object["modeName"] = ModeName(i);
+                }
+            }
+        }
     }
     return JsonLine(object);
 }

@@ -1,7 +1,10 @@
 // monitor: prints every change of a value and of the connection state until SIGINT or SIGTERM.
+#include <fmt/chrono.h>
+
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <optional>
 #include <string>
 
@@ -20,6 +23,17 @@ namespace {
 // a good read of the status or a setting means "Connected".
 bool ShowsConnection(int varId) {
     return varId >= kVarConfStatus && varId <= kVarCommMode;
+}
+
+// "2026-12-09T15:30:01.250+01:00": ISO 8601 local time with milliseconds and the offset from UTC.
+std::string LocalTimeNow() {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    const auto millis =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    const std::tm local = fmt::localtime(seconds);
+    std::string text = fmt::format("{:%Y-%m-%dT%H:%M:%S}.{:03}{:%z}", local, millis, local);
+    return text.insert(text.size() - 2, ":");  // +0100 -> +01:00, ISO 8601's extended form
 }
 
 class MonitorPrinter {
@@ -46,8 +60,12 @@ public:
     }
 
 private:
-    static void Print(const std::string& line) {
-        std::fputs(line.c_str(), stdout);
+    // Each line behind the local time it was seen at; a JSON line carries it as its first key.
+    void Print(const std::string& line) const {
+        const std::string time = LocalTimeNow();
+        const std::string stamped =
+            m_json ? "{\"time\": \"" + time + "\", " + line.substr(1) : time + " " + line;
+        std::fputs(stamped.c_str(), stdout);
         std::fflush(stdout);
     }
 

@@ -1,9 +1,11 @@
 #include "cli/Refusal.h"
 
+#include <fmt/format.h>
 #include <cstdio>
 #include <string>
 
 #include "cli/ControllerValues.h"
+#include "cli/Messages.h"
 #include "device/Ardeno.h"
 #include "platform/AppErrors.h"
 
@@ -39,8 +41,7 @@ bool ReportRefusal(CArdeno& controller, const DeviceEvent& event) {
         return false;
     }
     const std::string name = platform::ModbusExceptionName(*exception);
-    std::fprintf(stderr, "ardenox-cli: the controller refused %s: exception %u%s\n",
-                 DescribeRequest(controller, event.id).c_str(), unsigned{*exception},
-                 name.empty() ? "" : (" (" + name + ")").c_str());
+    PrintError(fmt::format("the controller refused {}: exception {}{}", DescribeRequest(controller, event.id),
+                           unsigned{*exception}, name.empty() ? "" : " (" + name + ")"));
     return true;
 }

@@ -1,5 +1,6 @@
 // scan: finds the controller when its line settings and address are unknown. Progress goes to standard
 // error (a bar on a terminal, a line per line setting otherwise), what answered to standard output.
+#include <fmt/format.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -13,6 +14,7 @@
 #include "cli/ControllerValues.h"
 #include "cli/ExitCodes.h"
 #include "cli/Interrupt.h"
+#include "cli/Messages.h"
 #include "device/CommTables.h"
 #include "log/LogService.h"
 #include "res/Strings.h"
@@ -42,7 +44,7 @@ public:
         if (m_terminal) {
             DrawBar(progress, percent);
         } else if (!m_lastLine || *m_lastLine != progress.current.line) {
-            std::fprintf(stderr, "scan: %u%% %s\n", percent, DescribeLine(progress.current.line).c_str());
+            PrintNote(fmt::format("scan: {}% {}", percent, DescribeLine(progress.current.line)));
         }
         m_lastLine = progress.current.line;
     }
@@ -139,8 +141,7 @@ int RunScan(const CliOptions& options, const ScanOptions& scanOptions) {
         case ScanResult::Found:
             return kExitOk;
         case ScanResult::NothingAnswered:
-            std::fprintf(stderr, "ardenox-cli: nothing answered on %s (%zu probes)\n", options.port.c_str(),
-                         result.tried);
+            PrintError(fmt::format("nothing answered on {} ({} probes)", options.port, result.tried));
             return kExitTimeout;
         case ScanResult::Cancelled:
             return kExitInterrupted;

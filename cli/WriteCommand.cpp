@@ -1,67 +1,115 @@
 // write: new communication settings into the controller through the guarded write procedure (write,
-// read back and compare, save, wait for the save's end), printing each step as it is reached.
+// read back and compare, save, wait for the save's end), printing each step as it is reached. Settings
+// not given keep the controller's current values, which are read first.
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "cli/AwaitValues.h"
 #include "cli/Commands.h"
 #include "cli/Connection.h"
 #include "cli/ExitCodes.h"
 #include "cli/Interrupt.h"
+#include "cli/JsonLine.h"
+#include "cli/Messages.h"
 #include "cli/Refusal.h"
 #include "cli/WaitLoop.h"
+#include "cli/WriteResult.h"
 #include "device/CommTables.h"
 #include "device/WriteProcedure.h"
-#include "res/Strings.h"
 
 namespace {
 
 constexpr double kDefaultTimeoutSeconds = 30;
 constexpr std::chrono::milliseconds kInterruptCheck{100};
 
-// The command's own options: all three new settings are required.
+// The command's own options; at least one is given, the others keep the controller's values.
 struct WriteArgs {
     std::uint8_t address = 0;
     std::uint32_t baudRate = 0;
     std::size_t modeIndex = 0;
+    CLI::Option* addressOption = nullptr;
+    CLI::Option* baudRateOption = nullptr;
+    CLI::Option* modeOption = nullptr;
+
+    bool AllGiven() const { return addressOption->count() && baudRateOption->count() && modeOption->count(); }
 };
 
-// The procedure's view on a terminal: steps on standard output, failures on standard error.
+// The procedure's view on a terminal: steps on standard output (collected instead with --json),
+// failures on standard error.
 class CTerminalView : public IWriteProcedureView {
 public:
+    explicit CTerminalView(bool json) : m_json(json) {}
+
     void OnStatusText(const std::string& text) override {
-        std::printf("%s\n", text.c_str());
-        std::fflush(stdout);
+        m_steps.push_back(text);
+        if (!m_json) {
+            std::printf("%s\n", text.c_str());
+            std::fflush(stdout);
+        }
     }
     void OnDone() override { m_exitCode = kExitOk; }
     void OnVerificationFailed(const std::string& message) override {
-        std::fprintf(stderr, "%s\n", message.c_str());
+        PrintError(message);
         m_exitCode = kExitMismatch;
     }
     void OnRejected(const std::string& message) override {
-        std::fprintf(stderr, "%s\n", message.c_str());
+        PrintError(message);
         m_exitCode = kExitRejected;
     }
 
     // Set once the procedure has ended, one way or another.
     std::optional<int> m_exitCode;
+    std::vector<std::string> m_steps;
+
+private:
+    bool m_json;
 };
 
-int RunWrite(const CliOptions& options, const WriteArgs& args) {
-    const double timeoutSeconds = options.timeoutSeconds.value_or(kDefaultTimeoutSeconds);
-    const CommConfig config{args.baudRate, args.address, CommModeTable.at(args.modeIndex).m_mode};
+// The settings to write: those given, and the controller's current values for the rest.
+int ChooseSettings(CliConnection& connection, double timeoutSeconds, const WriteArgs& args,
+                   CommConfig& config) {
+    config = {args.baudRate, args.address, CommModeTable.at(args.modeIndex).m_mode};
+    if (args.AllGiven()) {
+        return kExitOk;
+    }
+    CArdeno& controller = connection.Controller();
+    return AwaitValues(connection, timeoutSeconds, [&]() -> std::string {
+        unsigned char address = 0;
+        unsigned long baudRate = 0;
+        CArdeno::ECommModeSetting mode{};
+        std::string missing;
+        if (!args.addressOption->count() && !controller.GetAddress(address)) {
+            missing += "address";
+        }
+        if (!args.baudRateOption->count() && !controller.GetBaudRate(baudRate)) {
+            missing += missing.empty() ? "baud rate" : ", baud rate";
+        }
+        if (!args.modeOption->count() && !controller.GetCommMode(mode)) {
+            missing += missing.empty() ? "mode" : ", mode";
+        }
+        if (missing.empty()) {
+            config.m_address = args.addressOption->count() ? config.m_address : address;
+            config.m_baudRate =
+                args.baudRateOption->count() ? config.m_baudRate : static_cast<std::uint32_t>(baudRate);
+            config.m_mode = args.modeOption->count() ? config.m_mode : mode;
+        }
+        return missing;
+    });
+}
+
+// Runs the procedure until it ends; the exit code.
+int RunProcedure(CliConnection& connection, const CommConfig& config, double timeoutSeconds,
+                 CTerminalView& view) {
     // Interrupting a write leaves the controller in an unknown state: the first Ctrl-C only warns, the
     // second one ends the command.
     CountCtrlC();
-    CliConnection connection;
-    if (!connection.Open(options)) {
-        return kExitPortOpen;
-    }
-    CTerminalView view;
-    // The connection listens from its opening on, so no notification of the writes can be missed.
     CWriteProcedure procedure(connection.Controller(), config, view);
     procedure.Start();
 
@@ -75,8 +123,9 @@ int RunWrite(const CliOptions& options, const WriteArgs& args) {
         }
         if (const int interrupts = CtrlCPresses(); interrupts != interruptsSeen) {
             if (interruptsSeen == 0 && interrupts == 1) {
-                std::fprintf(stderr, "%s\nPress Ctrl-C again to abort; otherwise the write goes on.\n",
-                             std::string(res::LoadString(res::IDS_CANCEL_WARNING)).c_str());
+                PrintNote(
+                    "Interrupting now leaves the controller's settings in an unknown state. Press Ctrl-C "
+                    "again to abort.");
                 interruptsSeen = 1;
             } else {
                 return kExitInterrupted;
@@ -84,8 +133,8 @@ int RunWrite(const CliOptions& options, const WriteArgs& args) {
         }
         const auto now = std::chrono::steady_clock::now();
         if (now >= deadline) {
-            std::fprintf(stderr, "ardenox-cli: write did not finish within %g s (last step: %s)\n",
-                         timeoutSeconds, procedure.GetStatusText().c_str());
+            PrintError(fmt::format("write did not finish within {:g} s (last step: {})", timeoutSeconds,
+                                   procedure.GetStatusText()));
             return kExitTimeout;
         }
         const auto event = connection.Events().WaitUntil(std::min(deadline, now + kInterruptCheck));
@@ -108,15 +157,42 @@ int RunWrite(const CliOptions& options, const WriteArgs& args) {
     return *view.m_exitCode;
 }
 
+int RunWrite(const CliOptions& options, const WriteArgs& args) {
+    const double timeoutSeconds = options.timeoutSeconds.value_or(kDefaultTimeoutSeconds);
+    CliConnection connection;
+    if (!connection.Open(options)) {
+        return kExitPortOpen;
+    }
+    CommConfig config;
+    if (const int exitCode = ChooseSettings(connection, timeoutSeconds, args, config); exitCode != kExitOk) {
+        return exitCode;
+    }
+    CTerminalView view(options.json);
+    const int exitCode = RunProcedure(connection, config, timeoutSeconds, view);
+    if (exitCode == kExitOk) {
+        std::fputs(
+            (options.json ? WriteResultJson(config, view.m_steps) : NextStepText(config) + "\n").c_str(),
+            stdout);
+    }
+    return exitCode;
+}
+
 }  // namespace
 
 CommandRun AddWrite(CLI::App& command) {
     auto args = std::make_shared<WriteArgs>();
-    AddAddressOption(command, "--new-address", args->address, "the new Modbus address, 1 to 247")->required();
-    AddBaudRateOption(command, "--new-baud", args->baudRate, "the new line speed: 9600, 19200, 38400, 57600")
-        ->required();
-    AddModeOption(command, "--new-mode", args->modeIndex,
-                  "the new parity and stop bits: even1, odd1, none2, none1")
-        ->required();
+    args->addressOption = AddAddressOption(command, "--new-address", args->address,
+                                           "the new Modbus address, 1 to 247 (default: unchanged)");
+    args->baudRateOption =
+        AddBaudRateOption(command, "--new-baud", args->baudRate,
+                          "the new line speed: 9600, 19200, 38400, 57600 (default: unchanged)");
+    args->modeOption =
+        AddModeOption(command, "--new-mode", args->modeIndex,
+                      "the new parity and stop bits: even1, odd1, none2, none1 (default: unchanged)");
+    command.parse_complete_callback([args] {
+        if (!args->addressOption->count() && !args->baudRateOption->count() && !args->modeOption->count()) {
+            throw CLI::RequiredError("one of --new-address, --new-baud, --new-mode");
+        }
+    });
     return [args](const CliOptions& options) { return RunWrite(options, *args); };
 }

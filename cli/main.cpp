@@ -1,5 +1,8 @@
 // ardenox-cli: reads and watches the ArdenoX controller's communication settings from a terminal.
+#include <fmt/format.h>
 #include <CLI/CLI.hpp>
+
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <string>
@@ -10,6 +13,7 @@
 #include "cli/Commands.h"
 #include "cli/ExitCodes.h"
 #include "cli/Interrupt.h"
+#include "cli/Messages.h"
 #include "platform/DebugOutput.h"
 
 namespace {
@@ -20,9 +24,9 @@ constexpr const char* kExitCodes =
     "  4 port failure      5 values missing after --timeout (scan: nothing answered)\n"
     "  6 interrupted       7 request refused    8 written setting read back differently\n";
 
-// Operator messages go to standard error as they stand; diagnostics only when asked for. With
-// --verbose every message already reaches standard error through the diagnostics (behind the thread
-// id), so the message itself only ends the line that its diagnostic text may have left open.
+// Operator messages go to standard error behind the program's name; diagnostics only when asked for.
+// With --verbose every message already reaches standard error through the diagnostics (behind the
+// thread id), so the message itself only ends the line that its diagnostic text may have left open.
 void InstallOutputSinks(bool verbose) {
     static std::atomic<bool> lineOpen{false};
     const auto write = [](std::string_view text) {
@@ -32,20 +36,38 @@ void InstallOutputSinks(bool verbose) {
     };
     if (!verbose) {
         platform::SetDebugOutputSink([](std::string_view) {});
-        platform::SetMessageBoxSink([write](std::string_view text) {
-            write(text);
-            if (lineOpen) {
-                write("\n");
-            }
-        });
+        platform::SetMessageBoxSink([](std::string_view text) { PrintError(text); });
         return;
     }
     platform::SetDebugOutputSink(write);
-    platform::SetMessageBoxSink([write](std::string_view) {
+    platform::SetMessageBoxSink([write](std::string_view text) {
+        RememberError(text);
         if (lineOpen) {
             write("\n");
         }
     });
+}
+
+// "--baud: bad value '1234': ... (see ardenox-cli --help)": the problem in one line, not the whole help.
+std::string UsageError(const CLI::App& app, const CLI::ParseError& error) {
+    // A word in the command's place that is no command says so, not only that one is missing.
+    const std::vector<std::string> rest = app.remaining();
+    const auto chosen = app.get_subcommands();
+    const std::string why = chosen.empty() && !rest.empty() && rest.front()[0] != '-'
+                                ? "unknown command '" + rest.front() + "'"
+                                : error.what();
+    const std::string command = chosen.empty() ? "" : chosen.front()->get_name() + " ";
+    return fmt::format("{} (see {} {}--help)", why, kProgramName, command);
+}
+
+// With --json a failure also ends with {"error": ..., "exitCode": N} on standard output, so that a
+// script reading standard output alone learns why.
+std::string FailureText(int exitCode) {
+    const std::string last = LastError();
+    if (!last.empty()) {
+        return last;
+    }
+    return exitCode == kExitInterrupted ? "interrupted" : "failed";
 }
 
 }  // namespace
@@ -55,6 +77,7 @@ int main(int argc, char** argv) {
     app.get_formatter()->label("Usage", "usage");
     app.get_formatter()->column_width(28);
     app.footer(kExitCodes);
+    app.set_version_flag("--version", "ardenox-cli " ARDENOX_VERSION, "print the version and exit");
     app.require_subcommand(1);
     // Global options may also follow the command word; they keep their one meaning there.
     app.fallthrough();
@@ -71,19 +94,22 @@ int main(int argc, char** argv) {
     } catch (const CLI::Success& success) {
         return app.exit(success);  // --help: the chosen command's help on standard output
     } catch (const CLI::ParseError& error) {
-        // A word in the command's place that is no command says so, not only that one is missing.
-        const std::vector<std::string> rest = app.remaining();
-        const std::string why = app.get_subcommands().empty() && !rest.empty() && rest.front()[0] != '-'
-                                    ? "unknown command '" + rest.front() + "'"
-                                    : error.what();
-        std::fprintf(stderr, "ardenox-cli: %s\n%s", why.c_str(), app.help().c_str());
+        PrintError(UsageError(app, error));
+        // The flag may stand after the error, where the parser did not reach it.
+        if (std::find(argv + 1, argv + argc, std::string_view("--json")) != argv + argc) {
+            std::fputs(ErrorJson(LastError(), kExitUsage).c_str(), stdout);
+        }
         return kExitUsage;
     }
     InstallOutputSinks(options.verbose);
     InstallInterruptHandlers();
     for (const auto& [subcommand, run] : runs) {
         if (subcommand->parsed()) {
-            return run(options);
+            const int exitCode = run(options);
+            if (options.json && exitCode != kExitOk) {
+                std::fputs(ErrorJson(FailureText(exitCode), exitCode).c_str(), stdout);
+            }
+            return exitCode;
         }
     }
     return kExitUsage;  // not reached: parsing requires one command

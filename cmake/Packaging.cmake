@@ -3,6 +3,8 @@
 include(GNUInstallDirs)
 
 install(TARGETS ardenox-cli ardenox-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES dist/ardenox-cli.bash DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+        RENAME ardenox-cli)
 
 # Man pages are kept as roff sources and installed compressed, as Debian ships them.
 set(man_pages ardenox-cli.1 ardenox-sim.1)

@@ -62,6 +62,7 @@ struct Parser {
         Config& config = options.config;
         const std::map<std::string, std::function<void()>> handlers = {
             {"--help", [&] { options.help = true; }},
+            {"--version", [&] { options.version = true; }},
             {"--address",
              [&] {
                  if (auto v = Value(option, 1, 247))
@@ -154,8 +155,15 @@ struct Parser {
              }},
             {"--sticky",
              [&] {
-                 if (auto v = Value(option, 0, 65535))
+                 // Only the three settings are written and read back; anything else would silently
+                 // stay without effect.
+                 if (auto v = Value(option, 0, 65535)) {
+                     if (*v < kRegAddress || *v > kRegMode) {
+                         error = option + ": register " + std::to_string(*v) +
+                                 " is no setting; sticky applies to holding registers 33, 34 and 35";
+                     }
                      options.stickyRegisters.push_back(static_cast<std::uint16_t>(*v));
+                 }
              }},
             {"--stuck-saving", [&] { options.stuckSaving = true; }},
             {"--hang-up-ms",
@@ -224,6 +232,17 @@ Register faults:
   --stuck-saving   a save never ends
   --hang-up-ms N   the line goes away N ms after start
   --help           this text
+  --version        print the version and end
+
+Register map (slave address --address; 16-bit registers):
+  input 0          firmware version, major * 100 + minor (205 = 2.5)
+  input 2          model number (3102)
+  holding 32       configuration status on read (0 idle, 1 saving); writing 2371 saves the settings
+  holding 33       address, 1..247
+  holding 34       baud rate / 100 (96, 192, 384, 576)
+  holding 35       mode: 0 even parity, 1 stop bit; 1 odd, 1 stop bit; 2 none, 2 stop bits;
+                   3 none, 1 stop bit
+Saved settings take effect at the next restart (SIGHUP).
 )";
 }
 

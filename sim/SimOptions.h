@@ -17,6 +17,7 @@ struct SimOptions {
     std::optional<std::chrono::milliseconds> hangUpAfter;
     std::string logPath;  // every frame read and written, decoded, goes to this file
     bool help = false;
+    bool version = false;
 };
 
 struct ParsedOptions {

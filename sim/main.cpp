@@ -57,6 +57,10 @@ int main(int argc, char** argv) {
         std::fputs(sim::UsageText().c_str(), stdout);
         return 0;
     }
+    if (options.version) {
+        std::printf("ardenox-sim %s\n", ARDENOX_VERSION);
+        return 0;
+    }
 
     // Signals are taken synchronously, so they must be blocked before the line thread starts.
     sigset_t signals;

@@ -11,6 +11,7 @@ expected="bin/ardenox-cli
 bin/ardenox-config
 bin/ardenox-sim
 share/applications/com.brannik.ArdenoXModbus.desktop
+share/bash-completion/completions/ardenox-cli
 share/icons/hicolor/16x16/apps/ardenox-config.png
 share/icons/hicolor/24x24/apps/ardenox-config.png
 share/icons/hicolor/32x32/apps/ardenox-config.png

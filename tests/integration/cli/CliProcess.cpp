@@ -76,11 +76,11 @@ bool CliProcess::ReadSome(std::chrono::milliseconds slice) {
     return true;
 }
 
-bool CliProcess::WaitForOutput(const std::string& text, std::chrono::milliseconds limit) {
+bool CliProcess::WaitForOutput(const std::string& text, std::chrono::milliseconds limit, std::size_t from) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (out.find(text) == std::string::npos) {
+    while (out.find(text, from) == std::string::npos) {
         if (std::chrono::steady_clock::now() >= deadline || !ReadSome(std::chrono::milliseconds(50))) {
-            return out.find(text) != std::string::npos;
+            return out.find(text, from) != std::string::npos;
         }
     }
     return true;

@@ -14,8 +14,9 @@ public:
     CliProcess& operator=(const CliProcess&) = delete;
     ~CliProcess();  // kills a child still running
 
-    // Reads output until stdout holds text or the limit passes; true when it does.
-    bool WaitForOutput(const std::string& text, std::chrono::milliseconds limit = std::chrono::seconds(10));
+    // Reads output until stdout holds text (at or after `from`) or the limit passes; true when it does.
+    bool WaitForOutput(const std::string& text, std::chrono::milliseconds limit = std::chrono::seconds(10),
+                       std::size_t from = 0);
     void Signal(int signal);
     // Reads everything and waits for the exit; the exit code, or -1 when the limit passed.
     int Wait(std::chrono::milliseconds limit = std::chrono::seconds(20));

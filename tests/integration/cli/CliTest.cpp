@@ -6,8 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -41,7 +43,7 @@ TEST_F(CliTest, ReadPrintsTheControllersValuesOnce) {
          "baud rate: 19200\nmode: Even, 1 stop bit\n"},
         {{"--json"},
          "{\"model\": \"ArdenoX 3102\", \"firmwareVersion\": \"2.5\", \"configurationStatus\": \"idle\", "
-         "\"address\": 16, \"baudRate\": 19200, \"mode\": \"Even, 1 stop bit\"}\n"},
+         "\"address\": 16, \"baudRate\": 19200, \"mode\": \"Even, 1 stop bit\", \"modeName\": \"even1\"}\n"},
     };
     for (const Case& c : cases) {
         Args args = With({});
@@ -90,7 +92,9 @@ TEST_F(CliTest, FailuresExitWithTheirCodeAndSayWhy) {
         {{"--port", port}, 2, "A subcommand is required"},
         {{"read"}, 2, "--port is required"},
         {{"--port", port, "read", "extra"}, 2, "not expected: extra"},
-        {{"--port", port, "--timeout", "3", "write", "--timeout", "4"}, 2, "--timeout: At Most 1"},
+        {{"--port", port, "--timeout", "3", "write", "--new-address", "3", "--timeout", "4"},
+         2,
+         "--timeout: At Most 1"},
         {{"--port", "/dev/ardenox-no-such-port", "read"},
          3,
          "Unable to open communication port \"/dev/ardenox-no-such-port\". Check port settings."},
@@ -102,7 +106,34 @@ TEST_F(CliTest, FailuresExitWithTheirCodeAndSayWhy) {
         CliProcess cli(c.args);
         EXPECT_EQ(cli.Wait(), c.exitCode) << c.errorText << "\n" << cli.err;
         EXPECT_NE(cli.err.find(c.errorText), std::string::npos) << cli.err;
+        EXPECT_EQ(cli.err.rfind("ardenox-cli: ", 0), 0u) << cli.err;
+        if (c.exitCode == 2) {  // one line naming the problem, not the whole help
+            EXPECT_EQ(std::count(cli.err.begin(), cli.err.end(), '\n'), 1) << cli.err;
+            EXPECT_NE(cli.err.find(" --help)\n"), std::string::npos) << cli.err;
+        }
         EXPECT_EQ(cli.out, "");
+    }
+}
+
+// With --json a failure ends with one JSON object on standard output; the message stays on stderr.
+TEST_F(CliTest, FailuresAreJsonWithJson) {
+    struct Case {
+        Args args;
+        std::string out;
+    };
+    const std::string port = controller.DevicePath();
+    const Case cases[] = {
+        {{"--port", port, "--json", "read", "--baud", "1234"},
+         "{\"error\": \"--baud: bad value '1234': one of 9600, 19200, 38400, 57600 (see ardenox-cli read "
+         "--help)\", \"exitCode\": 2}\n"},
+        {{"--port", port, "--address", "17", "--timeout", "1", "--json", "write", "--new-baud", "9600"},
+         "{\"error\": \"no value within 1 s for: address, mode\", \"exitCode\": 5}\n"},
+    };
+    for (const Case& c : cases) {
+        CliProcess cli(c.args);
+        cli.Wait();
+        EXPECT_EQ(cli.out, c.out);
+        EXPECT_NE(cli.err, "");
     }
 }
 
@@ -117,15 +148,19 @@ TEST_F(CliTest, ReadPrintsOnlyValuesThatAnsweredTheirOwnRequest) {
     };
     const std::string values =
         "{\"model\": \"ArdenoX 3102\", \"firmwareVersion\": \"2.5\", \"configurationStatus\": \"idle\", "
-        "\"address\": 16, \"baudRate\": 19200, \"mode\": \"Even, 1 stop bit\"}\n";
+        "\"address\": 16, \"baudRate\": 19200, \"mode\": \"Even, 1 stop bit\", \"modeName\": \"even1\"}\n";
     const Case cases[] = {
         {{.kind = sim::FaultKind::LateReply, .delay = milliseconds(130), .times = 3}, 0, values, ""},
         {{.kind = sim::FaultKind::LateReply, .delay = milliseconds(150), .times = 3}, 0, values, ""},
         {{.kind = sim::FaultKind::LateReply, .delay = milliseconds(200), .times = 3}, 0, values, ""},
-        {{.kind = sim::FaultKind::LateReply, .delay = milliseconds(150)}, 5, "", "no value within 4 s"},
+        {{.kind = sim::FaultKind::LateReply, .delay = milliseconds(150)},
+         5,
+         "{\"error\": \"no value within 4 s for: ",
+         "no value within 4 s"},
         {{.kind = sim::FaultKind::Exception, .exceptionCode = 2, .reg = sim::kRegModel},
          7,
-         "",
+         "{\"error\": \"the controller refused reading model (input register 2): exception 2 (illegal data "
+         "address)\", \"exitCode\": 7}\n",
          "refused reading model (input register 2): exception 2 (illegal data address)\n"},
     };
     for (const Case& c : cases) {
@@ -134,7 +169,7 @@ TEST_F(CliTest, ReadPrintsOnlyValuesThatAnsweredTheirOwnRequest) {
         controller.AddFault(c.fault);
         CliProcess cli(With({"--json", "--timeout", "4", "read"}));
         EXPECT_EQ(cli.Wait(), c.exitCode) << cli.err;
-        EXPECT_EQ(cli.out, c.out);
+        EXPECT_EQ(cli.out.rfind(c.out, 0), 0u) << cli.out;  // a failure's JSON object starts so
         EXPECT_NE(cli.err.find(c.err), std::string::npos) << cli.err;
     }
 }
@@ -150,7 +185,7 @@ TEST_F(CliTest, PortWithoutPermissionNamesTheGroupToJoin) {
     CliProcess cli({"--port", port, "read"},
                    {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
     EXPECT_EQ(cli.Wait(), 3);
-    EXPECT_EQ(cli.err, "Unable to open communication port \"" + port +
+    EXPECT_EQ(cli.err, "ardenox-cli: Unable to open communication port \"" + port +
                            "\". Check port settings.\nPermission denied (0xd)\nThe port belongs to the group "
                            "dialout: join it with \"sudo usermod -aG dialout $USER\", then log in again.\n");
 }
@@ -171,6 +206,7 @@ TEST_F(CliTest, HelpOfEachCommandListsItsOptions) {
         {{"--help"}, {"read", "monitor", "write", "--port", "--timeout", "5 values missing after --timeout"}},
         {{"write", "--help"}, {"usage: ardenox-cli write", "--new-address", "--new-baud", "--new-mode"}},
         {{"--port", "x", "read", "-h"}, {"usage: ardenox-cli read"}},
+        {{"--version"}, {"ardenox-cli 1."}},
     };
     for (const Case& c : cases) {
         CliProcess cli(c.args);
@@ -198,11 +234,19 @@ TEST_F(CliTest, MonitorFollowsValuesAndTheConnectionUntilInterrupted) {
 
     controller.AddFault({.kind = sim::FaultKind::NoReply, .reg = sim::kRegAddress, .times = 1});
     ASSERT_TRUE(cli.WaitForOutput("Not connected\n")) << cli.out;
-    ASSERT_TRUE(cli.WaitForOutput("Not connected\nConnected\n")) << cli.out;
+    ASSERT_TRUE(cli.WaitForOutput("Not connected\n")) << cli.out;
+    const std::size_t lost = cli.out.find("Not connected\n");
+    ASSERT_TRUE(cli.WaitForOutput(" Connected\n", std::chrono::seconds(10), lost)) << cli.out;
 
     cli.Signal(SIGINT);
     EXPECT_EQ(cli.Wait(), 0) << cli.err;
     EXPECT_EQ(cli.out.find("baud rate: 19200\n"), cli.out.rfind("baud rate: 19200\n")) << "printed once";
+    // Every line starts with its local time: "2026-12-09T15:30:01.250+01:00 ".
+    const std::regex stamped(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d [^\n]+\n)");
+    for (std::size_t start = 0, end = 0; (end = cli.out.find('\n', start)) != std::string::npos;
+         start = end + 1) {
+        EXPECT_TRUE(std::regex_match(cli.out.substr(start, end - start + 1), stamped)) << cli.out;
+    }
 }
 
 TEST_F(CliTest, MonitorEndsWithTheDeviceErrorWhenTheLineGoes) {
@@ -218,8 +262,10 @@ TEST_F(CliTest, MonitorEndsWithTheDeviceErrorWhenTheLineGoes) {
 
 TEST_F(CliTest, MonitorEndsOnSigterm) {
     CliProcess cli(With({"--json", "monitor"}));
-    ASSERT_TRUE(cli.WaitForOutput("{\"connection\": \"Connected\"}\n")) << cli.err;
-    ASSERT_TRUE(cli.WaitForOutput("{\"address\": 16}\n")) << cli.out;
+    ASSERT_TRUE(cli.WaitForOutput("\", \"connection\": \"Connected\"}\n")) << cli.err;
+    ASSERT_TRUE(cli.WaitForOutput("\", \"mode\": \"Even, 1 stop bit\", \"modeName\": \"even1\"}\n"))
+        << cli.out;
+    EXPECT_EQ(cli.out.rfind("{\"time\": \"", 0), 0u) << cli.out;
     cli.Signal(SIGTERM);
     EXPECT_EQ(cli.Wait(), 0);
 }
@@ -231,7 +277,8 @@ TEST_F(CliTest, ScanPrintsWhatAnsweredAndEndsOnAnInterrupt) {
     EXPECT_EQ(found.Wait(), 0) << found.err;
     EXPECT_EQ(
         found.out,
-        "{\"address\": 16, \"baudRate\": 19200, \"mode\": \"Even, 1 stop bit\", \"identified\": true}\n");
+        "{\"address\": 16, \"baudRate\": 19200, \"mode\": \"Even, 1 stop bit\", \"modeName\": \"even1\", "
+        "\"identified\": true}\n");
 
     sim::Config silentHere;
     silentHere.settings = {200, 96, 1};

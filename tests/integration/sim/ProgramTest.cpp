@@ -130,6 +130,10 @@ TEST(Program, ParsesOptionsAndNamesTheOneThatIsWrong) {
         {{"--baud", "14400"}, "--baud: the controller runs at 9600, 19200, 38400 or 57600"},
         {{"--late-ms"}, "--late-ms needs a value"},
         {{"--gap-after", "2"}, "--gap-after must follow --gap-ms"},
+        {{"--sticky", "2"},
+         "--sticky: register 2 is no setting; sticky applies to holding registers 33, 34 and 35"},
+        {{"--sticky", "32"},
+         "--sticky: register 32 is no setting; sticky applies to holding registers 33, 34 and 35"},
     };
     for (const BadCommandLine& c : bad) {
         const auto result = sim::ParseOptions(c.args);

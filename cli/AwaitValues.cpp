@@ -1,0 +1,39 @@
+#include "cli/AwaitValues.h"
+
+#include <fmt/format.h>
+
+#include "cli/Connection.h"
+#include "cli/ExitCodes.h"
+#include "cli/Messages.h"
+#include "cli/Refusal.h"
+#include "cli/WaitLoop.h"
+
+int AwaitValues(CliConnection& connection, double timeoutSeconds,
+                const std::function<std::string()>& missing) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                               std::chrono::duration<double>(timeoutSeconds));
+    for (;;) {
+        const std::string lacking = missing();
+        if (lacking.empty()) {
+            return kExitOk;
+        }
+        DeviceEvent event;
+        switch (WaitForEvent(connection.Events(), deadline, event)) {
+            case WaitResult::Interrupted:
+                return kExitInterrupted;
+            case WaitResult::TimedOut:
+                PrintError(fmt::format("no value within {:g} s for: {}", timeoutSeconds, lacking));
+                return kExitTimeout;
+            case WaitResult::Event:
+                if (event.kind == DeviceEvent::DeviceError) {
+                    ReportPortFailure(event.errorCode);
+                    return kExitPortFailure;
+                }
+                if (ReportRefusal(connection.Controller(), event)) {
+                    return kExitRejected;
+                }
+                break;
+        }
+    }
+}

@@ -1,0 +1,33 @@
+#include "cli/WriteResult.h"
+
+#include <fmt/format.h>
+
+#include "cli/CliOptions.h"
+#include "cli/JsonLine.h"
+#include "device/CommTables.h"
+
+namespace {
+
+std::string ModeText(const CommConfig& config) {
+    return std::string(res::LoadString(CommModeTable.at(config.m_mode).m_nameId));
+}
+
+}  // namespace
+
+std::string NextStepText(const CommConfig& written) {
+    return fmt::format(
+        "the controller uses {} baud, {}, address {} after its next restart; connect with --baud {} --mode "
+        "{} "
+        "--address {}",
+        written.m_baudRate, ModeText(written), unsigned{written.m_address}, written.m_baudRate,
+        ModeName(written.m_mode), unsigned{written.m_address});
+}
+
+std::string WriteResultJson(const CommConfig& written, const std::vector<std::string>& steps) {
+    return JsonLine({{"address", written.m_address},
+                     {"baudRate", written.m_baudRate},
+                     {"mode", ModeText(written)},
+                     {"modeName", ModeName(written.m_mode)},
+                     {"steps", steps},
+                     {"next", NextStepText(written)}});
+}

@@ -1,0 +1,13 @@
+#pragma once
+// What ardenox-cli says after a successful write: the controller keeps its old settings until it
+// restarts, so the operator learns the settings to connect with next.
+#include <string>
+#include <vector>
+
+#include "device/WriteProcedure.h"
+
+// "the controller uses 38400 baud, None, 2 stop bits, address 17 after its next restart; connect with
+// --baud 38400 --mode none2 --address 17"
+std::string NextStepText(const CommConfig& written);
+// The settings written, the steps taken and the next step, as one JSON line.
+std::string WriteResultJson(const CommConfig& written, const std::vector<std::string>& steps);
