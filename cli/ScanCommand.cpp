@@ -120,8 +120,6 @@ std::string FormatFoundJson(const FoundController& found) {
     return json;
 }
 
-}  // namespace
-
 int RunScan(const CliOptions& options, const ScanOptions& scanOptions) {
     const bool json = options.json;
     // The line options, defaults or not, are the likeliest guess and go first.
@@ -152,6 +150,8 @@ int RunScan(const CliOptions& options, const ScanOptions& scanOptions) {
     }
     return kExitPortFailure;
 }
+
+}  // namespace
 
 CommandRun AddScan(CLI::App& command) {
     auto scanOptions = std::make_shared<ScanOptions>();
