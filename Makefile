@@ -3,9 +3,9 @@ PRESETS_TESTED := default asan tsan fuzz
 FUZZ_SECONDS ?= 300
 JOBS ?= $(shell nproc)
 
-.PHONY: test setup build package demo fuzz windows format clean $(addprefix test-,$(PRESETS_TESTED) windows)
+.PHONY: test setup build package demo fuzz windows format clean $(addprefix test-,$(PRESETS_TESTED) real-drivers windows)
 
-test: setup $(addprefix test-,$(PRESETS_TESTED) windows)
+test: setup $(addprefix test-,$(PRESETS_TESTED) real-drivers windows)
 
 setup:
 	@scripts/setup
@@ -31,6 +31,12 @@ fuzz: setup
 	for target in build/fuzz/fuzz/*_fuzz; do \
 		$$target -max_total_time=$(FUZZ_SECONDS) -max_len=300 -print_final_stats=1 $$target-corpus || exit 1; \
 	done
+
+# ardenox-cli on the 8250 and ftdi_sio drivers of a Debian kernel under QEMU, against the stand-in.
+test-real-drivers: setup
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS) --target ardenox-cli ardenox-sim
+	scripts/test-real-drivers
 
 # The Windows programs cross-built with MinGW-w64, their unit tests and a serial smoke test under wine.
 test-windows: setup
