@@ -48,7 +48,8 @@ struct Parser {
     std::optional<std::uint16_t> Mode(const std::string& option) {
         constexpr std::array<std::string_view, 4> kNames{"even1", "odd1", "none2", "none1"};
         if (next < args.size()) {
-            if (const auto* name = std::find(kNames.begin(), kNames.end(), args[next]); name != kNames.end()) {
+            if (const auto* name = std::find(kNames.begin(), kNames.end(), args[next]);
+                name != kNames.end()) {
                 ++next;
                 return static_cast<std::uint16_t>(name - kNames.begin());
             }
