@@ -10,6 +10,7 @@
 
 #include "device/CommTables.h"
 #include "log/LogService.h"
+#include "ui/DeadEndHints.h"
 #include "ui/LoadText.h"
 #include "ui/ScanDlg.h"
 #include "ui_ComChoiceDlg.h"
@@ -184,6 +185,7 @@ void CComChoiceDlg::OnBnClickedFind() {
     CScanDlg scan(devicePath, guess, this);
     scan.Run();
     const ScanResult& result = scan.Result();
+    m_ui->findResultLabel->setText(FindResultText(result));
     switch (result.outcome) {
         case ScanResult::Found: {
             const FoundController& found = result.found.front();
