@@ -53,8 +53,8 @@ std::string MissingPortHint(std::uint32_t errorCode, const std::filesystem::path
     const std::vector<std::string> ports = ExistingSerialPorts(devices);
     const std::string listed = (devices / "serial" / "by-id").string() + "/";
     if (ports.empty()) {
-        return "No such port, and no serial adapter is plugged in: plug it in; " + listed +
-               " then names it (sudo dmesg | tail shows the node it was given).";
+        return "No such port, and no serial adapter is plugged in. Plug it in: it then appears in " + listed +
+               " (sudo dmesg | tail shows the node it was given).";
     }
     std::string text = "No such port: USB adapters are listed in " + listed + "; ports here:";
     for (const std::string& port : ports) {

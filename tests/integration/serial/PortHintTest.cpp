@@ -51,8 +51,8 @@ TEST_F(PortHintTest, ListsAdaptersByIdFirstAndLeavesOutTheAlwaysPresentUarts) {
 TEST_F(PortHintTest, WithoutAnyPortSaysToPlugTheAdapterIn) {
     Make("ttyS0");
     EXPECT_EQ(MissingPortHint(ENOENT, devices),
-              "No such port, and no serial adapter is plugged in: plug it in; " + devices.string() +
-                  "/serial/by-id/ then names it (sudo dmesg | tail shows the node it was given).");
+              "No such port, and no serial adapter is plugged in. Plug it in: it then appears in " +
+                  devices.string() + "/serial/by-id/ (sudo dmesg | tail shows the node it was given).");
 }
 
 }  // namespace

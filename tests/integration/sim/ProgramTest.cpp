@@ -178,7 +178,7 @@ TEST(Program, PrintsThePathAnswersRestartsOnHangUpSignalAndEndsOnTerm) {
 
 TEST(Program, RejectsABadOptionWithExitCodeTwo) {
     Process program({ARDENOX_SIM_PROGRAM, "--mode", "9"});
-    EXPECT_EQ(program.Line(), "ardenox-sim: --mode: '9' is not a number from 0 to 3");
+    EXPECT_EQ(program.Line(), "ardenox-sim: --mode: '9' is none of even1, odd1, none2, none1 (or 0 to 3)");
     EXPECT_EQ(program.Wait(), 2);
 }
 
