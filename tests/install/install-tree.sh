@@ -22,6 +22,7 @@ share/doc/ardenox-modbus/docs/field-guide.md
 share/doc/ardenox-modbus/docs/main-window.png
 share/doc/ardenox-modbus/docs/not-connected-hint.png
 share/doc/ardenox-modbus/docs/scan-progress.png
+share/doc/ardenox-modbus/docs/traffic-window.png
 share/doc/ardenox-modbus/docs/two-four-wire.svg
 share/icons/hicolor/16x16/apps/ardenox-config.png
 share/icons/hicolor/24x24/apps/ardenox-config.png
