@@ -10,6 +10,7 @@
 
 #include "device/CommTables.h"
 #include "log/LogService.h"
+#include "serial/PortHint.h"
 #include "ui/DeadEndHints.h"
 #include "ui/LoadText.h"
 #include "ui/ScanDlg.h"
@@ -202,7 +203,8 @@ void CComChoiceDlg::OnBnClickedFind() {
             CLogService::Instance().Report(res::IDS_SCAN_NOTHING, true, devicePath);
             break;
         case ScanResult::PortFailed:
-            CLogService::Instance().ReportError(res::IDS_OPEN_FAILED, result.error, devicePath);
+            CLogService::Instance().ReportErrorWithHint(
+                res::IDS_OPEN_FAILED, result.error, OpenFailureHint(devicePath, result.error), devicePath);
             break;
         case ScanResult::Cancelled:
             break;
