@@ -227,7 +227,7 @@ TEST(ComChoiceDlg, FindFillsTheSettingsTheControllerAnswersAt) {
     driver.Find().click();  // runs the scan's own modal loop until the scan ends
     ExpectView(driver.View(), {port, "57600", "None, 1 stop bit", "5", true});
     EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("findResultLabel"))->text(),
-              QStringLiteral("Found the controller at 57600 baud, None, 1 stop bit, address 5."));
+              QStringLiteral("Found ArdenoX 3102 at 57600 baud, None, 1 stop bit, address 5."));
 
     driver.Ok().click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
