@@ -72,8 +72,12 @@ bool CArdenoXModbusApp::RunConnection() {
     int result = 0;
     {
         CArdenoXModbusDlg window(controller, port, &m_traffic);
+        if (m_trafficGeometry) {
+            window.ReopenTraffic(*m_trafficGeometry);
+        }
         result = window.DoModal();
         m_written = window.WrittenConfig();
+        m_trafficGeometry = window.OpenTrafficGeometry();
         // The window may still be registered after a quit request: stop the worker before it goes.
         worker.Stop();
     }

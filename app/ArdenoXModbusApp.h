@@ -2,6 +2,7 @@
 // The whole run of the program: connect, assemble the Modbus stack and the controller model on this
 // stack, run the worker and the main window, take everything down in reverse order, and start over at
 // the connection dialog when the operator chose Change.
+#include <QByteArray>
 #include <functional>
 #include <optional>
 
@@ -32,4 +33,6 @@ private:
     std::optional<CommConfig> m_written;
     // What every connection's transport reports its frames to, for the traffic window.
     traffic::FrameRing m_traffic;
+    // Where the Traffic window was when the last window ended with it open: it opens again there.
+    std::optional<QByteArray> m_trafficGeometry;
 };

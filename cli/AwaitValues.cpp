@@ -5,6 +5,7 @@
 #include "cli/Connection.h"
 #include "cli/ExitCodes.h"
 #include "cli/Messages.h"
+#include "cli/NextSteps.h"
 #include "cli/Refusal.h"
 #include "cli/WaitLoop.h"
 
@@ -13,6 +14,7 @@ int AwaitValues(CliConnection& connection, double timeoutSeconds,
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                                                std::chrono::duration<double>(timeoutSeconds));
+    bool answered = false;  // nothing at all means the line or the settings, not a missing register
     for (;;) {
         const std::string lacking = missing();
         if (lacking.empty()) {
@@ -24,6 +26,9 @@ int AwaitValues(CliConnection& connection, double timeoutSeconds,
                 return kExitInterrupted;
             case WaitResult::TimedOut:
                 PrintError(fmt::format("no value within {:g} s for: {}", timeoutSeconds, lacking));
+                if (!answered) {
+                    PrintNote(NoAnswerNote(connection.Options()));
+                }
                 return kExitTimeout;
             case WaitResult::Event:
                 if (event.kind == DeviceEvent::DeviceError) {
@@ -33,6 +38,7 @@ int AwaitValues(CliConnection& connection, double timeoutSeconds,
                 if (ReportRefusal(connection.Controller(), event)) {
                     return kExitRejected;
                 }
+                answered = answered || event.success;
                 break;
         }
     }

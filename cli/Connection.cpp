@@ -16,6 +16,7 @@ CliConnection::~CliConnection() {
 }
 
 bool CliConnection::Open(const CliOptions& options) {
+    m_options = options;
     const CommModeEntry& mode = CommModeTable.at(options.modeIndex);
     if (!StartTrace(options) ||
         !m_port.Open(options.port, options.baudRate, mode.m_parity, mode.m_stopBits)) {

@@ -27,6 +27,8 @@ public:
     bool Open(const CliOptions& options);
 
     CArdeno& Controller() { return *m_controller; }
+    // The options it was opened with: the settings tried, for the next step to name.
+    const CliOptions& Options() const { return m_options; }
     DeviceEventQueue& Events() { return m_events; }
 
 private:
@@ -35,6 +37,7 @@ private:
     // Starts the trace that --trace or --trace-file ask for; false when the file cannot be created.
     bool StartTrace(const CliOptions& options);
 
+    CliOptions m_options;
     DeviceEventQueue m_events;
     std::optional<traffic::Trace> m_trace;  // outlives the worker, which reports to it
     CComDevice m_port;

@@ -16,3 +16,5 @@ void PrintNote(std::string_view text);
 std::string LastError();
 // {"error": "...", "exitCode": N} on one line.
 std::string ErrorJson(std::string_view error, int exitCode);
+// What a second Ctrl-C leaves behind a write on `port`, and how to check it.
+std::string InterruptedWriteText(std::string_view port);

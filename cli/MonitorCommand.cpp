@@ -13,6 +13,8 @@
 #include "cli/ControllerValues.h"
 #include "cli/ExitCodes.h"
 #include "cli/JsonLine.h"
+#include "cli/Messages.h"
+#include "cli/NextSteps.h"
 #include "cli/Refusal.h"
 #include "cli/WaitLoop.h"
 #include "res/Strings.h"
@@ -82,6 +84,8 @@ int RunMonitor(const CliOptions& options) {
         return kExitPortOpen;
     }
     MonitorPrinter printer(options.json);
+    bool answered = false;  // until the first answer, a failure gets the next step once
+    bool hinted = false;
     for (;;) {
         DeviceEvent event;
         const auto result =
@@ -99,8 +103,13 @@ int RunMonitor(const CliOptions& options) {
         }
         if (!event.success) {
             printer.Connection(false);
+            if (!answered && !hinted) {
+                PrintNote(NoAnswerNote(options));
+                hinted = true;
+            }
             continue;
         }
+        answered = true;
         if (ShowsConnection(event.id)) {
             printer.Connection(true);
         }

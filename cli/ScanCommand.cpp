@@ -15,10 +15,13 @@
 #include "cli/ExitCodes.h"
 #include "cli/Interrupt.h"
 #include "cli/Messages.h"
+#include "cli/NextSteps.h"
 #include "device/CommTables.h"
 #include "log/LogService.h"
+#include "res/Hints.h"
 #include "res/Strings.h"
 #include "scan/ScanEngine.h"
+#include "serial/PortHint.h"
 
 namespace {
 
@@ -137,15 +140,21 @@ int RunScan(const CliOptions& options, const ScanOptions& scanOptions) {
     }
     switch (result.outcome) {
         case ScanResult::Found:
+            if (!json) {
+                const ScanCandidate& working = result.found.front().Working();
+                PrintNote(ConnectWithText(working.line.baudRate, working.line.modeIndex, working.address));
+            }
             return kExitOk;
         case ScanResult::NothingAnswered:
             PrintError(fmt::format("nothing answered on {} ({} probes)", options.port, result.tried));
+            PrintNote(res::NothingFoundHint());
             return kExitTimeout;
         case ScanResult::Cancelled:
             return kExitInterrupted;
         case ScanResult::PortFailed:
-            CLogService::Instance().ReportError(
-                result.tried == 0 ? res::IDS_OPEN_FAILED : res::IDS_DEVICE_ERROR, result.error, options.port);
+            CLogService::Instance().ReportErrorWithHint(
+                result.tried == 0 ? res::IDS_OPEN_FAILED : res::IDS_DEVICE_ERROR, result.error,
+                result.tried == 0 ? OpenFailureHint(options.port, result.error) : "", options.port);
             return result.tried == 0 ? kExitPortOpen : kExitPortFailure;
     }
     return kExitPortFailure;

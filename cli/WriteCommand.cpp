@@ -128,6 +128,7 @@ int RunProcedure(CliConnection& connection, const CommConfig& config, double tim
                     "again to abort.");
                 interruptsSeen = 1;
             } else {
+                PrintNote(InterruptedWriteText(connection.Options().port));
                 return kExitInterrupted;
             }
         }

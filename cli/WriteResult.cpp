@@ -4,6 +4,7 @@
 
 #include "cli/CliOptions.h"
 #include "cli/JsonLine.h"
+#include "cli/NextSteps.h"
 #include "device/CommTables.h"
 
 namespace {
@@ -15,12 +16,9 @@ std::string ModeText(const CommConfig& config) {
 }  // namespace
 
 std::string NextStepText(const CommConfig& written) {
-    return fmt::format(
-        "the controller uses {} baud, {}, address {} after its next restart; connect with --baud {} --mode "
-        "{} "
-        "--address {}",
-        written.m_baudRate, ModeText(written), unsigned{written.m_address}, written.m_baudRate,
-        ModeName(written.m_mode), unsigned{written.m_address});
+    return fmt::format("the controller uses {} baud, {}, address {} after its next restart; {}",
+                       written.m_baudRate, ModeText(written), unsigned{written.m_address},
+                       ConnectWithText(written.m_baudRate, written.m_mode, written.m_address));
 }
 
 std::string WriteResultJson(const CommConfig& written, const std::vector<std::string>& steps) {

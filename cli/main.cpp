@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,6 +15,8 @@
 #include "cli/ExitCodes.h"
 #include "cli/Interrupt.h"
 #include "cli/Messages.h"
+#include "cli/OptionSuggestion.h"
+#include "cli/Usage.h"
 #include "platform/DebugOutput.h"
 
 namespace {
@@ -49,11 +52,15 @@ void InstallOutputSinks(bool verbose) {
 }
 
 // "--baud: bad value '1234': ... (see ardenox-cli --help)": the problem in one line, not the whole help.
-std::string UsageError(const CLI::App& app, const CLI::ParseError& error) {
-    // A word in the command's place that is no command says so, not only that one is missing.
+std::string UsageError(const CLI::App& app, const CLI::ParseError& error,
+                       const std::vector<std::string>& args) {
+    // A word in the command's place that is no command says so, not only that one is missing; a
+    // misspelt option names the one meant, whatever CLI11 made of it.
     const std::vector<std::string> rest = app.remaining();
     const auto chosen = app.get_subcommands();
-    const std::string why = chosen.empty() && !rest.empty() && rest.front()[0] != '-'
+    const std::optional<std::string> misspelt = MisspeltOption(args, KnownOptions(app));
+    const std::string why = misspelt ? *misspelt
+                            : chosen.empty() && !rest.empty() && rest.front()[0] != '-'
                                 ? "unknown command '" + rest.front() + "'"
                                 : error.what();
     const std::string command = chosen.empty() ? "" : chosen.front()->get_name() + " ";
@@ -84,9 +91,11 @@ int main(int argc, char** argv) {
     CliOptions options;
     AddGlobalOptions(app, options);
     std::vector<std::pair<const CLI::App*, CommandRun>> runs;
+    const std::string lineOptions = LineOptionsHelp(app);
     for (const Command& command : Commands()) {
         CLI::App* subcommand =
             app.add_subcommand(std::string(command.name), std::string(command.description));
+        subcommand->footer(lineOptions);
         runs.emplace_back(subcommand, command.add(*subcommand));
     }
     try {
@@ -94,7 +103,7 @@ int main(int argc, char** argv) {
     } catch (const CLI::Success& success) {
         return app.exit(success);  // --help: the chosen command's help on standard output
     } catch (const CLI::ParseError& error) {
-        PrintError(UsageError(app, error));
+        PrintError(UsageError(app, error, std::vector<std::string>(argv + 1, argv + argc)));
         // The flag may stand after the error, where the parser did not reach it.
         if (std::find(argv + 1, argv + argc, std::string_view("--json")) != argv + argc) {
             std::fputs(ErrorJson(LastError(), kExitUsage).c_str(), stdout);

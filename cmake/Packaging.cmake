@@ -36,6 +36,23 @@ if(ARDENOX_WITH_QT)
     install(FILES dist/icons/scalable/ardenox-config.svg DESTINATION ${icon_dir}/scalable/apps)
 endif()
 
+# What an operator reads first, where Debian keeps a package's documents: the README and the field
+# guide (with the pictures their links name, so the links hold), the copyright in machine-readable form
+# and the changelog compressed without a time stamp, as Debian wants it.
+set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/ardenox-modbus)
+set(changelog ${PROJECT_BINARY_DIR}/dist/changelog.gz)
+add_custom_command(OUTPUT ${changelog}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/dist
+    COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/dist/changelog > ${changelog}
+    DEPENDS ${PROJECT_SOURCE_DIR}/dist/changelog
+    VERBATIM)
+add_custom_target(changelog ALL DEPENDS ${changelog})
+install(FILES ${changelog} dist/copyright README.md DESTINATION ${doc_dir})
+install(FILES docs/field-guide.md docs/bus-wiring.svg docs/two-four-wire.svg docs/main-window.png
+              docs/after-write.png docs/connection-dialog-found.png docs/not-connected-hint.png
+              docs/scan-progress.png docs/traffic-window.png
+        DESTINATION ${doc_dir}/docs)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ardenox-modbus)
 set(CPACK_PACKAGE_VENDOR Brannik)
@@ -51,5 +68,7 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Brannik ArdenoX developers <ardenox@brannik
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Completion of ardenox-cli works only where bash-completion loads it.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS bash-completion)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 include(CPack)

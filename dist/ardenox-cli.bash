@@ -9,8 +9,13 @@ _ardenox_cli() {
         --port)
             # Adapters by a name that survives replugging first, then the usual device nodes.
             local ports
-            ports=$(compgen -G '/dev/serial/by-id/*'; compgen -G '/dev/tty[UAS][SCt]*')
+            ports=$(compgen -G '/dev/serial/by-id/*'; compgen -G '/dev/tty[UA][SC][BM]*') || true
             _ardenox_cli_offer -W "$ports"
+            # None of them starts so: any device file or path (an on-board UART, a pseudo-terminal, a link).
+            if [ ${#COMPREPLY[@]} -eq 0 ]; then
+                compopt -o filenames 2>/dev/null || true
+                _ardenox_cli_offer -f
+            fi
             return ;;
         --baud | --new-baud) _ardenox_cli_offer -W "9600 19200 38400 57600"; return ;;
         --mode | --new-mode) _ardenox_cli_offer -W "even1 odd1 none2 none1"; return ;;

@@ -60,11 +60,17 @@ public:
     }
 
     // True when the controller answered, with a value or with an exception: either way it is there.
+    // The model read by the last probe that answered with a value.
     bool Probe(const ScanCandidate& candidate) {
         std::uint16_t model = 0;
-        return m_modbus.ReadRegisters(candidate.address, kReadInput, kModelRegister, 1, &model) ||
-               platform::ModbusExceptionOf(platform::GetLastError()).has_value();
+        if (m_modbus.ReadRegisters(candidate.address, kReadInput, kModelRegister, 1, &model)) {
+            m_model = model;
+            return true;
+        }
+        m_model.reset();
+        return platform::ModbusExceptionOf(platform::GetLastError()).has_value();
     }
+    std::optional<std::uint16_t> Model() const { return m_model; }
 
     std::optional<ScanCandidate> ReadHeld(const ScanCandidate& candidate) {
         std::uint16_t raw[kSettingRegisters] = {};
@@ -82,11 +88,12 @@ private:
     CModbus m_modbus;
     std::optional<LineSettings> m_line;
     std::uint32_t m_lineAnswerMs = 0;
+    std::optional<std::uint16_t> m_model;
 };
 
 // What answered at `answered`: the settings it holds, and whether it answers at them too.
 FoundController Identify(CProbeLine& line, const ScanCandidate& answered) {
-    FoundController found{answered, std::nullopt, false};
+    FoundController found{answered, std::nullopt, false, line.Model()};
     if (!line.Use(answered.line, kIdentifyAnswerMs)) {
         return found;
     }

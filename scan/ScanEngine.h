@@ -19,6 +19,7 @@ struct FoundController {
     ScanCandidate answered;              // the probe that it answered
     std::optional<ScanCandidate> holds;  // what its registers 33 to 35 say; empty when unreadable
     bool holdsConfirmed = false;         // it also answered at `holds`
+    std::optional<std::uint16_t> model;  // its model register, when it answered with a value
 
     // The settings to connect with: those it holds once confirmed, otherwise those it answered at.
     const ScanCandidate& Working() const { return holdsConfirmed ? *holds : answered; }

@@ -3,7 +3,7 @@
 #include "log/LogService.h"
 #include "platform/LastError.h"
 #include "res/Strings.h"
-#include "serial/AccessHint.h"
+#include "serial/PortHint.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ bool CComDevice::Open(const std::string& devicePath, std::uint32_t baudRate, std
     if (!m_handle.Open(devicePath)) {
         const std::uint32_t openError = platform::GetLastError();
         CLogService::Instance().ReportErrorWithHint(res::IDS_OPEN_FAILED, openError,
-                                                    AccessHint(devicePath, openError), devicePath);
+                                                    OpenFailureHint(devicePath, openError), devicePath);
         return false;
     }
     if (!m_handle.Configure(baudRate, parity, stopBits) || !m_handle.SetTimeouts(kReadTimeouts)) {

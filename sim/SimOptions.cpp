@@ -1,8 +1,11 @@
 #include "sim/SimOptions.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <functional>
 #include <map>
+#include <string_view>
 
 namespace sim {
 namespace {
@@ -39,6 +42,24 @@ struct Parser {
                     std::to_string(high);
         }
         return value;
+    }
+
+    // The mode as ardenox-cli names it (even1, odd1, none2, none1) or as its register value 0 to 3.
+    std::optional<std::uint16_t> Mode(const std::string& option) {
+        constexpr std::array<std::string_view, 4> kNames{"even1", "odd1", "none2", "none1"};
+        if (next < args.size()) {
+            if (const auto* name = std::find(kNames.begin(), kNames.end(), args[next]);
+                name != kNames.end()) {
+                ++next;
+                return static_cast<std::uint16_t>(name - kNames.begin());
+            }
+        }
+        if (next < args.size() && !Number(args[next], 0, 3)) {
+            error = option + ": '" + args[next] + "' is none of even1, odd1, none2, none1 (or 0 to 3)";
+            return std::nullopt;
+        }
+        const auto value = Value(option, 0, 3);
+        return value ? std::optional<std::uint16_t>(static_cast<std::uint16_t>(*value)) : std::nullopt;
     }
 
     void Fault(FaultKind kind) { options.faults.push_back({.kind = kind}); }
@@ -79,8 +100,8 @@ struct Parser {
              }},
             {"--mode",
              [&] {
-                 if (auto v = Value(option, 0, 3))
-                     config.settings.mode = static_cast<std::uint16_t>(*v);
+                 if (auto v = Mode(option))
+                     config.settings.mode = *v;
              }},
             {"--firmware",
              [&] {
@@ -206,7 +227,7 @@ Controller:
   --address N      slave address it answers on, 1..247 (default 16)
   --baud N         stored baud rate: 9600, 19200, 38400 or 57600 (default 19200); it answers
                    only while the tool's end of the line is set to this speed
-  --mode N         stored parity/stop-bit mode 0..3 (default 0: even, 1 stop bit)
+  --mode MODE      stored parity/stop bits: even1 (default), odd1, none2, none1, or 0..3
   --firmware N     firmware version register, e.g. 205 for 2.5 (default 205)
   --model N        model number register (default 3102)
   --save-ms N      how long a save keeps the status at 1 (default 300)

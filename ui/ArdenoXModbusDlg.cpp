@@ -12,6 +12,7 @@
 #include "device/CommTables.h"
 #include "log/LogService.h"
 #include "serial/ComDevice.h"
+#include "ui/DeadEndHints.h"
 #include "ui/DeviceEvents.h"
 #include "ui/LoadText.h"
 #include "ui/TrafficModel.h"
@@ -93,6 +94,16 @@ CArdenoXModbusDlg::~CArdenoXModbusDlg() {
 int CArdenoXModbusDlg::DoModal() {
     m_ended = false;
     OnInitDialog();
+    if (m_reopenTraffic && m_trafficWindow != nullptr) {
+        // Once the window is up, so that the Traffic window opens above it.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_trafficWindow->restoreGeometry(*m_reopenTraffic);
+                OnBnClickedTraffic();
+            },
+            Qt::QueuedConnection);
+    }
     const int result = exec();
     return m_ended ? result : -1;
 }
@@ -196,6 +207,7 @@ void CArdenoXModbusDlg::OnVarUpdatedMessage(int id, bool success) {
     if (id == kVarConfStatus || id == kVarAddress || id == kVarBaudRate || id == kVarCommMode) {
         if (!m_connected) {
             m_statusText = LoadText(res::IDS_CONNECTED);
+            m_hintText.clear();
             m_connected = true;
         }
         UpdateWriteButton();
@@ -222,6 +234,7 @@ void CArdenoXModbusDlg::ShowNotConnected() {
     m_readButton->setEnabled(false);
     m_writeButton->setEnabled(false);
     m_statusText = LoadText(res::IDS_NOT_CONNECTED);
+    m_hintText = NoAnswerWindowHint(m_connBaudRate, m_connMode, m_connAddress);
     m_modelText.clear();
     m_versionText.clear();
     UpdateData();
@@ -244,6 +257,8 @@ void CArdenoXModbusDlg::UpdateData() {
     m_ui->devModeEdit->setText(m_devMode);
     m_ui->devAddressEdit->setText(m_devAddress);
     m_ui->statusLabel->setText(m_statusText);
+    m_ui->hintLabel->setText(m_hintText);
+    m_ui->hintLabel->setVisible(!m_hintText.isEmpty());
     m_ui->modelLabel->setText(m_modelText);
     m_ui->versionLabel->setText(m_versionText);
 }
@@ -269,6 +284,9 @@ void CArdenoXModbusDlg::closeEvent(QCloseEvent* event) {
 
 void CArdenoXModbusDlg::done(int result) {
     m_ended = true;
+    if (m_trafficWindow != nullptr && m_trafficWindow->isVisible()) {
+        m_trafficGeometry = m_trafficWindow->saveGeometry();
+    }
     QDialog::done(result);
 }
 

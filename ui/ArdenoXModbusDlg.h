@@ -2,6 +2,7 @@
 // The main configuration window: the connection in use, the new settings and the controller's own
 // settings side by side, the controller's model and version, and the connection status. It listens to
 // the controller; every notification becomes a posted event handled on the user-interface thread.
+#include <QByteArray>
 #include <QDialog>
 #include <QIcon>
 #include <QString>
@@ -43,6 +44,11 @@ public:
     // The settings of the last write that ended with "Done", which the controller takes at its next
     // restart; nothing when no write has been completed in this window.
     const std::optional<CommConfig>& WrittenConfig() const { return m_written; }
+
+    // Where the Traffic window was when this window ended, if it was open; handed to the next window
+    // (after Change) with ReopenTraffic, so that it comes back where the operator had it.
+    std::optional<QByteArray> OpenTrafficGeometry() const { return m_trafficGeometry; }
+    void ReopenTraffic(const QByteArray& geometry) { m_reopenTraffic = geometry; }
 
     // Worker thread: post only.
     void OnDeviceError(std::uint32_t errorCode) override;
@@ -90,6 +96,7 @@ private:
     QPushButton* m_readButton;
     QPushButton* m_writeButton;
     QString m_statusText;
+    QString m_hintText;  // the next step, beside "Not connected" while nothing answers
     QString m_modelText;
     QString m_versionText;
     CIntegerFieldValidator m_addressValidator;
@@ -98,4 +105,6 @@ private:
     // Made with the window, so that the rows are there from the first poll on whenever it opens.
     CTrafficModel* m_trafficModel = nullptr;
     CTrafficWindow* m_trafficWindow = nullptr;
+    std::optional<QByteArray> m_trafficGeometry;  // taken as the window ends
+    std::optional<QByteArray> m_reopenTraffic;    // shown again once the window runs
 };

@@ -10,6 +10,8 @@
 
 #include "device/CommTables.h"
 #include "log/LogService.h"
+#include "serial/PortHint.h"
+#include "ui/DeadEndHints.h"
 #include "ui/LoadText.h"
 #include "ui/ScanDlg.h"
 #include "ui_ComChoiceDlg.h"
@@ -184,6 +186,7 @@ void CComChoiceDlg::OnBnClickedFind() {
     CScanDlg scan(devicePath, guess, this);
     scan.Run();
     const ScanResult& result = scan.Result();
+    m_ui->findResultLabel->setText(FindResultText(result));
     switch (result.outcome) {
         case ScanResult::Found: {
             const FoundController& found = result.found.front();
@@ -200,7 +203,8 @@ void CComChoiceDlg::OnBnClickedFind() {
             CLogService::Instance().Report(res::IDS_SCAN_NOTHING, true, devicePath);
             break;
         case ScanResult::PortFailed:
-            CLogService::Instance().ReportError(res::IDS_OPEN_FAILED, result.error, devicePath);
+            CLogService::Instance().ReportErrorWithHint(
+                res::IDS_OPEN_FAILED, result.error, OpenFailureHint(devicePath, result.error), devicePath);
             break;
         case ScanResult::Cancelled:
             break;

@@ -21,4 +21,9 @@ expect "ardenox-cli --port x write --new-" "--new-address --new-baud --new-mode"
 expect "ardenox-cli --mode " "even1 odd1 none2 none1"
 expect "ardenox-cli read --new-baud " "9600 19200 38400 57600"
 expect "ardenox-cli --ver" "--verbose --version"
+# A port path that is no adapter's falls back to the files that start so.
+devices=$(mktemp -d)
+trap 'rm -rf "$devices"' EXIT
+touch "$devices/ttyS0" "$devices/ttyS1" "$devices/null"
+expect "ardenox-cli --port $devices/tty" "$devices/ttyS0 $devices/ttyS1"
 exit $failed

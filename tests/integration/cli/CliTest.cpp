@@ -88,6 +88,8 @@ TEST_F(CliTest, FailuresExitWithTheirCodeAndSayWhy) {
         {{"--port", port, "--timeout", "0", "read"}, 2, "--timeout: bad value"},
         {{"--port", port, "--address"}, 2, "--address: 1 required N missing"},
         {{"--port", port, "--frobnicate", "read"}, 2, "not expected: --frobnicate"},
+        {{"--port", port, "--adress", "17", "read"}, 2, "--adress: did you mean --address?"},
+        {{"--port", port, "write", "--new-adress", "17"}, 2, "--new-adress: did you mean --new-address?"},
         {{"--port", port, "erase"}, 2, "unknown command 'erase'"},
         {{"--port", port}, 2, "A subcommand is required"},
         {{"read"}, 2, "--port is required"},
@@ -98,9 +100,16 @@ TEST_F(CliTest, FailuresExitWithTheirCodeAndSayWhy) {
         {{"--port", "/dev/ardenox-no-such-port", "read"},
          3,
          "Unable to open communication port \"/dev/ardenox-no-such-port\". Check port settings."},
+        {{"--port", "/dev/ardenox-no-such-port", "read"}, 3, "\nNo such port"},
         {{"--port", port, "--address", "17", "--timeout", "1", "read"},
          5,
          "no value within 1 s for: model, firmware version, configuration status, address, baud rate, mode"},
+        {{"--port", port, "--address", "17", "--timeout", "1", "read"},
+         5,
+         "\nardenox-cli: nothing answered at 19200 baud, Even, 1 stop bit, address 17 on " + port +
+             ". Check the wiring (swap A and B), the termination, or find the settings with 'ardenox-cli "
+             "--port " +
+             port + " scan'.\n"},
     };
     for (const Case& c : cases) {
         CliProcess cli(c.args);
@@ -204,7 +213,9 @@ TEST_F(CliTest, HelpOfEachCommandListsItsOptions) {
     };
     const Case cases[] = {
         {{"--help"}, {"read", "monitor", "write", "--port", "--timeout", "5 values missing after --timeout"}},
-        {{"write", "--help"}, {"usage: ardenox-cli write", "--new-address", "--new-baud", "--new-mode"}},
+        {{"write", "--help"},
+         {"usage: ardenox-cli write", "--new-address", "--new-baud", "--new-mode", "Line options",
+          "--port PATH"}},
         {{"--port", "x", "read", "-h"}, {"usage: ardenox-cli read"}},
         {{"--version"}, {"ardenox-cli 1."}},
     };
@@ -279,6 +290,12 @@ TEST_F(CliTest, ScanPrintsWhatAnsweredAndEndsOnAnInterrupt) {
         found.out,
         "{\"address\": 16, \"baudRate\": 19200, \"mode\": \"Even, 1 stop bit\", \"modeName\": \"even1\", "
         "\"identified\": true}\n");
+
+    CliProcess text(With({"scan"}));
+    EXPECT_EQ(text.Wait(), 0) << text.err;
+    EXPECT_NE(text.err.find("ardenox-cli: connect with --baud 19200 --mode even1 --address 16\n"),
+              std::string::npos)
+        << text.err;
 
     sim::Config silentHere;
     silentHere.settings = {200, 96, 1};

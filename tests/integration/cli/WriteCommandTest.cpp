@@ -145,6 +145,13 @@ TEST_F(WriteCommandTest, FirstCtrlCWarnsTheSecondAborts) {
         << cli.err;
     cli.Signal(SIGINT);
     EXPECT_EQ(cli.Wait(), 6);
+    // What may be left, and how to look.
+    EXPECT_NE(
+        cli.err.find("ardenox-cli: write stopped: the controller may hold some of the new settings, or be "
+                     "saving them. Check with 'ardenox-cli --port " +
+                     controller.DevicePath() + " read'"),
+        std::string::npos)
+        << cli.err;
 }
 
 TEST_F(WriteCommandTest, BadOrMissingSettingsAreUsageErrors) {

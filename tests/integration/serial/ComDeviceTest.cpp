@@ -11,6 +11,7 @@
 #include "platform/LastError.h"
 #include "platform/SystemText.h"
 #include "serial/ComDevice.h"
+#include "serial/PortHint.h"
 #include "tests/integration/serial/PtyPeer.h"
 
 namespace {
@@ -67,14 +68,16 @@ TEST_F(ComDeviceOpen, PathThatIsNoSerialPortReportsTheReason) {
     const struct {
         std::string path;
         std::uint32_t code;
-    } cases[] = {{"/dev/ardenox-missing-port", ENOENT}, {"/dev/null", platform::kErrorNotSerialDevice}};
+        std::string hint;  // the line after the system's text
+    } cases[] = {{"/dev/ardenox-missing-port", ENOENT, MissingPortHint(ENOENT) + "\n"},
+                 {"/dev/null", platform::kErrorNotSerialDevice, ""}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
         CComDevice device;
         EXPECT_FALSE(device.Open(c.path, 19200, kEven, kOneStop));
         EXPECT_FALSE(device.m_handle.IsOpen());
         EXPECT_FALSE(device.m_handle.IsNull());
-        const std::string expected = OpenFailure(c.path, c.code);
+        const std::string expected = OpenFailure(c.path, c.code) + c.hint;
         ASSERT_FALSE(Boxes().empty());
         EXPECT_EQ(Boxes().back(), expected);
         EXPECT_NE(Debug().find(": " + expected), std::string::npos) << Debug();

@@ -123,12 +123,24 @@ TEST(Program, ParsesOptionsAndNamesTheOneThatIsWrong) {
     EXPECT_EQ(parsed.options->stickyRegisters, std::vector<std::uint16_t>{34});
     EXPECT_TRUE(parsed.options->stuckSaving);
 
+    // The mode in ardenox-cli's words, in the register's order.
+    const std::pair<const char*, std::uint16_t> modes[] = {
+        {"even1", 0}, {"odd1", 1}, {"none2", 2}, {"none1", 3}, {"3", 3}};
+    for (const auto& [word, mode] : modes) {
+        const auto withMode = sim::ParseOptions({"--mode", word});
+        ASSERT_TRUE(withMode.options) << word << ": " << withMode.error;
+        EXPECT_EQ(withMode.options->config.settings.mode, mode) << word;
+    }
+
     const BadCommandLine bad[] = {
         {{"--frobnicate"}, "unknown option '--frobnicate'"},
         {{"--address", "0"}, "--address: '0' is not a number from 1 to 247"},
         {{"--address", "12x"}, "--address: '12x' is not a number from 1 to 247"},
         {{"--baud", "14400"}, "--baud: the controller runs at 9600, 19200, 38400 or 57600"},
         {{"--late-ms"}, "--late-ms needs a value"},
+        {{"--mode", "none3"}, "--mode: 'none3' is none of even1, odd1, none2, none1 (or 0 to 3)"},
+        {{"--mode", "4"}, "--mode: '4' is none of even1, odd1, none2, none1 (or 0 to 3)"},
+        {{"--mode"}, "--mode needs a value"},
         {{"--gap-after", "2"}, "--gap-after must follow --gap-ms"},
         {{"--sticky", "2"},
          "--sticky: register 2 is no setting; sticky applies to holding registers 33, 34 and 35"},
@@ -166,7 +178,7 @@ TEST(Program, PrintsThePathAnswersRestartsOnHangUpSignalAndEndsOnTerm) {
 
 TEST(Program, RejectsABadOptionWithExitCodeTwo) {
     Process program({ARDENOX_SIM_PROGRAM, "--mode", "9"});
-    EXPECT_EQ(program.Line(), "ardenox-sim: --mode: '9' is not a number from 0 to 3");
+    EXPECT_EQ(program.Line(), "ardenox-sim: --mode: '9' is none of even1, odd1, none2, none1 (or 0 to 3)");
     EXPECT_EQ(program.Wait(), 2);
 }
 

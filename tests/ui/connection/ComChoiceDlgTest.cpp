@@ -4,6 +4,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QLabel>
 #include <QTest>
 #include <cstdint>
 
@@ -225,6 +226,8 @@ TEST(ComChoiceDlg, FindFillsTheSettingsTheControllerAnswersAt) {
     driver.Port().setEditText(port);
     driver.Find().click();  // runs the scan's own modal loop until the scan ends
     ExpectView(driver.View(), {port, "57600", "None, 1 stop bit", "5", true});
+    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("findResultLabel"))->text(),
+              QStringLiteral("Found ArdenoX 3102 at 57600 baud, None, 1 stop bit, address 5."));
 
     driver.Ok().click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);

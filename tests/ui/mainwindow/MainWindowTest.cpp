@@ -211,12 +211,19 @@ TEST_F(MainWindowTest, FailedExchangeShowsNotConnectedUntilTheNextSuccess) {
         EXPECT_FALSE(Enabled("readButton"));
         EXPECT_FALSE(Enabled("writeButton"));
         EXPECT_EQ(Text("connBaudEdit"), "19200");  // the connection column stays
+        // Beside the status, only while nothing answers: what was tried and what to check.
+        EXPECT_FALSE(Child("hintLabel").isHidden());
+        EXPECT_TRUE(Text("hintLabel")
+                        .startsWith("Nothing answers at 19200 baud, Even, 1 stop bit, address 16. "
+                                    "Check the wiring (swap A and B)"))
+            << Text("hintLabel").toStdString();
 
         m_connection.sim.ClearFaults();
         ASSERT_TRUE(WaitForStatus("Connected"));
         ASSERT_TRUE(WaitForModel());
         EXPECT_TRUE(
             QTest::qWaitFor([&] { return Enabled("readButton") && Enabled("writeButton"); }, kWaitMs));
+        EXPECT_TRUE(Child("hintLabel").isHidden());
         Click("closeButton");
     });
     EXPECT_TRUE(m_boxes.Texts().empty());

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
+#include <optional>
 #include <vector>
 
 #include "tests/ui/mainwindow/GuiTestSupport.h"
@@ -109,6 +110,34 @@ TEST(TrafficWindow, OpensWhilePollingAndFillsWithoutDisturbingIt) {
             EXPECT_EQ(status->text(), "Connected");
             window.findChild<QPushButton*>("closeButton")->click();
         });
+}
+
+// Change ends the window; an open Traffic window comes back with the next one, where it was.
+TEST(TrafficWindow, OpenAtChangeOpensAgainWithTheNextWindow) {
+    guitest::CConnectedController connection;
+    traffic::FrameRing ring;
+    std::optional<QByteArray> geometry;
+    for (const bool openIt : {true, false}) {
+        CArdenoXModbusDlg window(connection.controller, connection.port, &ring);
+        if (geometry) {
+            window.ReopenTraffic(*geometry);
+        }
+        guitest::RunWithScript(
+            window, [&] { return window.DoModal(); },
+            [&] {
+                auto* traffic = window.findChild<QTableView*>()->window();
+                if (openIt) {
+                    window.findChild<QPushButton*>("trafficButton")->click();
+                    traffic->move(40, 60);
+                } else {
+                    EXPECT_TRUE(QTest::qWaitFor([&] { return traffic->isVisible(); }, guitest::kWaitMs));
+                    EXPECT_EQ(traffic->pos(), QPoint(40, 60));
+                }
+                window.findChild<QPushButton*>("changeButton")->click();
+            });
+        geometry = window.OpenTrafficGeometry();
+        EXPECT_TRUE(geometry.has_value());
+    }
 }
 
 }  // namespace

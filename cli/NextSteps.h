@@ -1,0 +1,15 @@
+#pragma once
+// The next step ardenox-cli names after a command: the options to connect with, or what to check when
+// nothing answered.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "cli/CliOptions.h"
+
+// "connect with --baud 38400 --mode none2 --address 17"
+std::string ConnectWithText(std::uint32_t baudRate, std::size_t modeIndex, unsigned address);
+
+// "nothing answered at 19200 baud, Even, 1 stop bit, address 16 on PORT. Check the wiring (swap A and
+// B), the termination, or find the settings with 'ardenox-cli --port PORT scan'."
+std::string NoAnswerNote(const CliOptions& options);
