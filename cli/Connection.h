@@ -32,8 +32,6 @@ public:
 private:
     void OnDeviceError(std::uint32_t errorCode) override;
     void OnVarUpdated(int id, bool success) override;
-    // Starts the trace that --trace or --trace-file ask for; false when the file cannot be created.
-    bool StartTrace(const CliOptions& options);
 
     DeviceEventQueue m_events;
     std::optional<traffic::Trace> m_trace;  // outlives the worker, which reports to it
