@@ -84,29 +84,21 @@ TEST(CliScan, TraceShowsEveryProbeAndOneRegisterPerIdentifyingRead) {
 // uses it next.
 TEST(CliScan, LeavesThePortWithTheSettingsItFound) {
     sim::ControllerSim controller(SingleRegisterReads({16, 384, 1}));
-    const auto settingsOfPort = [&] {
-        const int fd = ::open(controller.TerminalPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        termios settings{};
-        EXPECT_EQ(::tcgetattr(fd, &settings), 0);
-        ::close(fd);
-        return settings;
-    };
-    {
-        const int fd = ::open(controller.TerminalPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        termios settings{};
-        ASSERT_EQ(::tcgetattr(fd, &settings), 0);
-        ASSERT_EQ(::cfsetspeed(&settings, B4800), 0);
-        settings.c_cflag |= CSTOPB;
-        ASSERT_EQ(::tcsetattr(fd, TCSANOW, &settings), 0);
-        ::close(fd);
-    }
-    const termios before = settingsOfPort();
+    const int port = ::open(controller.TerminalPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    termios before{};
+    ASSERT_EQ(::tcgetattr(port, &before), 0);
+    ASSERT_EQ(::cfsetspeed(&before, B4800), 0);
+    before.c_cflag |= CSTOPB;
+    ASSERT_EQ(::tcsetattr(port, TCSANOW, &before), 0);
+    ASSERT_EQ(::tcgetattr(port, &before), 0);
 
     CliProcess cli({"--port", controller.DevicePath(), "scan"});
     ASSERT_EQ(cli.Wait(std::chrono::seconds(60)), 0) << cli.err;
     ASSERT_NE(cli.out.find("baud rate: 38400\n"), std::string::npos) << cli.out;
 
-    const termios after = settingsOfPort();
+    termios after{};
+    ASSERT_EQ(::tcgetattr(port, &after), 0);
+    ::close(port);
     EXPECT_EQ(::cfgetospeed(&after), ::cfgetospeed(&before));
     EXPECT_EQ(::cfgetispeed(&after), ::cfgetispeed(&before));
     EXPECT_EQ(after.c_cflag, before.c_cflag);
