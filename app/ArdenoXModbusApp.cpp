@@ -40,7 +40,10 @@ private:
 
 CArdenoXModbusApp::CArdenoXModbusApp()
     : CArdenoXModbusApp(
-          [this](CComDevice& device) { return OpenConnection(device, std::exchange(m_written, {})); }) {}
+          // Find's frames go where the connection's will, so that the traffic window shows them too.
+          [this](CComDevice& device) {
+              return OpenConnection(device, std::exchange(m_written, {}), &m_traffic);
+          }) {}
 
 CArdenoXModbusApp::CArdenoXModbusApp(ConnectOperation connect) : m_connect(std::move(connect)) {}
 

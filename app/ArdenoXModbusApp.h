@@ -31,7 +31,8 @@ private:
     ConnectOperation m_connect;
     // Settings the last window wrote into the controller, for the next connection dialog to offer.
     std::optional<CommConfig> m_written;
-    // What every connection's transport reports its frames to, for the traffic window.
+    // What every connection's transport and the connection dialog's Find report their frames to, for
+    // the traffic window. One producer at a time: each one's thread has ended before the next starts.
     traffic::FrameRing m_traffic;
     // Where the Traffic window was when the last window ended with it open: it opens again there.
     std::optional<QByteArray> m_trafficGeometry;

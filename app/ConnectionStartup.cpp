@@ -1,5 +1,7 @@
 #include "app/ConnectionStartup.h"
 
+#include <utility>
+
 #include "app/Profile.h"
 #include "device/CommTables.h"
 #include "serial/ComDevice.h"
@@ -19,18 +21,28 @@ constexpr std::int32_t kMissing = -1;
 
 }  // namespace
 
-std::optional<ConnectionChoice> AskWithComChoiceDlg(const ConnectionChoice& shown) {
-    CComChoiceDlg dialog(shown.devicePath, shown.baudRate, shown.parity, shown.stopBits, shown.address);
-    if (dialog.exec() != QDialog::Accepted) {
-        return std::nullopt;
-    }
-    return ConnectionChoice{dialog.GetDevicePath(), dialog.m_baudRate, dialog.m_parity, dialog.m_stopBits,
-                            dialog.m_address};
+ConnectionDialog ComChoiceDialog(PortSource ports, traffic::IFrameObserver* findTap) {
+    return [ports = std::move(ports),
+            findTap](const ConnectionChoice& shown) -> std::optional<ConnectionChoice> {
+        CComChoiceDlg dialog(shown.devicePath, shown.baudRate, shown.parity, shown.stopBits, shown.address,
+                             nullptr, ports);
+        dialog.SetFindTap(findTap);
+        if (dialog.exec() != QDialog::Accepted) {
+            return std::nullopt;
+        }
+        return ConnectionChoice{dialog.GetDevicePath(), dialog.m_baudRate, dialog.m_parity, dialog.m_stopBits,
+                                dialog.m_address};
+    };
 }
 
-bool OpenConnection(CComDevice& device, const std::optional<CommConfig>& written) {
+std::optional<ConnectionChoice> AskWithComChoiceDlg(const ConnectionChoice& shown) {
+    return ComChoiceDialog(SystemPorts)(shown);
+}
+
+bool OpenConnection(CComDevice& device, const std::optional<CommConfig>& written,
+                    traffic::IFrameObserver* findTap) {
     CProfile profile;
-    return OpenConnection(device, profile, AskWithComChoiceDlg, written);
+    return OpenConnection(device, profile, ComChoiceDialog(SystemPorts, findTap), written);
 }
 
 bool OpenConnection(CComDevice& device, IProfile& profile, const ConnectionDialog& askOperator,

@@ -8,6 +8,8 @@
 #include <optional>
 
 #include "device/WriteProcedure.h"
+#include "traffic/Frame.h"
+#include "ui/PortDiscovery.h"
 
 class CComDevice;
 class IProfile;
@@ -23,13 +25,17 @@ struct ConnectionChoice {
 // Asks the operator, showing `shown`: the choice after OK, nothing after Cancel. Modal, no parent.
 using ConnectionDialog = std::function<std::optional<ConnectionChoice>(const ConnectionChoice& shown)>;
 
-// The connection settings dialog as that operation.
+// The connection settings dialog as that operation, listing the ports of `ports`; Find reports its
+// frames to `findTap` when one is given.
+ConnectionDialog ComChoiceDialog(PortSource ports, traffic::IFrameObserver* findTap = nullptr);
+// The same with the system's ports and no tap.
 std::optional<ConnectionChoice> AskWithComChoiceDlg(const ConnectionChoice& shown);
 
 // True when `device` holds an open port and its settings fields hold the values it was opened with;
 // false when the operator cancelled, or at once when `device` has been opened before.
 // `written`: settings just written into the controller, offered on the remembered port in place of the
-// remembered line settings and address.
-bool OpenConnection(CComDevice& device, const std::optional<CommConfig>& written = std::nullopt);
+// remembered line settings and address. `findTap`: where the dialog's Find reports its frames.
+bool OpenConnection(CComDevice& device, const std::optional<CommConfig>& written = std::nullopt,
+                    traffic::IFrameObserver* findTap = nullptr);
 bool OpenConnection(CComDevice& device, IProfile& profile, const ConnectionDialog& askOperator,
                     const std::optional<CommConfig>& written = std::nullopt);

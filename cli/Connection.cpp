@@ -1,10 +1,6 @@
 #include "cli/Connection.h"
 
-#include <fmt/format.h>
-#include <cstdio>
-#include <system_error>
-
-#include "cli/Messages.h"
+#include "cli/TraceOption.h"
 #include "device/CommTables.h"
 #include "platform/LastError.h"
 
@@ -18,7 +14,7 @@ CliConnection::~CliConnection() {
 bool CliConnection::Open(const CliOptions& options) {
     m_options = options;
     const CommModeEntry& mode = CommModeTable.at(options.modeIndex);
-    if (!StartTrace(options) ||
+    if (!StartTrace(options, m_trace) ||
         !m_port.Open(options.port, options.baudRate, mode.m_parity, mode.m_stopBits)) {
         return false;
     }
@@ -31,20 +27,6 @@ bool CliConnection::Open(const CliOptions& options) {
     m_controller = std::make_unique<CArdeno>(m_slave.get());
     m_controller->AddListener(this);
     return m_worker.Start(*m_controller);
-}
-
-bool CliConnection::StartTrace(const CliOptions& options) {
-    try {
-        if (!options.traceFile.empty()) {
-            m_trace.emplace(options.traceFile);
-        } else if (options.trace) {
-            m_trace.emplace(stderr);
-        }
-    } catch (const std::system_error& error) {
-        PrintError(std::string("cannot write the trace: ") + error.what());
-        return false;
-    }
-    return true;
 }
 
 void CliConnection::OnDeviceError(std::uint32_t errorCode) {

@@ -34,8 +34,6 @@ public:
 private:
     void OnDeviceError(std::uint32_t errorCode) override;
     void OnVarUpdated(int id, bool success) override;
-    // Starts the trace that --trace or --trace-file ask for; false when the file cannot be created.
-    bool StartTrace(const CliOptions& options);
 
     CliOptions m_options;
     DeviceEventQueue m_events;

@@ -16,6 +16,7 @@
 #include "cli/Interrupt.h"
 #include "cli/Messages.h"
 #include "cli/NextSteps.h"
+#include "cli/TraceOption.h"
 #include "device/CommTables.h"
 #include "log/LogService.h"
 #include "res/Hints.h"
@@ -32,7 +33,8 @@ constexpr int kBarWidth = 30;
 
 class CProgressReporter : public IScanObserver {
 public:
-    explicit CProgressReporter(CScanEngine& engine) : m_engine(engine), m_terminal(::isatty(STDERR_FILENO)) {}
+    // `bar`: redraw one line in place, for a terminal that nothing else writes to.
+    CProgressReporter(CScanEngine& engine, bool bar) : m_engine(engine), m_terminal(bar) {}
     ~CProgressReporter() {
         if (m_terminal && m_drawn) {
             std::fputs("\r\033[K", stderr);
@@ -123,14 +125,24 @@ std::string FormatFoundJson(const FoundController& found) {
     return json;
 }
 
-int RunScan(const CliOptions& options, const ScanOptions& scanOptions) {
+int RunScan(const CliOptions& options, ScanOptions scanOptions) {
+    // Outlives the engine, which reports to it.
+    std::optional<traffic::Trace> trace;
+    if (!StartTrace(options, trace)) {
+        return kExitPortOpen;
+    }
+    if (trace) {
+        scanOptions.tap = &trace->Observer();
+    }
     const bool json = options.json;
     // The line options, defaults or not, are the likeliest guess and go first.
     const ScanCandidate guess{{options.baudRate, options.modeIndex}, options.address};
     CScanEngine engine(scanOptions);
     ScanResult result;
     {
-        CProgressReporter reporter(engine);
+        // A trace on the same terminal would break into the bar: plain lines then.
+        const bool traceOnStderr = trace && options.traceFile.empty();
+        CProgressReporter reporter(engine, ::isatty(STDERR_FILENO) != 0 && !traceOnStderr);
         result = engine.Run(options.port, PlanScan(guess), reporter);
     }
     // An interrupted scan with --all still tells what it had found.

@@ -32,7 +32,7 @@ std::optional<ScanCandidate> HeldSettings(const std::uint16_t (&raw)[kSettingReg
 // One scan's port and master, and the line setting the port runs at.
 class CProbeLine {
 public:
-    CProbeLine() : m_modbus(&m_port) {}
+    explicit CProbeLine(traffic::IFrameObserver* tap) : m_modbus(&m_port) { m_modbus.SetFrameObserver(tap); }
 
     bool Open(const std::string& devicePath) {
         if (!m_port.m_handle.Open(devicePath)) {
@@ -72,11 +72,14 @@ public:
     }
     std::optional<std::uint16_t> Model() const { return m_model; }
 
+    // One register per request: the controller is only known to answer reads of one.
     std::optional<ScanCandidate> ReadHeld(const ScanCandidate& candidate) {
         std::uint16_t raw[kSettingRegisters] = {};
-        if (!m_modbus.ReadRegisters(candidate.address, kReadHolding, kFirstSettingRegister, kSettingRegisters,
-                                    raw)) {
-            return std::nullopt;
+        for (std::uint16_t i = 0; i < kSettingRegisters; ++i) {
+            const auto reg = static_cast<std::uint16_t>(kFirstSettingRegister + i);
+            if (!m_modbus.ReadRegisters(candidate.address, kReadHolding, reg, 1, &raw[i])) {
+                return std::nullopt;
+            }
         }
         return HeldSettings(raw);
     }
@@ -111,7 +114,7 @@ FoundController Identify(CProbeLine& line, const ScanCandidate& answered) {
 ScanResult CScanEngine::Run(const std::string& devicePath, const std::vector<ScanCandidate>& candidates,
                             IScanObserver& observer) {
     ScanResult result;
-    CProbeLine line;
+    CProbeLine line(m_options.tap);
     const auto portFailed = [&result] {
         result.outcome = ScanResult::PortFailed;
         result.error = platform::GetLastError();

@@ -13,6 +13,7 @@
 
 #include "scan/ProbeBudget.h"
 #include "scan/ScanPlan.h"
+#include "traffic/Frame.h"
 
 // A controller that answered.
 struct FoundController {
@@ -54,6 +55,8 @@ struct ScanOptions {
     // After a controller answered, also try the remaining addresses at that line setting: several
     // controllers on one line share its speed. Otherwise the scan ends with the first one.
     bool allAddresses = false;
+    // Told every frame of the scan, on the scanning thread; not owned.
+    traffic::IFrameObserver* tap = nullptr;
 };
 
 class CScanEngine {

@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <system_error>
 
@@ -51,6 +52,7 @@ std::vector<std::uint8_t> ReceiveAvailable(int fd) {
 
 ControllerModel::ControllerModel(const Config& config)
     : m_saveDuration(config.saveDuration),
+      m_singleRegisterReads(config.singleRegisterReads),
       m_lineAddress(config.settings.address),
       m_lineBaudRate(std::uint32_t{config.settings.baudHundreds} * 100),
       m_saved(config.settings) {
@@ -117,16 +119,11 @@ bool ControllerModel::Receive(std::span<const std::uint8_t> frame) {
 
 std::vector<std::uint8_t> ControllerModel::Reply(std::optional<std::uint8_t> exceptionCode) {
     UpdateStatus();
-    const std::vector<Write> writes = WritesOf(m_request);
-    bool refused = false;
-    for (const Write& write : writes) {
-        refused = refused || !Acceptable(write);
-    }
-    if (exceptionCode || refused) {
-        modbus_reply_exception(m_context, m_request.data(),
-                               exceptionCode.value_or(MODBUS_EXCEPTION_ILLEGAL_DATA_VALUE));
+    if (const std::optional<std::uint8_t> refusal = exceptionCode ? exceptionCode : Refusal()) {
+        modbus_reply_exception(m_context, m_request.data(), *refusal);
         return TakeReply();
     }
+    const std::vector<Write> writes = WritesOf(m_request);
 
     std::vector<Write> before;
     for (const Write& write : writes) {
@@ -213,6 +210,19 @@ std::vector<ControllerModel::Write> ControllerModel::WritesOf(std::span<const st
         }
     }
     return writes;
+}
+
+std::optional<std::uint8_t> ControllerModel::Refusal() const {
+    const bool read = m_request.size() >= 8 && (m_request[1] == MODBUS_FC_READ_HOLDING_REGISTERS ||
+                                                m_request[1] == MODBUS_FC_READ_INPUT_REGISTERS);
+    if (read && m_singleRegisterReads && (m_request[4] << 8 | m_request[5]) > 1) {
+        return MODBUS_EXCEPTION_ILLEGAL_DATA_ADDRESS;
+    }
+    const std::vector<Write> writes = WritesOf(m_request);
+    if (!std::all_of(writes.begin(), writes.end(), Acceptable)) {
+        return MODBUS_EXCEPTION_ILLEGAL_DATA_VALUE;
+    }
+    return std::nullopt;
 }
 
 bool ControllerModel::Acceptable(const Write& write) {

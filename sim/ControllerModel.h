@@ -56,6 +56,8 @@ private:
     std::uint16_t* Slot(Table table, std::uint16_t reg);
     std::vector<Write> WritesOf(std::span<const std::uint8_t> request) const;
     static bool Acceptable(const Write& write);
+    // The exception the controller answers the accepted request with by itself, if any.
+    std::optional<std::uint8_t> Refusal() const;
     void UpdateStatus();
     CommSettings CurrentSettings();
     void ApplySettings(const CommSettings& settings);
@@ -69,6 +71,7 @@ private:
     std::vector<std::uint8_t> m_request;  // the accepted request, as libmodbus took it
 
     std::chrono::milliseconds m_saveDuration;
+    bool m_singleRegisterReads;
     std::uint8_t m_lineAddress;
     std::uint32_t m_lineBaudRate;  // the speed in effect: the saved one as of the last (re)start
     CommSettings m_saved;

@@ -63,6 +63,9 @@ struct Config {
     std::string linkPath;  // if set, a symlink to the device path is made here (replacing a stale one)
     // Told every frame the line thread reads and every write it makes, on that thread; not owned.
     traffic::IFrameObserver* lineTap = nullptr;
+    // Refuses a read of more than one register with exception 2 (illegal data address), as a controller
+    // that answers only one register per request does.
+    bool singleRegisterReads = false;
 };
 
 enum class FaultKind {

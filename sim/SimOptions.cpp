@@ -134,6 +134,7 @@ struct Parser {
                      error = option + " needs a value";
                  }
              }},
+            {"--single-register-reads", [&] { config.singleRegisterReads = true; }},
             {"--no-reply", [&] { Fault(FaultKind::NoReply); }},
             {"--late-ms", [&] { DelayFault(option, FaultKind::LateReply); }},
             {"--gap-ms", [&] { DelayFault(option, FaultKind::ByteGap); }},
@@ -233,6 +234,9 @@ Controller:
   --save-ms N      how long a save keeps the status at 1 (default 300)
   --link PATH      also make PATH a symlink to the device
   --log FILE       write every frame received and sent to FILE, decoded as the tool's trace
+  --single-register-reads
+                   refuse a read of more than one register with exception 2 (illegal data
+                   address), as a controller that answers one register per request does
 Faults (every reply; when several match, the first given applies):
   --no-reply       carry out requests but never answer
   --late-ms N      answer N ms late

@@ -169,7 +169,8 @@ void CComChoiceDlg::ShowSettings(std::uint32_t baudRate, std::size_t modeIndex, 
 }
 
 void CComChoiceDlg::OnBnClickedFind() {
-    const QString port = m_ui->portCombo->currentText();
+    // The entry's port, as OK takes it: its label ("ttyUSB1 — FTDI ...") is no path.
+    const QString port = ChosenPort();
     if (port.isEmpty()) {
         return;
     }
@@ -183,7 +184,7 @@ void CComChoiceDlg::OnBnClickedFind() {
                               static_cast<std::uint8_t>(address)};
     }
     const std::string devicePath = DevicePath(m_naming, port).toStdString();
-    CScanDlg scan(devicePath, guess, this);
+    CScanDlg scan(devicePath, guess, this, m_findTap);
     scan.Run();
     const ScanResult& result = scan.Result();
     m_ui->findResultLabel->setText(FindResultText(result));

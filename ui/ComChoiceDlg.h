@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "traffic/Frame.h"
 #include "ui/IntegerFieldValidator.h"
 #include "ui/PortDiscovery.h"
 
@@ -27,6 +28,8 @@ public:
 
     // The device path of the chosen port; meaningful after the dialog ended with OK.
     QString GetDevicePath() const;
+    // Where Find reports the frames of its scan (the traffic window's buffer); not owned.
+    void SetFindTap(traffic::IFrameObserver* tap) { m_findTap = tap; }
 
     // The dialog's result once it ended with OK; the given values otherwise.
     QString m_port;
@@ -56,4 +59,5 @@ private:
     const PortSource m_portSource;
     const QString m_rememberedPath;
     CIntegerFieldValidator m_addressValidator;
+    traffic::IFrameObserver* m_findTap = nullptr;
 };

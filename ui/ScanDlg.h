@@ -16,7 +16,9 @@ class CScanDlg;
 class CScanDlg : public QDialog, private IScanObserver {
     Q_OBJECT
 public:
-    CScanDlg(std::string devicePath, const std::optional<ScanCandidate>& guess, QWidget* parent = nullptr);
+    // `tap`: told every frame of the scan, on the scan's thread; not owned.
+    CScanDlg(std::string devicePath, const std::optional<ScanCandidate>& guess, QWidget* parent = nullptr,
+             traffic::IFrameObserver* tap = nullptr);
     // Cancels a scan still running and waits for its end (at most one probe).
     ~CScanDlg() override;
 

@@ -284,7 +284,10 @@ TEST_F(CliTest, MonitorEndsOnSigterm) {
 }  // namespace
 
 TEST_F(CliTest, ScanPrintsWhatAnsweredAndEndsOnAnInterrupt) {
-    CliProcess found(With({"scan", "--json"}));
+    sim::Config singleRegisterReads;
+    singleRegisterReads.singleRegisterReads = true;
+    sim::ControllerSim here(singleRegisterReads);
+    CliProcess found({"--port", here.DevicePath(), "scan", "--json"});
     EXPECT_EQ(found.Wait(), 0) << found.err;
     EXPECT_EQ(
         found.out,

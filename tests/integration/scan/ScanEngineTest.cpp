@@ -22,9 +22,11 @@ public:
     std::size_t m_probes = 0;
 };
 
+// Like the controller, the stand-in answers only reads of one register.
 sim::Config Stored(sim::CommSettings settings) {
     sim::Config config;
     config.settings = settings;
+    config.singleRegisterReads = true;
     return config;
 }
 

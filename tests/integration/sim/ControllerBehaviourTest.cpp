@@ -124,6 +124,25 @@ TEST(ControllerBehaviour, RefusesValuesTheControllerCannotTakeAndChangesNothing)
     EXPECT_EQ(controller.SaveCommandCount(), 0u);
 }
 
+TEST(ControllerBehaviour, SingleRegisterReadsRefusesLongerReadsWithIllegalDataAddress) {
+    for (const bool single : {false, true}) {
+        SCOPED_TRACE(single ? "single-register reads" : "any read");
+        sim::Config config;
+        config.singleRegisterReads = single;
+        sim::ControllerSim controller(config);
+        simtest::Master master(controller.DevicePath(), 16);
+        std::uint16_t values[3] = {};
+        EXPECT_EQ(modbus_read_registers(master.Context(), sim::kRegAddress, 1, values), 1);
+        EXPECT_EQ(modbus_read_input_registers(master.Context(), sim::kRegFirmware, 1, values), 1);
+        EXPECT_EQ(modbus_read_registers(master.Context(), sim::kRegAddress, 3, values), single ? -1 : 3);
+        EXPECT_EQ(modbus_read_input_registers(master.Context(), sim::kRegFirmware, 2, values),
+                  single ? -1 : 2);
+        if (single) {
+            EXPECT_EQ(errno, EMBXILADD);
+        }
+    }
+}
+
 TEST(ControllerBehaviour, MultipleWriteIsCarriedOutLikeSingleWrites) {
     sim::ControllerSim controller(ShortSave());
     simtest::Master master(controller.DevicePath(), 16);

@@ -111,9 +111,9 @@ struct BadCommandLine {
 };
 
 TEST(Program, ParsesOptionsAndNamesTheOneThatIsWrong) {
-    const auto parsed =
-        sim::ParseOptions({"--address", "7", "--baud", "57600", "--mode", "2", "--save-ms", "50", "--gap-ms",
-                           "20", "--gap-after", "4", "--sticky", "34", "--stuck-saving"});
+    const auto parsed = sim::ParseOptions({"--address", "7", "--baud", "57600", "--mode", "2", "--save-ms",
+                                           "50", "--gap-ms", "20", "--gap-after", "4", "--sticky", "34",
+                                           "--stuck-saving", "--single-register-reads"});
     ASSERT_TRUE(parsed.options) << parsed.error;
     EXPECT_EQ(parsed.options->config.settings, (sim::CommSettings{7, 576, 2}));
     EXPECT_EQ(parsed.options->config.saveDuration, 50ms);
@@ -122,6 +122,7 @@ TEST(Program, ParsesOptionsAndNamesTheOneThatIsWrong) {
     EXPECT_EQ(parsed.options->faults[0].gapAfter, 4u);
     EXPECT_EQ(parsed.options->stickyRegisters, std::vector<std::uint16_t>{34});
     EXPECT_TRUE(parsed.options->stuckSaving);
+    EXPECT_TRUE(parsed.options->config.singleRegisterReads);
 
     // The mode in ardenox-cli's words, in the register's order.
     const std::pair<const char*, std::uint16_t> modes[] = {

@@ -18,8 +18,11 @@
 #include "app/Profile.h"
 #include "platform/DebugOutput.h"
 #include "serial/ComDevice.h"
+#include "sim/ControllerSim.h"
 #include "tests/ui/connection/DialogDriver.h"
 #include "tests/ui/connection/PseudoTerminal.h"
+#include "traffic/FrameRing.h"
+#include "ui/TrafficModel.h"
 
 namespace {
 
@@ -272,6 +275,53 @@ TEST_F(ConnectionStartupTest, SecondAttemptThatOpensIsRemembered) {
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_NE(m_messages[0].find("\"/dev/ardenox-missing\""), std::string::npos) << m_messages[0];
     EXPECT_EQ(Remembered(), (std::vector<std::string>{m_pty.Path().toStdString(), "38400", "0", "0", "200"}));
+}
+
+// A USB adapter is listed by its description, unlike its path: Find, OK and the next run all go by
+// the path, and Find's frames reach the traffic window's buffer.
+TEST_F(ConnectionStartupTest, DescribedPortIsFoundOpenedAndRememberedByItsDevicePath) {
+    sim::Config config;
+    config.settings = {5, 576, 3};
+    config.singleRegisterReads = true;
+    sim::ControllerSim controller(config);
+    const QString path = QString::fromStdString(controller.TerminalPath());
+    const QString name = path.mid(QStringLiteral("/dev/").size());
+    const QList<PortFacts> system{{"ttyUSB7", "USB-Serial", "Prolific", "P1", ""},
+                                  {name, "USB-RS485", "FTDI", "Q9", ""}};
+    const QString label = name + QStringLiteral(" \u2014 FTDI USB-RS485 (serial Q9)");
+    traffic::FrameRing traffic;
+    const ConnectionDialog ask = ComChoiceDialog([&system] { return system; }, &traffic);
+    {
+        CComDevice device;
+        OperatorScript script({[&](const DialogDriver& dialog) {
+            dialog.Port().setCurrentIndex(dialog.Port().findData(name));
+            ASSERT_EQ(dialog.Port().currentText(), label);
+            // The speed shown is tried first: the stand-in answers within a few dozen probes.
+            dialog.Baud().setCurrentIndex(dialog.Baud().findText("57600"));
+            dialog.Find().click();  // runs the scan's own modal loop until the scan ends
+            ExpectView(dialog.View(), {label, "57600", "None, 1 stop bit", "5", true});
+            dialog.Ok().click();
+        }});
+        RecordingProfile profile;
+        ASSERT_TRUE(OpenConnection(device, profile, ask));
+        EXPECT_TRUE(m_messages.empty()) << m_messages.front();
+        EXPECT_EQ(device.m_devicePath, path.toStdString());
+    }
+    EXPECT_EQ(Remembered(), (std::vector<std::string>{path.toStdString(), "57600", "0", "0", "5"}));
+
+    CTrafficModel model(traffic);
+    model.Drain();
+    const std::string frames = model.Text();
+    EXPECT_NE(frames.find("read input 2 model (1)"), std::string::npos) << frames;
+    EXPECT_NE(frames.find("read holding 35 mode (1)"), std::string::npos) << frames;
+
+    CComDevice device;
+    OperatorScript script({[&](const DialogDriver& dialog) {
+        ExpectView(dialog.View(), {label, "57600", "None, 1 stop bit", "5", true});
+        dialog.Ok().click();
+    }});
+    RecordingProfile profile;
+    EXPECT_TRUE(OpenConnection(device, profile, ask));
 }
 
 TEST_F(ConnectionStartupTest, PortOpenedBeforeIsRefusedWithoutAskingOrReading) {
