@@ -63,6 +63,8 @@ struct Config {
     std::string linkPath;  // if set, a symlink to the device path is made here (replacing a stale one)
     // Told every frame the line thread reads and every write it makes, on that thread; not owned.
     traffic::IFrameObserver* lineTap = nullptr;
+    // Every request comes back to the tool before its reply, as through an adapter that hears itself.
+    bool echo = false;
 };
 
 enum class FaultKind {

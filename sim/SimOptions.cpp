@@ -166,6 +166,7 @@ struct Parser {
                  }
              }},
             {"--stuck-saving", [&] { options.stuckSaving = true; }},
+            {"--echo", [&] { config.echo = true; }},
             {"--hang-up-ms",
              [&] {
                  if (auto v = Value(option, 0, 86400000))
@@ -212,6 +213,8 @@ Controller:
   --save-ms N      how long a save keeps the status at 1 (default 300)
   --link PATH      also make PATH a symlink to the device
   --log FILE       write every frame received and sent to FILE, decoded as the tool's trace
+  --echo           send every request back before its reply, as a half-duplex adapter that
+                   hears itself does
 Faults (every reply; when several match, the first given applies):
   --no-reply       carry out requests but never answer
   --late-ms N      answer N ms late

@@ -27,6 +27,8 @@ public:
 
     // The device path of the chosen port; meaningful after the dialog ended with OK.
     QString GetDevicePath() const;
+    // Shows whether the adapter echoes; m_echo holds the choice after OK.
+    void SetEcho(bool echo);
 
     // The dialog's result once it ended with OK; the given values otherwise.
     QString m_port;
@@ -34,6 +36,7 @@ public:
     std::uint8_t m_parity;
     std::uint8_t m_stopBits;
     std::uint8_t m_address;
+    bool m_echo = false;
 
 private:
     void OnInitDialog();
