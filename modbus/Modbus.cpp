@@ -65,13 +65,15 @@ bool CModbus::Exchange(const CModbusPacket& request, CModbusPacket& reply) {
         return false;
     }
     const Outcome outcome = reply.Check();
+    if (outcome != Outcome::Ok && m_echo.Recognise(sent, bytes)) {
+        // That was the adapter's echo: once the line is quiet, ask again, now reading past it.
+        Tap(Direction::FromSlave, Outcome::AdapterEcho, bytes, length);
+        GuardNextExchange(length);
+        return Exchange(request, reply);
+    }
     Tap(Direction::FromSlave, outcome, bytes, length);
     if (outcome != Outcome::Ok) {
         GuardNextExchange(length);
-        if (m_echo.Recognise(sent, bytes)) {
-            // That was the adapter's echo: once the line is quiet, ask again, now reading past it.
-            return Exchange(request, reply);
-        }
         platform::SetLastError(ERROR_CRC);
         return false;
     }
@@ -111,6 +113,7 @@ bool CModbus::AwaitEcho(std::span<const std::uint8_t> sent, std::size_t replyLen
     std::span<std::uint8_t> echo;
     const traffic::Outcome outcome = m_echo.Read(m_device->m_handle, sent, echo);
     if (outcome == traffic::Outcome::Ok) {
+        Tap(traffic::Direction::FromSlave, traffic::Outcome::AdapterEcho, echo, sent.size());
         return true;
     }
     Tap(traffic::Direction::FromSlave, outcome, echo, sent.size());

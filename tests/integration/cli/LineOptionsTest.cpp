@@ -37,7 +37,7 @@ TEST(CliLineOptions, AnEchoingAdapterIsReadPast) {
         bool adapterEchoes;
         Args args;
         int exitCode;
-        std::string outEnd;  // how standard output ends
+        std::string outHas;  // a line standard output must have
         std::string err;
     };
     const Case cases[] = {
@@ -60,12 +60,14 @@ TEST(CliLineOptions, AnEchoingAdapterIsReadPast) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        sim::ControllerSim controller({.echo = c.adapterEchoes});
+        sim::Config config;
+        config.echo = c.adapterEchoes;
+        sim::ControllerSim controller(config);
         Args args = On(controller, {});
         args.insert(args.end(), c.args.begin(), c.args.end());
         CliProcess run(args);
         EXPECT_EQ(run.Wait(), c.exitCode) << run.err;
-        EXPECT_TRUE(run.out.ends_with(c.outEnd)) << run.out;
+        EXPECT_NE(run.out.find(c.outHas), std::string::npos) << run.out;
         if (c.exitCode == 0) {
             EXPECT_EQ(run.err, c.err);
         }
