@@ -161,6 +161,8 @@ bool SerialHandle::Read(std::uint8_t* data, std::size_t size, std::size_t& recei
 
 void SerialHandle::Close() {
     if (IsOpen()) {
+        // Output the line cannot send must not hold the close.
+        PurgeComm(m_native, PURGE_TXABORT | PURGE_TXCLEAR);
         CloseHandle(m_native);
         m_native = INVALID_HANDLE_VALUE;
     }
