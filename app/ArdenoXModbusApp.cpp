@@ -65,6 +65,9 @@ bool CArdenoXModbusApp::RunConnection() {
     }
     CModbus transport(&port);
     transport.SetFrameObserver(&m_traffic);
+    if (port.m_echo) {
+        transport.m_echo.TurnOn();
+    }
     CModbusSlave slave(&transport, port.m_address);
     CArdeno controller(&slave);
     // Declared after everything the worker uses, so that it is stopped before any of it goes away.

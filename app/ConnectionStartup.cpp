@@ -15,6 +15,7 @@ const QString kBaudRate = QStringLiteral("BaudRate");
 const QString kParity = QStringLiteral("Parity");
 const QString kStopBits = QStringLiteral("StopBits");
 const QString kAddress = QStringLiteral("Address");
+const QString kEcho = QStringLiteral("Echo");
 // Read for a missing value; narrowed to a field it reads as that field's largest value, which the
 // dialog replaces by its own default.
 constexpr std::int32_t kMissing = -1;
@@ -27,11 +28,12 @@ ConnectionDialog ComChoiceDialog(PortSource ports, traffic::IFrameObserver* find
         CComChoiceDlg dialog(shown.devicePath, shown.baudRate, shown.parity, shown.stopBits, shown.address,
                              nullptr, ports);
         dialog.SetFindTap(findTap);
+        dialog.SetEcho(shown.echo);
         if (dialog.exec() != QDialog::Accepted) {
             return std::nullopt;
         }
-        return ConnectionChoice{dialog.GetDevicePath(), dialog.m_baudRate, dialog.m_parity, dialog.m_stopBits,
-                                dialog.m_address};
+        return ConnectionChoice{dialog.GetDevicePath(), dialog.m_baudRate, dialog.m_parity,
+                                dialog.m_stopBits,      dialog.m_address,  dialog.m_echo};
     };
 }
 
@@ -56,6 +58,7 @@ bool OpenConnection(CComDevice& device, IProfile& profile, const ConnectionDialo
         static_cast<std::uint8_t>(profile.GetProfileInt(kSection, kParity, kMissing)),
         static_cast<std::uint8_t>(profile.GetProfileInt(kSection, kStopBits, kMissing)),
         static_cast<std::uint8_t>(profile.GetProfileInt(kSection, kAddress, kMissing)),
+        profile.GetProfileInt(kSection, kEcho, 0) != 0,
     };
     // Only a preselection: nothing is written to the controller or the profile, the operator still
     // confirms with OK, and these settings are remembered only once a port opened with them.
@@ -80,6 +83,7 @@ bool OpenConnection(CComDevice& device, IProfile& profile, const ConnectionDialo
         device.m_parity = current.parity;
         device.m_stopBits = current.stopBits;
         device.m_address = current.address;
+        device.m_echo = current.echo;
     } while (!device.Open(current.devicePath.toStdString(), device.m_baudRate, device.m_parity,
                           device.m_stopBits));
 
@@ -88,5 +92,6 @@ bool OpenConnection(CComDevice& device, IProfile& profile, const ConnectionDialo
     profile.WriteProfileInt(kSection, kParity, device.m_parity);
     profile.WriteProfileInt(kSection, kStopBits, device.m_stopBits);
     profile.WriteProfileInt(kSection, kAddress, device.m_address);
+    profile.WriteProfileInt(kSection, kEcho, device.m_echo ? 1 : 0);
     return true;
 }

@@ -20,6 +20,7 @@ struct ConnectionChoice {
     std::uint8_t parity = 0;
     std::uint8_t stopBits = 0;
     std::uint8_t address = 0;
+    bool echo = false;  // the adapter echoes every request
 };
 
 // Asks the operator, showing `shown`: the choice after OK, nothing after Cancel. Modal, no parent.

@@ -12,6 +12,8 @@ namespace {
 
 constexpr std::array<std::string_view, 4> kModeNames{"even1", "odd1", "none2", "none1"};
 constexpr double kMaxTimeoutSeconds = 3600;
+constexpr unsigned kMinReplyTimeoutMs = 10;
+constexpr unsigned kMaxReplyTimeoutMs = 10000;
 
 template <typename Number>
 std::optional<Number> ParseNumber(std::string_view text) {
@@ -50,6 +52,14 @@ std::optional<std::uint8_t> ParseAddress(std::string_view text) {
 std::optional<double> ParseSeconds(std::string_view text) {
     const auto value = ParseNumber<double>(text);
     if (!value || !std::isfinite(*value) || *value <= 0 || *value > kMaxTimeoutSeconds) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<std::uint32_t> ParseReplyTimeout(std::string_view text) {
+    const auto value = ParseNumber<std::uint32_t>(text);
+    if (!value || *value < kMinReplyTimeoutMs || *value > kMaxReplyTimeoutMs) {
         return std::nullopt;
     }
     return value;
@@ -118,4 +128,10 @@ void AddGlobalOptions(CLI::App& app, CliOptions& options) {
     app.add_flag("--trace", options.trace, "print every frame on the line to standard error");
     app.add_option("--trace-file", options.traceFile, "write every frame on the line to FILE instead")
         ->type_name("FILE");
+    AddParsedOption(app, "--reply-timeout", options.replyTimeoutMs, ParseReplyTimeout, "MS",
+                    "milliseconds from 10 to 10000",
+                    "ms a reply may take beyond 10 ms a byte, for slow lines (default 50)");
+    app.add_flag("--echo", options.echo,
+                 "the adapter echoes what it sends: read past the echo from the start");
+    app.add_flag("--rs485", options.rs485, "turn on the driver's RS-485 mode, RTS on while sending (Linux)");
 }

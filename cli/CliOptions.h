@@ -15,8 +15,11 @@ struct CliOptions {
     std::optional<double> timeoutSeconds;  // unset: the command's own default
     bool json = false;
     bool verbose = false;
-    bool trace = false;     // every frame to standard error
-    std::string traceFile;  // every frame to this file instead
+    bool trace = false;                           // every frame to standard error
+    std::string traceFile;                        // every frame to this file instead
+    std::optional<std::uint32_t> replyTimeoutMs;  // unset: the connection's default
+    bool echo = false;   // the adapter echoes every request: read past it from the start
+    bool rs485 = false;  // the driver's RS-485 mode (Linux)
 };
 
 // The --mode token of a row of CommModeTable: "even1", "odd1", "none2", "none1".

@@ -21,9 +21,9 @@ public:
     // Stops the worker before anything it uses goes.
     ~CliConnection();
 
-    // Starts the trace the options ask for, opens the port and starts polling. False when the trace
-    // file or the port could not be opened or configured (the reason has been given) or the worker
-    // could not start.
+    // Starts the trace the options ask for, opens the port (in RS-485 mode and with the reply time
+    // and echo handling asked for) and starts polling. False when the trace file or the port could not
+    // be opened or configured (the reason has been given) or the worker could not start.
     bool Open(const CliOptions& options);
 
     CArdeno& Controller() { return *m_controller; }
@@ -34,6 +34,8 @@ public:
 private:
     void OnDeviceError(std::uint32_t errorCode) override;
     void OnVarUpdated(int id, bool success) override;
+    // --rs485: turns on the driver's RS-485 mode; false, said in one line, when it cannot.
+    bool EnableRs485(const std::string& port);
 
     CliOptions m_options;
     DeviceEventQueue m_events;

@@ -20,7 +20,7 @@ _ardenox_cli() {
         --baud | --new-baud) _ardenox_cli_offer -W "9600 19200 38400 57600"; return ;;
         --mode | --new-mode) _ardenox_cli_offer -W "even1 odd1 none2 none1"; return ;;
         --trace-file) _ardenox_cli_offer -f; return ;;
-        --address | --new-address | --timeout) COMPREPLY=(); return ;;
+        --address | --new-address | --timeout | --reply-timeout) COMPREPLY=(); return ;;
     esac
 
     for word in "${COMP_WORDS[@]:1:COMP_CWORD-1}"; do
@@ -28,7 +28,8 @@ _ardenox_cli() {
             read | monitor | write | scan) command=$word ;;
         esac
     done
-    local options="--port --baud --mode --address --timeout --json --verbose --trace --trace-file --help"
+    local options="--port --baud --mode --address --timeout --json --verbose --trace --trace-file"
+    options+=" --reply-timeout --echo --rs485 --help"
     case $command in
         write) options+=" --new-address --new-baud --new-mode" ;;
         scan) options+=" --all" ;;

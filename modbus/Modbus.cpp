@@ -41,6 +41,9 @@ bool CModbus::Exchange(const CModbusPacket& request, CModbusPacket& reply) {
     }
     Tap(Direction::ToSlave, Outcome::Request, sent);
     const auto length = static_cast<std::size_t>(reply.m_length);
+    if (m_echo.IsOn() && !AwaitEcho(sent, length)) {
+        return false;
+    }
     std::size_t received = 0;
     const bool read = ReadReply(reply, received);
     const std::span<const std::uint8_t> bytes(reply.m_frame, received);
@@ -62,6 +65,12 @@ bool CModbus::Exchange(const CModbusPacket& request, CModbusPacket& reply) {
         return false;
     }
     const Outcome outcome = reply.Check();
+    if (outcome != Outcome::Ok && m_echo.Recognise(sent, bytes)) {
+        // That was the adapter's echo: once the line is quiet, ask again, now reading past it.
+        Tap(Direction::FromSlave, Outcome::AdapterEcho, bytes, length);
+        GuardNextExchange(length);
+        return Exchange(request, reply);
+    }
     Tap(Direction::FromSlave, outcome, bytes, length);
     if (outcome != Outcome::Ok) {
         GuardNextExchange(length);
@@ -98,6 +107,23 @@ bool CModbus::ReadReply(CModbusPacket& reply, std::size_t& received) {
     const bool ok = port.Read(reply.m_frame + head, length - head, rest, part);
     received += rest;
     return ok;
+}
+
+bool CModbus::AwaitEcho(std::span<const std::uint8_t> sent, std::size_t replyLength) {
+    std::span<std::uint8_t> echo;
+    const traffic::Outcome outcome = m_echo.Read(m_device->m_handle, sent, echo);
+    if (outcome == traffic::Outcome::Ok) {
+        Tap(traffic::Direction::FromSlave, traffic::Outcome::AdapterEcho, echo, sent.size());
+        return true;
+    }
+    Tap(traffic::Direction::FromSlave, outcome, echo, sent.size());
+    if (outcome == traffic::Outcome::PortFailure) {
+        m_portFailed = true;
+        return false;
+    }
+    GuardNextExchange(replyLength);
+    platform::SetLastError(outcome == traffic::Outcome::WrongEcho ? ERROR_CRC : ERROR_TIMEOUT);
+    return false;
 }
 
 void CModbus::GuardNextExchange(std::size_t replyLength) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 
+#include "modbus/AdapterEcho.h"
 #include "traffic/Frame.h"
 
 class CComDevice;
@@ -34,10 +35,14 @@ public:
 
     CComDevice* m_device;
     bool m_portFailed = false;
+    CAdapterEcho m_echo;  // the adapter's echo of each request, once known (see AdapterEcho.h)
 
 private:
     // Reads the reply within the time limit of the whole reply, stopping early at an exception reply.
     bool ReadReply(CModbusPacket& reply, std::size_t& received);
+    // With echo handling on: reads and checks the echo of what was sent; false (reported and tapped)
+    // when it did not come back unchanged.
+    bool AwaitEcho(std::span<const std::uint8_t> sent, std::size_t replyLength);
     // The exchange that expected replyLength bytes did not end with a valid reply.
     void GuardNextExchange(std::size_t replyLength);
     void Tap(traffic::Direction direction, traffic::Outcome outcome, std::span<const std::uint8_t> bytes,

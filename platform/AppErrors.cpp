@@ -35,6 +35,14 @@ std::string AppErrorText(std::uint32_t code) {
             return "This is not a serial device.";
         case kErrorSettingsNotTaken:
             return "The port did not take the line settings (it reads back other ones).";
+        case kErrorOwnTerminal:
+            return "This is the program's own terminal, not a serial line; name the controller's port "
+                   "(e.g. /dev/ttyUSB0).";
+        case kErrorOutputStalled:
+            return "The port sends nothing: its output is held back (hardware flow control or stopped "
+                   "output).";
+        case kErrorNoRs485:
+            return "The port's driver has no RS-485 mode.";
         default:
             break;
     }

@@ -15,6 +15,12 @@ inline constexpr std::uint32_t kErrorPortInUse = kAppErrorBit | 0x01;
 inline constexpr std::uint32_t kErrorNotSerialDevice = kAppErrorBit | 0x02;
 // The driver accepted the line settings but reads back others (an adapter that ignores some).
 inline constexpr std::uint32_t kErrorSettingsNotTaken = kAppErrorBit | 0x03;
+// The path is the program's own terminal (/dev/tty, standard input or output): not a controller's line.
+inline constexpr std::uint32_t kErrorOwnTerminal = kAppErrorBit | 0x04;
+// The port took no bytes within the write's deadline (flow control or stopped output holds them back).
+inline constexpr std::uint32_t kErrorOutputStalled = kAppErrorBit | 0x05;
+// The port's driver has no RS-485 mode.
+inline constexpr std::uint32_t kErrorNoRs485 = kAppErrorBit | 0x06;
 // A Modbus slave refused a request with an exception reply; the low byte is the exception code.
 inline constexpr std::uint32_t kErrorModbusExceptionBase = kAppErrorBit | 0x100;
 

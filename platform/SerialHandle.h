@@ -6,6 +6,13 @@
 #include <cstdint>
 #include <string>
 
+#ifndef _WIN32
+#include <linux/serial.h>
+#include <termios.h>
+
+#include <optional>
+#endif
+
 namespace platform {
 
 // Parity and stop-bit codes of the serial settings.
@@ -34,9 +41,11 @@ public:
     bool IsOpen() const;  // holds an open port
 
     // Opens an existing device for reading and writing, held by nobody else. A handle that is still
-    // open is closed first. On failure the handle is invalid.
+    // open is closed first. On failure the handle is invalid. The program's own terminal is refused
+    // (kErrorOwnTerminal) before anything on it changes.
     bool Open(const std::string& devicePath);
-    // 8 data bits, the given baud rate, parity and stop bits; the line passes bytes untouched.
+    // 8 data bits, the given baud rate, parity and stop bits, set from a clean slate whatever another
+    // program left: no flow control of either kind, one speed both ways; the line passes bytes untouched.
     bool Configure(std::uint32_t baudRate, std::uint8_t parity, std::uint8_t stopBits);
     bool SetTimeouts(const ReadTimeouts& timeouts);
     const ReadTimeouts& Timeouts() const { return m_timeouts; }
@@ -44,13 +53,18 @@ public:
     void RequestLowLatency();
     // Discards whatever is waiting to be sent or has been received.
     void Purge();
-    // Writes all bytes (no time limit). False only when the port failed.
+    // Turns on the driver's RS-485 mode, RTS raised while sending. False where the driver has none
+    // (kErrorNoRs485) or refused it.
+    bool EnableRs485();
+    // Writes all bytes within a deadline that follows the line speed. False when the port failed,
+    // or cannot send (kErrorOutputStalled: flow control or stopped output holds the bytes back).
     bool Write(const std::uint8_t* data, std::size_t size, std::size_t& written);
     // Reads up to size bytes within the read time-outs. False only when the port failed.
     bool Read(std::uint8_t* data, std::size_t size, std::size_t& received);
     // As Read, with other time-outs for this one read; the port's own stay as they are.
     bool Read(std::uint8_t* data, std::size_t size, std::size_t& received, const ReadTimeouts& timeouts);
-    // Releases an open port; the handle becomes invalid (not null: it has been used).
+    // Releases an open port without waiting for unsent output, and gives it back the settings found
+    // when it was opened. The handle becomes invalid (not null: it has been used).
     void Close();
 
 private:
@@ -61,6 +75,9 @@ private:
     enum class State { Null, Invalid, Open };
     State m_state = State::Null;
     int m_fd = -1;
+    std::uint32_t m_baudRate = 0;              // as configured; 0 before
+    termios m_found{};                         // the settings the port had when it was opened
+    std::optional<serial_rs485> m_rs485Found;  // the RS-485 settings, once EnableRs485 changed them
 #endif
 };
 

@@ -42,20 +42,18 @@ std::optional<speed_t> SpeedOf(std::uint32_t baudRate) {
     return std::nullopt;
 }
 
-// Raw mode: binary frames must pass untouched, so no echo, no line editing, no signals, no CR/LF or
-// XON/XOFF handling. The parity-checking flag and hardware flow control keep what the driver had.
-void MakeRaw(termios& settings) {
-    settings.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL |
-                                               IXON | IXOFF | IXANY);
-    settings.c_oflag &= ~static_cast<tcflag_t>(OPOST);
-    settings.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+// A clean slate: whatever another program left on the port (hardware or software flow control,
+// mark/space parity, a separate input speed, echo, line editing) would stop binary frames or keep
+// the line from sending, so nothing of it is kept. Raw 8-bit, local line, receiver on.
+termios CleanSettings() {
+    termios settings{};
+    settings.c_cflag = CS8 | CLOCAL | CREAD;
     settings.c_cc[VMIN] = 1;
     settings.c_cc[VTIME] = 0;
+    return settings;
 }
 
 bool SetFraming(termios& settings, std::uint8_t parity, std::uint8_t stopBits) {
-    settings.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB);
-    settings.c_cflag |= CS8 | CLOCAL | CREAD;
     switch (parity) {
         case kNoParity:
             break;
@@ -78,6 +76,17 @@ bool SetFraming(termios& settings, std::uint8_t parity, std::uint8_t stopBits) {
             return false;
     }
     return true;
+}
+
+// A write gets twice the time its bytes take on the line (11 bits each at the slowest speed if the
+// port is not configured yet), plus a second for the driver: a port that takes nothing for that long
+// is held back and would otherwise hold the command for good.
+constexpr std::uint32_t kSlowestBaudRate = 1200;
+constexpr std::uint64_t kWriteGraceMs = 1000;
+
+Milliseconds WriteDeadline(std::size_t size, std::uint32_t baudRate) {
+    const std::uint64_t bitsPerSecond = baudRate != 0 ? baudRate : kSlowestBaudRate;
+    return Milliseconds(kWriteGraceMs + 2 * 11 * 1000 * std::uint64_t{size} / bitsPerSecond);
 }
 
 int RemainingMs(Clock::time_point deadline) {
@@ -115,6 +124,12 @@ bool SerialHandle::Open(const std::string& devicePath) {
         ::close(fd);
         return false;
     }
+    // Configured as a line, the operator's own terminal would go raw under the shell.
+    if (IsOwnTerminal(fd)) {
+        SetLastError(kErrorOwnTerminal);
+        ::close(fd);
+        return false;
+    }
     // The lock keeps out every opener that plays by the same rule, privileged ones included; TIOCEXCL
     // then keeps out all other unprivileged ones. It is set only once the port is ours, so that a
     // refused open never clears the holder's exclusive mode. A non-terminal has no exclusive mode (and
@@ -124,25 +139,32 @@ bool SerialHandle::Open(const std::string& devicePath) {
         ::close(fd);
         return false;
     }
+    if (::tcgetattr(fd, &m_found) != 0) {
+        SetLastErrorFromErrno();
+        ::close(fd);
+        return false;
+    }
     ::ioctl(fd, TIOCEXCL);
+    m_rs485Found.reset();
+    m_baudRate = 0;
     m_fd = fd;
     m_state = State::Open;
     return true;
 }
 
 bool SerialHandle::Configure(std::uint32_t baudRate, std::uint8_t parity, std::uint8_t stopBits) {
-    termios settings{};
-    if (::tcgetattr(m_fd, &settings) != 0) {
-        SetLastErrorFromErrno();
+    if (!IsOpen()) {
+        SetLastError(EBADF);
         return false;
     }
+    termios settings = CleanSettings();
     const auto speed = SpeedOf(baudRate);
     if (!speed || !SetFraming(settings, parity, stopBits)) {
         SetLastError(EINVAL);
         return false;
     }
-    MakeRaw(settings);
-    if (::cfsetispeed(&settings, *speed) != 0 || ::cfsetospeed(&settings, *speed) != 0) {
+    // The same speed both ways: a separate input speed left behind would make the read-back differ.
+    if (::cfsetospeed(&settings, *speed) != 0 || ::cfsetispeed(&settings, *speed) != 0) {
         SetLastErrorFromErrno();
         return false;
     }
@@ -157,6 +179,7 @@ bool SerialHandle::Configure(std::uint32_t baudRate, std::uint8_t parity, std::u
     }
     const bool pseudoTerminal = IsPseudoTerminal(m_fd);
     if (SettingsTaken(settings, actual, pseudoTerminal)) {
+        m_baudRate = baudRate;
         return true;
     }
     SetLastError(set ? kErrorSettingsNotTaken : static_cast<std::uint32_t>(setError));
@@ -180,6 +203,34 @@ void SerialHandle::RequestLowLatency() {
     }
 }
 
+bool SerialHandle::EnableRs485() {
+    if (!IsOpen()) {
+        SetLastError(EBADF);
+        return false;
+    }
+    serial_rs485 found{};
+    if (::ioctl(m_fd, TIOCGRS485, &found) != 0) {
+        // A driver without the request at all (USB adapters, pseudo-terminals) answers ENOTTY.
+        errno == ENOTTY || errno == EINVAL ? SetLastError(kErrorNoRs485) : SetLastErrorFromErrno();
+        return false;
+    }
+    serial_rs485 wanted = found;
+    wanted.flags |= SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND;
+    wanted.flags &= ~static_cast<std::uint32_t>(SER_RS485_RTS_AFTER_SEND);
+    if (::ioctl(m_fd, TIOCSRS485, &wanted) != 0) {
+        errno == ENOTTY || errno == EINVAL ? SetLastError(kErrorNoRs485) : SetLastErrorFromErrno();
+        return false;
+    }
+    m_rs485Found = found;
+    // Some UART drivers take the request and keep the mode off.
+    serial_rs485 actual{};
+    if (::ioctl(m_fd, TIOCGRS485, &actual) != 0 || (actual.flags & SER_RS485_ENABLED) == 0) {
+        SetLastError(kErrorNoRs485);
+        return false;
+    }
+    return true;
+}
+
 void SerialHandle::Purge() {
     ::tcflush(m_fd, TCIOFLUSH);
 }
@@ -190,6 +241,7 @@ bool SerialHandle::Write(const std::uint8_t* data, std::size_t size, std::size_t
         SetLastError(EBADF);
         return false;
     }
+    const auto deadline = Clock::now() + WriteDeadline(size, m_baudRate);
     while (written < size) {
         const ssize_t count = ::write(m_fd, data + written, size - written);
         if (count > 0) {
@@ -200,10 +252,16 @@ bool SerialHandle::Write(const std::uint8_t* data, std::size_t size, std::size_t
             continue;
         }
         if (count < 0 && errno == EAGAIN) {
-            // The output queue is full: wait for room, however long the line takes.
+            // The output queue is full: wait for room, but not past the deadline.
+            const int waitMs = RemainingMs(deadline);
             pollfd wait{m_fd, POLLOUT, 0};
-            if (::poll(&wait, 1, -1) < 0 && errno != EINTR) {
+            const int ready = waitMs == 0 ? 0 : ::poll(&wait, 1, waitMs);
+            if (ready < 0 && errno != EINTR) {
                 SetLastErrorFromErrno();
+                return false;
+            }
+            if (ready == 0) {
+                SetLastError(kErrorOutputStalled);
                 return false;
             }
             if ((wait.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0 && (wait.revents & POLLOUT) == 0) {
@@ -293,6 +351,14 @@ bool SerialHandle::Read(std::uint8_t* data, std::size_t size, std::size_t& recei
 
 void SerialHandle::Close() {
     if (m_state == State::Open) {
+        // Output the line cannot send (flow control, stopped output) would make close() wait for it,
+        // up to half a minute on a UART: it is dropped instead.
+        ::tcflush(m_fd, TCOFLUSH);
+        if (m_rs485Found) {
+            ::ioctl(m_fd, TIOCSRS485, &*m_rs485Found);
+        }
+        // Left as found, as libmodbus does: the next program (a terminal, a logger) finds its settings.
+        ::tcsetattr(m_fd, TCSANOW, &m_found);
         // Exclusive mode outlives our descriptor while others hold the device open: give it up first.
         ::ioctl(m_fd, TIOCNXCL);
         ::close(m_fd);

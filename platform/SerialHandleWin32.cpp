@@ -12,6 +12,10 @@ namespace {
 constexpr DWORD kAdapterRequestFirst = 0x001B3FEC;
 constexpr DWORD kAdapterRequestSecond = 0x001B3EFC;
 
+// The write deadline: 11 bits a byte, twice over, at 1200 baud; plus a second for the driver.
+constexpr DWORD kWriteMsPerByte = 2 * 11 * 1000 / 1200 + 1;
+constexpr DWORD kWriteGraceMs = 1000;
+
 std::wstring Widen(const std::string& text) {
     const int length =
         MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
@@ -55,23 +59,19 @@ bool SerialHandle::Configure(std::uint32_t baudRate, std::uint8_t parity, std::u
     dcb.ByteSize = 8;
     dcb.Parity = parity;
     dcb.StopBits = stopBits;
-    // Every field the exchange relies on is set here rather than kept from whatever program used the
-    // port before: binary, no flow control of either kind, no character replacement, and a line error
-    // must not stop all further reads and writes until it is cleared.
-    dcb.fBinary = TRUE;
-    dcb.fParity = parity != kNoParity;
-    dcb.fOutxCtsFlow = FALSE;
-    dcb.fOutxDsrFlow = FALSE;
-    dcb.fDsrSensitivity = FALSE;
-    dcb.fOutX = FALSE;
-    dcb.fInX = FALSE;
-    dcb.fTXContinueOnXoff = TRUE;
-    dcb.fErrorChar = FALSE;
-    dcb.fNull = FALSE;
-    dcb.fAbortOnError = FALSE;
-    // Raised DTR and RTS: adapters and isolated RS-485 converters draw power or their enable from them.
-    dcb.fDtrControl = DTR_CONTROL_ENABLE;
-    dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    // The driver's fDtrControl, fRtsControl and fParity stay as found: an RS-485 adapter that switches
+    // direction with RTS_CONTROL_TOGGLE, or draws power from DTR, must keep them. What follows is set
+    // because binary frames would not pass otherwise.
+    dcb.fBinary = TRUE;            // Windows supports binary mode only; no end-of-file character
+    dcb.fOutX = FALSE;             // 0x11/0x13 in a frame are data, not XON/XOFF
+    dcb.fInX = FALSE;              // the driver must not insert XON/XOFF into what the slave hears
+    dcb.fTXContinueOnXoff = TRUE;  // no XOFF ever holds back sending
+    dcb.fOutxCtsFlow = FALSE;      // a converter that leaves CTS low would hold every request back
+    dcb.fOutxDsrFlow = FALSE;      // likewise DSR
+    dcb.fDsrSensitivity = FALSE;   // bytes count whatever DSR says
+    dcb.fNull = FALSE;             // 0x00 bytes are data and must not be dropped
+    dcb.fErrorChar = FALSE;        // a byte with a parity error must not be replaced
+    dcb.fAbortOnError = FALSE;     // one line error must not stop all further reads and writes
     return haveState && SetCommState(m_native, &dcb);
 }
 
@@ -82,8 +82,10 @@ bool ApplyTimeouts(void* native, const ReadTimeouts& timeouts) {
     commTimeouts.ReadIntervalTimeout = timeouts.intervalMs;
     commTimeouts.ReadTotalTimeoutMultiplier = timeouts.totalPerByteMs;
     commTimeouts.ReadTotalTimeoutConstant = timeouts.totalConstantMs;
-    commTimeouts.WriteTotalTimeoutMultiplier = 0;
-    commTimeouts.WriteTotalTimeoutConstant = 0;
+    // A port that cannot send (flow control, a stuck driver) fails the write instead of holding it:
+    // twice the bytes' time at the slowest speed, plus a second.
+    commTimeouts.WriteTotalTimeoutMultiplier = kWriteMsPerByte;
+    commTimeouts.WriteTotalTimeoutConstant = kWriteGraceMs;
     return SetCommTimeouts(native, &commTimeouts) != 0;
 }
 
@@ -112,10 +114,21 @@ void SerialHandle::Purge() {
     PurgeComm(m_native, PURGE_TXCLEAR | PURGE_RXCLEAR);
 }
 
+bool SerialHandle::EnableRs485() {
+    // Windows drivers switch RS-485 direction themselves (or with RTS_CONTROL_TOGGLE): no such request.
+    ::SetLastError(ERROR_NOT_SUPPORTED);
+    return false;
+}
+
 bool SerialHandle::Write(const std::uint8_t* data, std::size_t size, std::size_t& written) {
     DWORD count = 0;
     const BOOL ok = WriteFile(m_native, data, static_cast<DWORD>(size), &count, nullptr);
     written = count;
+    if (ok && written < size) {
+        // The write time-out ran out: the port holds the bytes back.
+        ::SetLastError(ERROR_TIMEOUT);
+        return false;
+    }
     return ok != 0;
 }
 
@@ -148,6 +161,8 @@ bool SerialHandle::Read(std::uint8_t* data, std::size_t size, std::size_t& recei
 
 void SerialHandle::Close() {
     if (IsOpen()) {
+        // Output the line cannot send must not hold the close.
+        PurgeComm(m_native, PURGE_TXABORT | PURGE_TXCLEAR);
         CloseHandle(m_native);
         m_native = INVALID_HANDLE_VALUE;
     }

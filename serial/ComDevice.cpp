@@ -1,5 +1,7 @@
 #include "serial/ComDevice.h"
 
+#include <algorithm>
+
 #include "log/LogService.h"
 #include "platform/LastError.h"
 #include "res/Strings.h"
@@ -7,10 +9,14 @@
 
 namespace {
 
-// A read of N bytes ends after 50 + 10 * N ms, or 200 ms after a byte without the next one.
-constexpr platform::ReadTimeouts kReadTimeouts{200, 10, 50};
+constexpr std::uint32_t kPerByteMs = 10;
+constexpr std::uint32_t kShortestPauseMs = 200;
 
 }  // namespace
+
+platform::ReadTimeouts ReadTimeoutsFor(std::uint32_t replyTimeoutMs) {
+    return {std::max(kShortestPauseMs, replyTimeoutMs), kPerByteMs, replyTimeoutMs};
+}
 
 // The handle closes an open port itself.
 CComDevice::~CComDevice() = default;
@@ -23,7 +29,8 @@ bool CComDevice::Open(const std::string& devicePath, std::uint32_t baudRate, std
                                                     OpenFailureHint(devicePath, openError), devicePath);
         return false;
     }
-    if (!m_handle.Configure(baudRate, parity, stopBits) || !m_handle.SetTimeouts(kReadTimeouts)) {
+    if (!m_handle.Configure(baudRate, parity, stopBits) ||
+        !m_handle.SetTimeouts(ReadTimeoutsFor(m_replyTimeoutMs))) {
         // Closed again at once, so that the next attempt finds the port free.
         m_handle.Close();
         CLogService::Instance().Report(res::IDS_CONFIG_FAILED, true, devicePath);

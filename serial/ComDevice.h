@@ -12,7 +12,11 @@ public:
     CComDevice& operator=(const CComDevice&) = delete;
     virtual ~CComDevice();  // closes the port if it is open
 
-    // Opens the device exclusively and configures it (8 data bits, parity, stop bits, read time-outs).
+    // The time a reply may take beyond 10 ms a byte unless the operator gives more for a slow line.
+    static constexpr std::uint32_t kDefaultReplyTimeoutMs = 50;
+
+    // Opens the device exclusively and configures it (8 data bits, parity, stop bits, read time-outs
+    // from m_replyTimeoutMs).
     // On failure the operator has been told why through the log service and no port is held.
     bool Open(const std::string& devicePath, std::uint32_t baudRate, std::uint8_t parity,
               std::uint8_t stopBits);
@@ -23,4 +27,10 @@ public:
     std::uint8_t m_parity = 0;    // 0 none, 1 odd, 2 even
     std::uint8_t m_stopBits = 0;  // 0 one, 2 two
     std::uint8_t m_address = 0;   // Modbus slave address; travels with the settings, unused by the port
+    std::uint32_t m_replyTimeoutMs = kDefaultReplyTimeoutMs;  // set before Open
+    bool m_echo = false;  // the adapter echoes every request; travels with the settings, unused by the port
 };
+
+// The read time-outs of a connection: a reply of N bytes may take replyTimeoutMs + 10 * N ms in all,
+// with pauses inside it as long as replyTimeoutMs, but never shorter than 200 ms.
+platform::ReadTimeouts ReadTimeoutsFor(std::uint32_t replyTimeoutMs);

@@ -66,6 +66,8 @@ struct Config {
     // Refuses a read of more than one register with exception 2 (illegal data address), as a controller
     // that answers only one register per request does.
     bool singleRegisterReads = false;
+    // Every request comes back to the tool before its reply, as through an adapter that hears itself.
+    bool echo = false;
 };
 
 enum class FaultKind {

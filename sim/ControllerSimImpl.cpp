@@ -37,6 +37,7 @@ ControllerSim::Impl::Impl(Config config)
       m_linkPath(std::move(config.linkPath)),
       m_wakeFd(MakeWakeFd()),
       m_lineTap(config.lineTap),
+      m_echo(config.echo),
       m_sender(
           m_terminal, m_wakeFd, [this] { return Interrupted(); }, m_lineTap) {
     m_devicePath = m_terminal.ToolPath();
@@ -147,6 +148,9 @@ void ControllerSim::Impl::TakeFrames(std::vector<std::uint8_t>& pending, Clock::
                                               pending.begin() + static_cast<std::ptrdiff_t>(take));
         pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(take));
         traffic::Tap(m_lineTap, traffic::Direction::ToSlave, traffic::Outcome::Request, frame);
+        if (m_echo) {
+            m_sender.Send(frame, std::nullopt);
+        }
         Serve(frame);
     }
 }

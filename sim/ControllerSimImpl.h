@@ -49,6 +49,7 @@ private:
 
     int m_wakeFd = -1;
     traffic::IFrameObserver* m_lineTap;  // not owned; may be null
+    const bool m_echo;                   // every request goes back to the tool before its reply
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_closeRequested{false};
     ReplySender m_sender;

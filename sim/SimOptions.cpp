@@ -188,6 +188,7 @@ struct Parser {
                  }
              }},
             {"--stuck-saving", [&] { options.stuckSaving = true; }},
+            {"--echo", [&] { config.echo = true; }},
             {"--hang-up-ms",
              [&] {
                  if (auto v = Value(option, 0, 86400000))
@@ -237,6 +238,8 @@ Controller:
   --single-register-reads
                    refuse a read of more than one register with exception 2 (illegal data
                    address), as a controller that answers one register per request does
+  --echo           send every request back before its reply, as a half-duplex adapter that
+                   hears itself does
 Faults (every reply; when several match, the first given applies):
   --no-reply       carry out requests but never answer
   --late-ms N      answer N ms late

@@ -93,7 +93,9 @@ std::string Meaning(const Frame& frame) {
     }
     const std::uint8_t function = frame.bytes[1];
     const bool request = frame.direction == Direction::ToSlave;
-    const std::string what = request ? DescribeRequest(frame, function) : DescribeReply(frame, function);
+    // An echo is the request come back: it reads as one.
+    const bool asRequest = request || frame.outcome == Outcome::AdapterEcho;
+    const std::string what = asRequest ? DescribeRequest(frame, function) : DescribeReply(frame, function);
     return fmt::format("{} {} {:02X}{}{}", frame.bytes[0], request ? "->" : "<-", function,
                        what.empty() ? "" : " ", what);
 }
@@ -126,6 +128,8 @@ std::string OutcomeText(const Frame& frame) {
             return "exception";
         case Outcome::Late:
             return "late, dropped";
+        case Outcome::AdapterEcho:
+            return "adapter echo";
         case Outcome::PortFailure:
             return "port failure";
     }

@@ -28,6 +28,7 @@ enum class Outcome : std::uint8_t {
     WrongEcho,      // a write's echo that differs from the request
     Exception,      // the slave refused the request
     Late,           // bytes after a failed exchange, read and dropped before the next request
+    AdapterEcho,    // the request as the master's own adapter sent it back, read before the reply
     PortFailure,    // the port failed while writing or reading
 };
 

@@ -154,7 +154,13 @@ void CComChoiceDlg::OnBnClickedOk() {
     const CommModeEntry& mode = CommModeTable.at(static_cast<std::size_t>(m_ui->modeCombo->currentIndex()));
     m_parity = mode.m_parity;
     m_stopBits = mode.m_stopBits;
+    m_echo = m_ui->echoCheck->isChecked();
     accept();
+}
+
+void CComChoiceDlg::SetEcho(bool echo) {
+    m_echo = echo;
+    m_ui->echoCheck->setChecked(echo);
 }
 
 void CComChoiceDlg::OnBnClickedDefault() {

@@ -30,6 +30,8 @@ public:
     QString GetDevicePath() const;
     // Where Find reports the frames of its scan (the traffic window's buffer); not owned.
     void SetFindTap(traffic::IFrameObserver* tap) { m_findTap = tap; }
+    // Shows whether the adapter echoes; m_echo holds the choice after OK.
+    void SetEcho(bool echo);
 
     // The dialog's result once it ended with OK; the given values otherwise.
     QString m_port;
@@ -37,6 +39,7 @@ public:
     std::uint8_t m_parity;
     std::uint8_t m_stopBits;
     std::uint8_t m_address;
+    bool m_echo = false;
 
 private:
     void OnInitDialog();

@@ -136,7 +136,7 @@ void CTrafficModel::Count(const traffic::Frame& frame) {
             break;
     }
     if (frame.direction == traffic::Direction::FromSlave && frame.length != 0 &&
-        frame.outcome != Outcome::Late) {
+        frame.outcome != Outcome::Late && frame.outcome != Outcome::AdapterEcho) {
         ++m_counts.replies;
     }
 }

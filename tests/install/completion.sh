@@ -21,6 +21,7 @@ expect "ardenox-cli --port x write --new-" "--new-address --new-baud --new-mode"
 expect "ardenox-cli --mode " "even1 odd1 none2 none1"
 expect "ardenox-cli read --new-baud " "9600 19200 38400 57600"
 expect "ardenox-cli --ver" "--verbose --version"
+expect "ardenox-cli --r" "--reply-timeout --rs485"
 # A port path that is no adapter's falls back to the files that start so.
 devices=$(mktemp -d)
 trap 'rm -rf "$devices"' EXIT

@@ -165,7 +165,7 @@ TEST(ComChoiceDlg, BadAddressKeepsTheDialogOpenWithATip) {
     }
 }
 
-TEST(ComChoiceDlg, TabOrderRunsFromOkToDefaultThenFind) {
+TEST(ComChoiceDlg, TabOrderRunsFromOkToDefaultThenFindThenEcho) {
     CComChoiceDlg dialog(QString(), 19200, 2, 0, 16);
     const DialogDriver driver(dialog);
     dialog.show();
@@ -173,8 +173,9 @@ TEST(ComChoiceDlg, TabOrderRunsFromOkToDefaultThenFind) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
     driver.Ok().setEnabled(true);  // a disabled button takes no focus
     driver.Ok().setFocus();
-    const QWidget* expected[] = {&driver.Cancel(),  &driver.Port(),    &driver.Baud(), &driver.Mode(),
-                                 &driver.Address(), &driver.Default(), &driver.Find(), &driver.Ok()};
+    const QWidget* expected[] = {&driver.Cancel(), &driver.Port(),    &driver.Baud(),
+                                 &driver.Mode(),   &driver.Address(), &driver.Default(),
+                                 &driver.Find(),   &driver.Echo(),    &driver.Ok()};
     for (const QWidget* next : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         const QWidget* focus = QApplication::focusWidget();

@@ -135,7 +135,7 @@ private:
     platform::TextSink m_previousDebug;
 };
 
-TEST_F(ConnectionStartupTest, FirstRunRemembersAllFiveSettingsInOrderOnceThePortOpens) {
+TEST_F(ConnectionStartupTest, FirstRunRemembersEverySettingInOrderOnceThePortOpens) {
     RecordingProfile profile;
     CComDevice device;
     OperatorScript script({[&](const DialogDriver& dialog) {
@@ -151,10 +151,10 @@ TEST_F(ConnectionStartupTest, FirstRunRemembersAllFiveSettingsInOrderOnceThePort
     EXPECT_EQ(device.m_stopBits, 0);
     EXPECT_EQ(device.m_address, 16);
     EXPECT_EQ(profile.m_reads,
-              (std::vector<std::string>{"ComPort", "BaudRate", "Parity", "StopBits", "Address"}));
+              (std::vector<std::string>{"ComPort", "BaudRate", "Parity", "StopBits", "Address", "Echo"}));
     const std::string path = m_pty.Path().toStdString();
     EXPECT_EQ(profile.m_writes, (std::vector<std::string>{"ComPort=" + path, "BaudRate=19200", "Parity=2",
-                                                          "StopBits=0", "Address=16"}));
+                                                          "StopBits=0", "Address=16", "Echo=0"}));
     EXPECT_EQ(Remembered(), (std::vector<std::string>{path, "19200", "2", "0", "16"}));
     EXPECT_TRUE(m_messages.empty());
 }
@@ -173,6 +173,21 @@ TEST_F(ConnectionStartupTest, RememberedSettingsArePreselectedAndConfirmedAtOnce
     EXPECT_EQ(device.m_parity, 0);
     EXPECT_EQ(device.m_stopBits, 2);
     EXPECT_EQ(device.m_address, 5);
+}
+
+TEST_F(ConnectionStartupTest, AnEchoingAdapterIsRememberedAndShownNextTime) {
+    for (const bool echo : {true, false}) {
+        CComDevice device;
+        OperatorScript script({[&](const DialogDriver& dialog) {
+            EXPECT_EQ(dialog.Echo().isChecked(), !echo) << "as remembered from the round before";
+            dialog.Port().setEditText(m_pty.Path());
+            dialog.Echo().setChecked(echo);
+            dialog.Ok().click();
+        }});
+        ASSERT_TRUE(OpenConnection(device));
+        EXPECT_EQ(device.m_echo, echo);
+        EXPECT_EQ(CProfile().GetProfileInt("Settings", "Echo", -1), echo ? 1 : 0);
+    }
 }
 
 TEST_F(ConnectionStartupTest, FailedOpenAsksAgainWithTheValuesJustTriedAndCancelKeepsTheProfile) {

@@ -2,6 +2,7 @@
 // Reads and works the connection dialog's controls as an operator would.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -37,6 +38,7 @@ public:
     QPushButton& Cancel() const { return Child<QPushButton>("cancelButton"); }
     QPushButton& Default() const { return Child<QPushButton>("defaultButton"); }
     QPushButton& Find() const { return Child<QPushButton>("findButton"); }
+    QCheckBox& Echo() const { return Child<QCheckBox>("echoCheck"); }
 
     DialogView View() const {
         return {Port().currentText(), Baud().currentText(), Mode().currentText(), Address().text(),
