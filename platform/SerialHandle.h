@@ -44,6 +44,8 @@ public:
     void RequestLowLatency();
     // Discards whatever is waiting to be sent or has been received.
     void Purge();
+    // How many received bytes wait to be read; 0 when none or when the driver cannot tell.
+    std::size_t Waiting() const;
     // Writes all bytes (no time limit). False only when the port failed.
     bool Write(const std::uint8_t* data, std::size_t size, std::size_t& written);
     // Reads up to size bytes within the read time-outs. False only when the port failed.
