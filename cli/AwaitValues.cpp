@@ -13,6 +13,7 @@ int AwaitValues(CliConnection& connection, double timeoutSeconds,
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                                                std::chrono::duration<double>(timeoutSeconds));
+    CRefusals refusals(connection.Controller());
     for (;;) {
         const std::string lacking = missing();
         if (lacking.empty()) {
@@ -23,6 +24,9 @@ int AwaitValues(CliConnection& connection, double timeoutSeconds,
             case WaitResult::Interrupted:
                 return kExitInterrupted;
             case WaitResult::TimedOut:
+                if (const std::string unknown = refusals.UnknownValues(); !unknown.empty()) {
+                    PrintError(unknown);
+                }
                 PrintError(fmt::format("no value within {:g} s for: {}", timeoutSeconds, lacking));
                 return kExitTimeout;
             case WaitResult::Event:
@@ -30,7 +34,7 @@ int AwaitValues(CliConnection& connection, double timeoutSeconds,
                     ReportPortFailure(event.errorCode);
                     return kExitPortFailure;
                 }
-                if (ReportRefusal(connection.Controller(), event)) {
+                if (refusals.Report(event)) {
                     return kExitRejected;
                 }
                 break;

@@ -13,8 +13,10 @@
 #include "cli/ControllerValues.h"
 #include "cli/ExitCodes.h"
 #include "cli/JsonLine.h"
+#include "cli/Messages.h"
 #include "cli/Refusal.h"
 #include "cli/WaitLoop.h"
+#include "platform/AppErrors.h"
 #include "res/Strings.h"
 
 namespace {
@@ -82,6 +84,8 @@ int RunMonitor(const CliOptions& options) {
         return kExitPortOpen;
     }
     MonitorPrinter printer(options.json);
+    CRefusals refusals(connection.Controller());
+    std::string unknownTold;
     for (;;) {
         DeviceEvent event;
         const auto result =
@@ -94,10 +98,18 @@ int RunMonitor(const CliOptions& options) {
             ReportPortFailure(event.errorCode);
             return kExitPortFailure;
         }
-        if (ReportRefusal(connection.Controller(), event)) {
+        if (refusals.Report(event)) {
             return kExitRejected;
         }
-        if (!event.success) {
+        // The line is fine, the value is not: told once on standard error, never shown as a value.
+        if (const std::string unknown = refusals.UnknownValues(); unknown != unknownTold) {
+            if (!unknown.empty()) {
+                PrintNote(unknown);
+            }
+            unknownTold = unknown;
+        }
+        if (!event.success && !platform::UnknownValueOf(event.errorCode) &&
+            !platform::ModbusExceptionOf(event.errorCode)) {
             printer.Connection(false);
             continue;
         }
