@@ -126,6 +126,7 @@ bool CModbus::KeepSilence() {
         }
         if (received != 0) {
             Tap(traffic::Direction::FromSlave, traffic::Outcome::Late, {&byte, received});
+            DropWaiting();
             GuardNextExchange(length);
             return true;
         }
