@@ -121,6 +121,32 @@ TEST(WireTrust, WriteChangesNothingItWasNotAskedTo) {
     }
 }
 
+// Busy or a passing refusal of the status poll right after the save, and busy on a write, are asked
+// again: the write ends well.
+TEST(WireTrust, BusyAndPassingRefusalsDuringAWriteAreAskedAgain) {
+    struct Case {
+        std::uint8_t exceptionCode;
+        int times;
+    };
+    for (const Case& c : {Case{6, 2}, Case{5, 1}, Case{4, 1}}) {
+        SCOPED_TRACE(c.exceptionCode);
+        sim::ControllerSim controller;
+        controller.AddFault({.kind = FaultKind::Exception, .exceptionCode = 6, .function = 6, .times = 1});
+        CliProcess cli({"--port", controller.DevicePath(), "write", "--new-mode", "odd1"});
+        ASSERT_TRUE(cli.WaitForOutput("Saving configuration...", 20s)) << cli.err;
+        for (int i = 0; i < 200 && controller.SaveCommandCount() == 0; ++i) {
+            std::this_thread::sleep_for(10ms);
+        }
+        controller.AddFault({.kind = FaultKind::Exception,
+                             .exceptionCode = c.exceptionCode,
+                             .function = 3,
+                             .reg = sim::kRegStatus,
+                             .times = c.times});
+        EXPECT_EQ(cli.Wait(40s), 0) << cli.err;
+        EXPECT_EQ(controller.SavedSettings(), (sim::CommSettings{16, 192, 1}));
+    }
+}
+
 // The controller reports what no setting allows: the read fails with its own text, is retried no
 // faster than a poll period, and the value is never shown.
 TEST(WireTrust, UnknownValuesAreToldNeverShownAndNotFlooded) {
