@@ -121,6 +121,7 @@ bool CModbus::KeepSilence() {
         std::uint8_t byte = 0;
         std::size_t received = 0;
         if (!port.Read(&byte, 1, received, platform::ReadTimeouts{0, 0, static_cast<std::uint32_t>(ms)})) {
+            Tap(traffic::Direction::FromSlave, traffic::Outcome::PortFailure, {});
             m_portFailed = true;
             return false;
         }
