@@ -23,12 +23,12 @@ int AwaitValues(CliConnection& connection, double timeoutSeconds,
         switch (WaitForEvent(connection.Events(), deadline, event)) {
             case WaitResult::Interrupted:
                 return kExitInterrupted;
-            case WaitResult::TimedOut:
-                if (const std::string unknown = refusals.UnknownValues(); !unknown.empty()) {
-                    PrintError(unknown);
-                }
-                PrintError(fmt::format("no value within {:g} s for: {}", timeoutSeconds, lacking));
+            case WaitResult::TimedOut: {
+                const std::string unknown = refusals.UnknownValues();
+                PrintError(fmt::format("no value within {:g} s for: {}{}", timeoutSeconds, lacking,
+                                       unknown.empty() ? "" : " (" + unknown + ")"));
                 return kExitTimeout;
+            }
             case WaitResult::Event:
                 if (event.kind == DeviceEvent::DeviceError) {
                     ReportPortFailure(event.errorCode);

@@ -176,6 +176,8 @@ int RunWrite(const CliOptions& options, const WriteArgs& args) {
     if (!connection.Open(options)) {
         return kExitPortOpen;
     }
+    // The settings kept are written back: only confirmed values may be.
+    connection.Controller().RequireConfirmation();
     CommConfig config;
     if (const int exitCode = ChooseSettings(connection, timeoutSeconds, args, config); exitCode != kExitOk) {
         return exitCode;
