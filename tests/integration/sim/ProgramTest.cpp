@@ -111,9 +111,9 @@ struct BadCommandLine {
 };
 
 TEST(Program, ParsesOptionsAndNamesTheOneThatIsWrong) {
-    const auto parsed =
-        sim::ParseOptions({"--address", "7", "--baud", "57600", "--mode", "2", "--save-ms", "50", "--gap-ms",
-                           "20", "--gap-after", "4", "--sticky", "34", "--stuck-saving"});
+    const auto parsed = sim::ParseOptions({"--address", "7", "--baud", "57600", "--mode", "2", "--save-ms",
+                                           "50", "--gap-ms", "20", "--gap-after", "4", "--sticky", "34",
+                                           "--stuck-saving", "--holding", "35=9"});
     ASSERT_TRUE(parsed.options) << parsed.error;
     EXPECT_EQ(parsed.options->config.settings, (sim::CommSettings{7, 576, 2}));
     EXPECT_EQ(parsed.options->config.saveDuration, 50ms);
@@ -122,6 +122,7 @@ TEST(Program, ParsesOptionsAndNamesTheOneThatIsWrong) {
     EXPECT_EQ(parsed.options->faults[0].gapAfter, 4u);
     EXPECT_EQ(parsed.options->stickyRegisters, std::vector<std::uint16_t>{34});
     EXPECT_TRUE(parsed.options->stuckSaving);
+    EXPECT_EQ(parsed.options->holdingValues, (std::vector<std::pair<std::uint16_t, std::uint16_t>>{{35, 9}}));
 
     const BadCommandLine bad[] = {
         {{"--frobnicate"}, "unknown option '--frobnicate'"},
@@ -130,6 +131,8 @@ TEST(Program, ParsesOptionsAndNamesTheOneThatIsWrong) {
         {{"--baud", "14400"}, "--baud: the controller runs at 9600, 19200, 38400 or 57600"},
         {{"--late-ms"}, "--late-ms needs a value"},
         {{"--gap-after", "2"}, "--gap-after must follow --gap-ms"},
+        {{"--holding", "35"}, "--holding: '35' is not REGISTER=VALUE (e.g. 35=9)"},
+        {{"--holding", "35=70000"}, "--holding: '35=70000' is not REGISTER=VALUE (e.g. 35=9)"},
         {{"--sticky", "2"},
          "--sticky: register 2 is no setting; sticky applies to holding registers 33, 34 and 35"},
         {{"--sticky", "32"},
