@@ -32,19 +32,18 @@ const std::string kTruthLines[] = {"model: ArdenoX 3102",        "firmware versi
 struct Fault {
     const char* name;
     std::vector<sim::ReplyFault> faults;
+    // The command's --timeout: short where no value can ever be believed, so that the test stays lean.
+    std::string timeout;
 };
 
 const Fault kLineFaults[] = {
-    {"first 5 replies 500 ms late", {{.kind = FaultKind::LateReply, .delay = 500ms, .times = 5}}},
-    {"every reply 500 ms late", {{.kind = FaultKind::LateReply, .delay = 500ms}}},
-    {"every reply sent twice 10 ms apart", {{.kind = FaultKind::Twice, .delay = 10ms}}},
-    {"first 3 replies sent twice 10 ms apart", {{.kind = FaultKind::Twice, .delay = 10ms, .times = 3}}},
+    {"first 5 replies 500 ms late", {{.kind = FaultKind::LateReply, .delay = 500ms, .times = 5}}, "15"},
+    {"every reply 500 ms late", {{.kind = FaultKind::LateReply, .delay = 500ms}}, "3"},
+    {"every reply sent twice 10 ms apart", {{.kind = FaultKind::Twice, .delay = 10ms}}, "3"},
+    {"first 3 replies sent twice 10 ms apart", {{.kind = FaultKind::Twice, .delay = 10ms, .times = 3}}, "15"},
     {"busy for the first 3 reads of the address",
-     {{.kind = FaultKind::Exception,
-       .exceptionCode = 6,
-       .function = 3,
-       .reg = sim::kRegAddress,
-       .times = 3}}},
+     {{.kind = FaultKind::Exception, .exceptionCode = 6, .function = 3, .reg = sim::kRegAddress, .times = 3}},
+     "15"},
 };
 
 void AddFaults(sim::ControllerSim& controller, const Fault& fault) {
@@ -58,7 +57,7 @@ TEST(WireTrust, ReadEndsWellOnlyWithTheStandInsValues) {
         SCOPED_TRACE(fault.name);
         sim::ControllerSim controller;
         AddFaults(controller, fault);
-        CliProcess cli({"--port", controller.DevicePath(), "--json", "--timeout", "8", "read"});
+        CliProcess cli({"--port", controller.DevicePath(), "--json", "--timeout", fault.timeout, "read"});
         const int exitCode = cli.Wait(30s);
         if (exitCode == 0) {
             EXPECT_EQ(cli.out, kTruth);
@@ -82,7 +81,7 @@ TEST(WireTrust, MonitorPrintsNoValueTheStandInDoesNotHold) {
         sim::ControllerSim controller;
         AddFaults(controller, fault);
         CliProcess cli({"--port", controller.DevicePath(), "monitor"});
-        std::this_thread::sleep_for(4s);
+        std::this_thread::sleep_for(3s);
         cli.Signal(SIGTERM);
         EXPECT_EQ(cli.Wait(), 0) << cli.err;
         std::size_t start = 0;
@@ -106,7 +105,7 @@ TEST(WireTrust, WriteChangesNothingItWasNotAskedTo) {
         sim::ControllerSim controller;
         AddFaults(controller, fault);
         CliProcess cli(
-            {"--port", controller.DevicePath(), "write", "--new-address", "17", "--timeout", "15"});
+            {"--port", controller.DevicePath(), "write", "--new-address", "17", "--timeout", fault.timeout});
         const int exitCode = cli.Wait(40s);
         const sim::CommSettings saved = controller.SavedSettings();
         EXPECT_EQ(controller.Register(sim::Table::Holding, sim::kRegBaud), 192);
