@@ -8,6 +8,7 @@
 #include "cli/NextSteps.h"
 #include "cli/Refusal.h"
 #include "cli/WaitLoop.h"
+#include "platform/AppErrors.h"
 
 int AwaitValues(CliConnection& connection, double timeoutSeconds,
                 const std::function<std::string()>& missing) {
@@ -15,6 +16,7 @@ int AwaitValues(CliConnection& connection, double timeoutSeconds,
         std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                                                std::chrono::duration<double>(timeoutSeconds));
     bool answered = false;  // nothing at all means the line or the settings, not a missing register
+    CRefusals refusals(connection.Controller());
     for (;;) {
         const std::string lacking = missing();
         if (lacking.empty()) {
@@ -24,21 +26,26 @@ int AwaitValues(CliConnection& connection, double timeoutSeconds,
         switch (WaitForEvent(connection.Events(), deadline, event)) {
             case WaitResult::Interrupted:
                 return kExitInterrupted;
-            case WaitResult::TimedOut:
-                PrintError(fmt::format("no value within {:g} s for: {}", timeoutSeconds, lacking));
+            case WaitResult::TimedOut: {
+                const std::string unknown = refusals.UnknownValues();
+                PrintError(fmt::format("no value within {:g} s for: {}{}", timeoutSeconds, lacking,
+                                       unknown.empty() ? "" : " (" + unknown + ")"));
                 if (!answered) {
                     PrintNote(NoAnswerNote(connection.Options()));
                 }
                 return kExitTimeout;
+            }
             case WaitResult::Event:
                 if (event.kind == DeviceEvent::DeviceError) {
                     ReportPortFailure(event.errorCode);
                     return kExitPortFailure;
                 }
-                if (ReportRefusal(connection.Controller(), event)) {
+                if (refusals.Report(event)) {
                     return kExitRejected;
                 }
-                answered = answered || event.success;
+                // A refused or unknown value is an answer too: the line and the settings are right.
+                answered = answered || event.success || platform::UnknownValueOf(event.errorCode) ||
+                           platform::ModbusExceptionOf(event.errorCode);
                 break;
         }
     }

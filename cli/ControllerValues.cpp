@@ -26,14 +26,7 @@ std::optional<std::string> ReadConfStatus(CArdeno& controller) {
     if (!controller.GetConfStatus(status)) {
         return std::nullopt;
     }
-    switch (status) {
-        case CArdeno::StatusIdle:
-            return "idle";
-        case CArdeno::StatusSaving:
-            return "saving";
-        default:
-            return std::to_string(static_cast<unsigned>(status));
-    }
+    return status == CArdeno::StatusSaving ? "saving" : "idle";
 }
 
 std::optional<std::string> ReadAddress(CArdeno& controller) {

@@ -64,6 +64,8 @@ void InstallInterruptHandlers() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal or a supervisor's reload is a termination request too, not a silent death.
+    sigaction(SIGHUP, &action, nullptr);
 #endif
 }
 

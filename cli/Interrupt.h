@@ -1,7 +1,7 @@
 #pragma once
-// Ctrl-C and termination requests (SIGTERM; on Windows also closing the console, logging off and shutting
-// down) end a command: the handlers only raise flags that the command's wait loop looks at. Ctrl-Break
-// counts as Ctrl-C.
+// Ctrl-C and termination requests (SIGTERM, SIGHUP; on Windows also closing the console, logging off and
+// shutting down) end a command: the handlers only raise flags that the command's wait loop looks at.
+// Ctrl-Break counts as Ctrl-C.
 
 // Installs the handlers; call once, before any thread starts.
 void InstallInterruptHandlers();

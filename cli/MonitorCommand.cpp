@@ -17,6 +17,7 @@
 #include "cli/NextSteps.h"
 #include "cli/Refusal.h"
 #include "cli/WaitLoop.h"
+#include "platform/AppErrors.h"
 #include "res/Strings.h"
 
 namespace {
@@ -86,6 +87,8 @@ int RunMonitor(const CliOptions& options) {
     MonitorPrinter printer(options.json);
     bool answered = false;  // until the first answer, a failure gets the next step once
     bool hinted = false;
+    CRefusals refusals(connection.Controller());
+    std::string unknownTold;
     for (;;) {
         DeviceEvent event;
         const auto result =
@@ -98,10 +101,18 @@ int RunMonitor(const CliOptions& options) {
             ReportPortFailure(event.errorCode);
             return kExitPortFailure;
         }
-        if (ReportRefusal(connection.Controller(), event)) {
+        if (refusals.Report(event)) {
             return kExitRejected;
         }
-        if (!event.success) {
+        // The line is fine, the value is not: told once on standard error, never shown as a value.
+        if (const std::string unknown = refusals.UnknownValues(); unknown != unknownTold) {
+            if (!unknown.empty()) {
+                PrintNote(unknown);
+            }
+            unknownTold = unknown;
+        }
+        if (!event.success && !platform::UnknownValueOf(event.errorCode) &&
+            !platform::ModbusExceptionOf(event.errorCode)) {
             printer.Connection(false);
             if (!answered && !hinted) {
                 PrintNote(NoAnswerNote(options));

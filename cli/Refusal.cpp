@@ -35,13 +35,46 @@ std::string DescribeRequest(CArdeno& controller, int varId) {
 
 }  // namespace
 
-bool ReportRefusal(CArdeno& controller, const DeviceEvent& event) {
+bool CRefusals::Report(const DeviceEvent& event) {
+    if (event.kind != DeviceEvent::VarUpdated) {
+        return false;
+    }
+    if (const std::string text = UnknownValueText(event); !text.empty()) {
+        m_unknownValues[event.id] = text;
+    } else {
+        m_unknownValues.erase(event.id);
+    }
     const auto exception = platform::ModbusExceptionOf(event.errorCode);
-    if (event.kind != DeviceEvent::VarUpdated || event.success || !exception) {
+    if (event.success || !exception) {
+        m_refusedInARow.erase(event.id);
+        return false;
+    }
+    const bool isWrite = event.id >= kVarConfCommand;
+    if (platform::IsBusyException(*exception) || (++m_refusedInARow[event.id] < 2 && !isWrite)) {
         return false;
     }
     const std::string name = platform::ModbusExceptionName(*exception);
-    PrintError(fmt::format("the controller refused {}: exception {}{}", DescribeRequest(controller, event.id),
-                           unsigned{*exception}, name.empty() ? "" : " (" + name + ")"));
+    PrintError(fmt::format("the controller refused {}: exception {}{}",
+                           DescribeRequest(m_controller, event.id), unsigned{*exception},
+                           name.empty() ? "" : " (" + name + ")"));
     return true;
+}
+
+std::string CRefusals::UnknownValueText(const DeviceEvent& event) const {
+    const auto value = platform::UnknownValueOf(event.errorCode);
+    const ControllerValue* known = FindControllerValue(event.id);
+    if (event.success || !value || known == nullptr) {
+        return {};
+    }
+    // A baud register's value is never shown as a number of baud.
+    const std::string_view what = event.id == kVarBaudRate ? "baud rate code" : known->name;
+    return fmt::format("the controller reports {} {}, which this tool does not know", what, *value);
+}
+
+std::string CRefusals::UnknownValues() const {
+    std::string texts;
+    for (const auto& [id, text] : m_unknownValues) {
+        texts += (texts.empty() ? "" : "; ") + text;
+    }
+    return texts;
 }

@@ -105,32 +105,33 @@ int ChooseSettings(CliConnection& connection, double timeoutSeconds, const Write
 }
 
 // Runs the procedure until it ends; the exit code.
-int RunProcedure(CliConnection& connection, const CommConfig& config, double timeoutSeconds,
-                 CTerminalView& view) {
+int RunSteps(CliConnection& connection, CWriteProcedure& procedure, double timeoutSeconds,
+             CTerminalView& view) {
     // Interrupting a write leaves the controller in an unknown state: the first Ctrl-C only warns, the
-    // second one ends the command.
+    // second one ends the command. A termination request (SIGTERM, SIGHUP) ends it at once.
     CountCtrlC();
-    CWriteProcedure procedure(connection.Controller(), config, view);
     procedure.Start();
 
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                                                std::chrono::duration<double>(timeoutSeconds));
+    CRefusals refusals(connection.Controller());
     int interruptsSeen = 0;
     while (!view.m_exitCode) {
-        if (Interrupted()) {  // a termination request
+        const int interrupts = CtrlCPresses();
+        if (interrupts > 1) {
+            PrintNote(InterruptedWriteText(connection.Options().port));
             return kExitInterrupted;
         }
-        if (const int interrupts = CtrlCPresses(); interrupts != interruptsSeen) {
-            if (interruptsSeen == 0 && interrupts == 1) {
-                PrintNote(
-                    "Interrupting now leaves the controller's settings in an unknown state. Press Ctrl-C "
-                    "again to abort.");
-                interruptsSeen = 1;
-            } else {
-                PrintNote(InterruptedWriteText(connection.Options().port));
-                return kExitInterrupted;
-            }
+        if (Interrupted()) {  // a termination request
+            PrintError(fmt::format("write interrupted (last step: {})", procedure.GetStatusText()));
+            return kExitInterrupted;
+        }
+        if (interrupts != interruptsSeen) {
+            PrintNote(
+                "Interrupting now leaves the controller's settings in an unknown state. Press Ctrl-C "
+                "again to abort.");
+            interruptsSeen = interrupts;
         }
         const auto now = std::chrono::steady_clock::now();
         if (now >= deadline) {
@@ -146,8 +147,9 @@ int RunProcedure(CliConnection& connection, const CommConfig& config, double tim
             ReportPortFailure(event->errorCode);
             return kExitPortFailure;
         }
-        // A refusal ends the write at that step: a refused save command is not sent again and again.
-        if (ReportRefusal(connection.Controller(), *event)) {
+        // A refusal that stays ends the write at that step: a refused save command is not sent again
+        // and again. Busy is asked again by the device.
+        if (refusals.Report(*event)) {
             return kExitRejected;
         }
         // Failed exchanges are retried by the device and change nothing in the procedure.
@@ -158,18 +160,34 @@ int RunProcedure(CliConnection& connection, const CommConfig& config, double tim
     return *view.m_exitCode;
 }
 
+// Runs the procedure; a write that stops early says what it left in the controller.
+int RunProcedure(CliConnection& connection, const CliOptions& options, const CommConfig& config,
+                 double timeoutSeconds, CTerminalView& view) {
+    CWriteProcedure procedure(connection.Controller(), config, view);
+    const int exitCode = RunSteps(connection, procedure, timeoutSeconds, view);
+    if (exitCode != kExitOk) {
+        if (const std::string left = LeftUnsavedText(config, procedure.UnsavedWrites(), options);
+            !left.empty()) {
+            PrintNote(left);
+        }
+    }
+    return exitCode;
+}
+
 int RunWrite(const CliOptions& options, const WriteArgs& args) {
     const double timeoutSeconds = options.timeoutSeconds.value_or(kDefaultTimeoutSeconds);
     CliConnection connection;
     if (!connection.Open(options)) {
         return kExitPortOpen;
     }
+    // The settings kept are written back: only confirmed values may be.
+    connection.Controller().RequireConfirmation();
     CommConfig config;
     if (const int exitCode = ChooseSettings(connection, timeoutSeconds, args, config); exitCode != kExitOk) {
         return exitCode;
     }
     CTerminalView view(options.json);
-    const int exitCode = RunProcedure(connection, config, timeoutSeconds, view);
+    const int exitCode = RunProcedure(connection, options, config, timeoutSeconds, view);
     if (exitCode == kExitOk) {
         std::fputs(
             (options.json ? WriteResultJson(config, view.m_steps) : NextStepText(config) + "\n").c_str(),

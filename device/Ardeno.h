@@ -24,7 +24,6 @@ public:
     enum ECommConfStatus : std::uint32_t {
         StatusIdle = 0,
         StatusSaving = 1,
-        StatusOther = 2,  // accepted; the controller's meaning is not used here
     };
 
     using Raw = unsigned short;

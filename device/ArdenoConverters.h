@@ -23,7 +23,7 @@ struct VersionFromRegister {
 
 struct ConfStatusFromRegister {
     bool operator()(const unsigned short& raw, CArdeno::ECommConfStatus& status) const {
-        if (raw > CArdeno::StatusOther) {
+        if (raw > CArdeno::StatusSaving) {
             return false;
         }
         status = static_cast<CArdeno::ECommConfStatus>(raw);
@@ -39,11 +39,12 @@ struct AddressFromRegister {
     }
 };
 
-// The register counts in units of 100 baud.
+// The register counts in units of 100 baud, and holds one of the controller's four speeds: any other
+// value is no speed at all (16 is not 1600 baud).
 struct BaudRateFromRegister {
     bool operator()(const unsigned short& raw, unsigned long& baudRate) const {
         baudRate = static_cast<unsigned long>(raw) * 100;
-        return true;
+        return raw == 96 || raw == 192 || raw == 384 || raw == 576;
     }
 };
 

@@ -13,8 +13,13 @@ namespace {
 
 constexpr std::uint64_t kMaxSleepMs = 100;
 constexpr std::uint64_t kIdleSleepMs = 10;
-// A request the slave refused is tried again no sooner than the normal poll period.
+// A request the slave refused (or busy), or a value it cannot mean, is tried again no sooner than the
+// normal poll period.
 constexpr std::uint64_t kRefusedRetryMs = 1000;
+
+bool IsRefusal(std::uint32_t code) {
+    return platform::ModbusExceptionOf(code) || platform::UnknownValueOf(code);
+}
 
 // A not-valid variable waits for its retry only while held after a refusal.
 bool IsHeld(const CModbusDeviceVar& var, std::uint64_t now) {
@@ -75,6 +80,7 @@ unsigned CModbusDevice::Run() {
 }
 
 bool CModbusDevice::RunPass(bool& halted) {
+    m_polledCount = PolledCount();
     std::list<CModbusDeviceVar*> done = ProcessDue(halted);
     if (!m_stop) {
         // Inserted in processing order; a multiset places each after its equivalents.
@@ -98,8 +104,8 @@ std::list<CModbusDeviceVar*> CModbusDevice::ProcessDue(bool& halted) {
         if (var == nullptr) {
             break;
         }
-        const bool ok = var->Process(m_slave, m_lock);
-        if (!ok && platform::ModbusExceptionOf(platform::GetLastError())) {
+        const bool ok = ProcessTrusted(var);
+        if (!ok && IsRefusal(platform::GetLastError())) {
             var->m_heldUntil = platform::GetTickCount64() + kRefusedRetryMs;
         }
         Notify(var, ok, halted);
@@ -111,6 +117,26 @@ std::list<CModbusDeviceVar*> CModbusDevice::ProcessDue(bool& halted) {
         }
     }
     return done;
+}
+
+bool CModbusDevice::ProcessTrusted(CModbusDeviceVar* var) {
+    if (m_confirmationWanted.exchange(false)) {
+        m_trust.Unsettle();
+    }
+    const std::uint64_t before = m_slave->LineEvidence();
+    var->m_mustConfirm = !m_trust.Settled(before);
+    const bool ok = var->Process(m_slave, m_lock);
+    if (var->m_period != 0) {
+        const platform::LastErrorKeeper keepError;
+        m_trust.Note(var->m_id, ok, before, m_slave->LineEvidence(), m_polledCount);
+    }
+    return ok;
+}
+
+std::size_t CModbusDevice::PolledCount() const {
+    return static_cast<std::size_t>(
+        std::count_if(m_schedule.begin(), m_schedule.end(),
+                      [](const CModbusDeviceVar* var) { return var->m_period != 0; }));
 }
 
 // The front variable when it is due; otherwise the last pending variable that is not held; null when

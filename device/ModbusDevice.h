@@ -8,6 +8,7 @@
 #include <mutex>
 #include <set>
 
+#include "device/LineTrust.h"
 #include "platform/Event.h"
 
 class CModbusSlave;
@@ -61,6 +62,10 @@ public:
     // The worker loop; returns 0 once the stop flag is seen.
     unsigned Run();
 
+    // From the next read on every value is confirmed by a second read, until a clean poll round; any
+    // thread. The write procedure asks for it so that it verifies and keeps only confirmed values.
+    void RequireConfirmation() { m_confirmationWanted = true; }
+
     // The schedule's order: valid variables by due time before every not-valid one.
     static bool CompareDue(const CModbusDeviceVar* a, const CModbusDeviceVar* b);
 
@@ -78,6 +83,7 @@ public:
     std::recursive_mutex m_lock;
     std::atomic<std::uint32_t> m_lastError{0};  // 0 until the port fails
     std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_confirmationWanted{false};
 
 protected:
     // One pass of Run: processing, put back, drain, sleep. halted is Run's flag, set by a port
@@ -88,7 +94,14 @@ private:
     // Processes due and pending variables once each; returns them in processing order when they stay.
     std::list<CModbusDeviceVar*> ProcessDue(bool& halted);
     CModbusDeviceVar* TakeNext();
+    // Processes one variable under the line trust's rule; Process's result.
+    bool ProcessTrusted(CModbusDeviceVar* var);
+    // The polled variables in the schedule: all of them between passes.
+    std::size_t PolledCount() const;
     void Notify(CModbusDeviceVar* var, bool success, bool& halted);
     void DrainQueue();
     void Sleep(bool halted);
+
+    CLineTrust m_trust;             // the worker's alone
+    std::size_t m_polledCount = 0;  // as of the pass's start
 };

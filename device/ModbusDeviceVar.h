@@ -1,10 +1,12 @@
 #pragma once
 // Device variables: one 16-bit register of the slave bound to a typed value. Inputs are read by the
-// worker thread and handed to the user interface on demand; outputs carry one value to the slave by a
-// register write that the worker repeats until it succeeds.
+// worker thread and handed to the user interface on demand, once believed (see LineTrust.h) and only
+// when the converter knows the value: an unknown value fails the read with platform::UnknownValueError;
+// outputs carry one value to the slave by a register write that the worker repeats until it succeeds.
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 
 #include "device/ModbusDevice.h"
 #include "modbus/ModbusSlave.h"
@@ -30,6 +32,9 @@ public:
     std::uint64_t m_heldUntil = 0;
     int m_id;
     std::uint32_t m_period;  // ms; 0: leaves the schedule once its work is done
+    // Set by the device before Process while the line is unsettled (see LineTrust.h): a value read
+    // then counts only when the next read of the register agrees with no evidence between.
+    bool m_mustConfirm = false;
     std::uint16_t m_register;
 
 protected:
@@ -54,6 +59,14 @@ public:
 
 protected:
     virtual bool ReadRaw(CModbusSlave* slave, Raw* raw) = 0;
+
+private:
+    // Whether a read value counts; before and after are the line's evidence counts around the read.
+    // Called with the lock held.
+    bool Believe(const Raw& raw, std::uint64_t before, std::uint64_t after);
+
+    std::optional<Raw> m_candidate;  // the last read not yet believed
+    std::uint64_t m_candidateEvidence = 0;
 };
 
 // Read with function 4.

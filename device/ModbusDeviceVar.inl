@@ -1,6 +1,7 @@
 // Template definitions of the device variables; included by ModbusDeviceVar.h only.
 #include <utility>
 
+#include "platform/AppErrors.h"
 #include "platform/LastError.h"
 #include "platform/Ticks.h"
 
@@ -14,20 +15,42 @@ CModbusDeviceVarInput<Raw, T>::CModbusDeviceVarInput(int id, std::uint16_t reg, 
 
 template <typename Raw, typename T>
 bool CModbusDeviceVarInput<Raw, T>::Process(CModbusSlave* slave, std::recursive_mutex& lock) {
+    const std::uint64_t before = slave->LineEvidence();
     Raw raw{};
-    const bool ok = ReadRaw(slave, &raw);
-    // The worker reads the error of a failed register operation right after Process returns.
-    const platform::LastErrorKeeper keepError;
+    bool ok = ReadRaw(slave, &raw) && slave->KeepSilence();
+    const std::uint64_t after = slave->LineEvidence();
     if (ok) {
         CScopeLock hold(lock);
-        m_raw = raw;
-        if (!m_valid) {
-            T firstValue{};
-            m_valid = m_converter(m_raw, firstValue);
+        if (Believe(raw, before, after)) {
+            T value{};
+            m_raw = raw;
+            m_valid = m_converter(raw, value);
+            if (!m_valid) {
+                // Never converted and shown: the register cannot mean this, so the read failed.
+                platform::SetLastError(platform::UnknownValueError(static_cast<std::uint16_t>(raw)));
+                ok = false;
+            }
+        } else {
+            m_valid = false;
         }
     }
+    // The worker reads the error of a failed register operation right after Process returns.
+    const platform::LastErrorKeeper keepError;
     AdvanceDue();
     return ok;
+}
+
+template <typename Raw, typename T>
+bool CModbusDeviceVarInput<Raw, T>::Believe(const Raw& raw, std::uint64_t before, std::uint64_t after) {
+    const bool clean = before == after;
+    const bool repeated = m_candidate && *m_candidate == raw && m_candidateEvidence == before;
+    if (clean && (!m_mustConfirm || repeated)) {
+        m_candidate.reset();
+        return true;
+    }
+    m_candidate = raw;
+    m_candidateEvidence = after;
+    return false;
 }
 
 template <typename Raw, typename T>

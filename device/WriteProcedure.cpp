@@ -35,6 +35,8 @@ void CWriteProcedure::Start() {
         return;
     }
     m_pending = {kVarAddressSet, kVarBaudRateSet, kVarCommModeSet};
+    // Verified and saved are only values a second read confirms, however clean the line looked so far.
+    m_controller.RequireConfirmation();
     SetupVerifiers();
     m_state = StateWriting;
     SetStatus(res::IDS_WRITING);
@@ -55,6 +57,19 @@ void CWriteProcedure::SetupVerifiers() {
                                      static_cast<unsigned long>(m_config.m_baudRate)));
     m_verifiers.emplace(kVarCommMode, MakeVerifier(res::IDS_PARAM_MODE, m_controller, &CArdeno::GetCommMode,
                                                    m_config.m_mode));
+}
+
+std::vector<int> CWriteProcedure::UnsavedWrites() const {
+    if (m_state != StateWriting && m_state != StateVerifying && m_state != StateSaving) {
+        return {};
+    }
+    std::vector<int> written;
+    for (int id : {kVarAddressSet, kVarBaudRateSet, kVarCommModeSet}) {
+        if (!m_pending.contains(id)) {
+            written.push_back(id);
+        }
+    }
+    return written;
 }
 
 void CWriteProcedure::OnVarUpdated(int id) {

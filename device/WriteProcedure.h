@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "device/Ardeno.h"
 
@@ -66,6 +67,9 @@ public:
     bool IsFinished() const { return m_state == StateFinished; }
     const std::string& GetStatusText() const { return m_statusText; }
     const CommConfig& GetConfig() const { return m_config; }
+    // The settings' output variables whose write went through while no save has been commanded yet:
+    // if the procedure stops here, they hold new values that vanish at the controller's next restart.
+    std::vector<int> UnsavedWrites() const;
 
 private:
     bool QueueWrites();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <stdexcept>
+#include <utility>
 
 #include "modbus/LateReplyGuard.h"
 #include "modbus/ModbusPacket.h"
@@ -22,13 +23,11 @@ bool CModbus::Exchange(const CModbusPacket& request, CModbusPacket& reply) {
     using traffic::Direction;
     using traffic::Outcome;
     platform::SerialHandle& port = m_device->m_handle;
-    if (m_guardQuietMs != 0) {
-        if (!AwaitQuietLine(port, m_guardQuietMs, m_tap)) {
-            Tap(Direction::FromSlave, Outcome::PortFailure, {});
-            m_portFailed = true;
-            return false;
-        }
-        m_guardQuietMs = 0;
+    const auto length = static_cast<std::size_t>(reply.m_length);
+    if (!ClearLine(length)) {
+        Tap(Direction::FromSlave, Outcome::PortFailure, {});
+        m_portFailed = true;
+        return false;
     }
     // Noise, or what a slave sent unasked, must not be taken for this request's reply.
     port.Purge();
@@ -40,7 +39,6 @@ bool CModbus::Exchange(const CModbusPacket& request, CModbusPacket& reply) {
         return false;
     }
     Tap(Direction::ToSlave, Outcome::Request, sent);
-    const auto length = static_cast<std::size_t>(reply.m_length);
     if (m_echo.IsOn() && !AwaitEcho(sent, length)) {
         return false;
     }
@@ -50,6 +48,7 @@ bool CModbus::Exchange(const CModbusPacket& request, CModbusPacket& reply) {
     if (!read) {
         Tap(Direction::FromSlave, Outcome::PortFailure, bytes, length);
         m_portFailed = true;
+        ++m_evidence;
         return false;
     }
     if (reply.IsExceptionReply(static_cast<int>(received))) {
@@ -76,6 +75,74 @@ bool CModbus::Exchange(const CModbusPacket& request, CModbusPacket& reply) {
         GuardNextExchange(length);
         platform::SetLastError(ERROR_CRC);
         return false;
+    }
+    m_replyEnd = std::chrono::steady_clock::now();
+    m_silencePendingFor = length;
+    return true;
+}
+
+bool CModbus::ClearLine(std::size_t replyLength) {
+    platform::SerialHandle& port = m_device->m_handle;
+    if (m_guardQuietMs != 0) {
+        if (!AwaitQuietLine(port, m_guardQuietMs, m_tap)) {
+            return false;
+        }
+        m_guardQuietMs = 0;
+    }
+    m_silencePendingFor = 0;
+    // What the purge would drop came after the last reply (or the guard): no request of ours asked for
+    // it. Seen, traced and counted; then the guard makes sure the rest of it is gone too.
+    if (DropWaiting()) {
+        GuardNextExchange(replyLength);
+        if (!AwaitQuietLine(port, m_guardQuietMs, m_tap)) {
+            return false;
+        }
+        m_guardQuietMs = 0;
+    }
+    return true;
+}
+
+bool CModbus::DropWaiting() {
+    platform::SerialHandle& port = m_device->m_handle;
+    std::uint8_t dropped[256];
+    const std::size_t waiting = std::min(port.Waiting(), sizeof dropped);
+    if (waiting == 0) {
+        return false;
+    }
+    std::size_t received = 0;
+    // They are in the driver already: the limit only bounds a driver that miscounted.
+    port.Read(dropped, waiting, received, platform::ReadTimeouts{0, 0, 1});
+    Tap(traffic::Direction::FromSlave, traffic::Outcome::Late, {dropped, received});
+    return true;
+}
+
+bool CModbus::KeepSilence() {
+    if (m_silencePendingFor == 0) {
+        return true;
+    }
+    const std::size_t length = std::exchange(m_silencePendingFor, 0);
+    const auto silence = std::chrono::microseconds(InterFrameSilenceUs(m_device->m_baudRate));
+    const auto left = m_replyEnd + silence - std::chrono::steady_clock::now();
+    platform::SerialHandle& port = m_device->m_handle;
+    if (left > std::chrono::steady_clock::duration::zero()) {
+        // Rounded up to whole milliseconds, the read limits' unit: never shorter than the silence.
+        const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+        std::uint8_t byte = 0;
+        std::size_t received = 0;
+        if (!port.Read(&byte, 1, received, platform::ReadTimeouts{0, 0, static_cast<std::uint32_t>(ms)})) {
+            Tap(traffic::Direction::FromSlave, traffic::Outcome::PortFailure, {});
+            m_portFailed = true;
+            return false;
+        }
+        if (received != 0) {
+            Tap(traffic::Direction::FromSlave, traffic::Outcome::Late, {&byte, received});
+            DropWaiting();
+            GuardNextExchange(length);
+            return true;
+        }
+    }
+    if (DropWaiting()) {
+        GuardNextExchange(length);
     }
     return true;
 }
@@ -127,6 +194,7 @@ bool CModbus::AwaitEcho(std::span<const std::uint8_t> sent, std::size_t replyLen
 }
 
 void CModbus::GuardNextExchange(std::size_t replyLength) {
+    ++m_evidence;
     m_guardQuietMs = GuardQuietMs(m_device->m_handle.Timeouts(), replyLength);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The Modbus RTU master on one open serial port: single transactions and the sticky port-failure flag.
 // Failures leave their reason in platform::GetLastError().
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -25,8 +26,17 @@ public:
     // checks them (reply.Check(): ERROR_CRC when that fails). After an exchange that failed, it first
     // waits for the line to go quiet (see LateReplyGuard.h). An exception reply ends the read as soon
     // as it is in: false, with the exception's error code (platform::ModbusExceptionError) as the last
-    // error.
+    // error. Bytes already waiting when a request is due are dropped (and tapped as late) first.
     bool Exchange(const CModbusPacket& request, CModbusPacket& reply);
+
+    // Counts the signs that the line is out of step, so that a reply may not be the one it seems: a
+    // failed exchange, bytes waiting before a request, bytes within the inter-frame silence after a
+    // reply. Each one also arms the late-reply guard. It only ever grows.
+    std::uint64_t Evidence() const { return m_evidence; }
+    // Keeps Modbus's inter-frame silence after the last whole reply: waits out what is left of it,
+    // reading; bytes in it are evidence. Called before a reply's value is believed; a caller that has
+    // done other work since pays nothing. False only when the port failed.
+    bool KeepSilence();
 
     // The frame tap: every request sent and every reply read (or not) goes to the observer, on the
     // thread that runs the exchanges. Install it before that thread starts; it must outlive the
@@ -43,8 +53,14 @@ private:
     // With echo handling on: reads and checks the echo of what was sent; false (reported and tapped)
     // when it did not come back unchanged.
     bool AwaitEcho(std::span<const std::uint8_t> sent, std::size_t replyLength);
-    // The exchange that expected replyLength bytes did not end with a valid reply.
+    // The exchange that expected replyLength bytes did not end with a valid reply, or the line showed
+    // bytes no request asked for: evidence, and the guard before the next request.
     void GuardNextExchange(std::size_t replyLength);
+    // Before a request: waits out an armed guard, then drops bytes that are still waiting. False only
+    // when the port failed.
+    bool ClearLine(std::size_t replyLength);
+    // Reads and taps as late what is waiting now; true when there was something.
+    bool DropWaiting();
     void Tap(traffic::Direction direction, traffic::Outcome outcome, std::span<const std::uint8_t> bytes,
              std::size_t expected = 0) {
         traffic::Tap(m_tap, direction, outcome, bytes, expected);
@@ -54,4 +70,9 @@ private:
 
     // Non-zero while the line must go quiet before the next request: the quiet time in ms.
     std::uint32_t m_guardQuietMs = 0;
+    // A line just opened has not yet shown that it is in step: its first values are confirmed too.
+    std::uint64_t m_evidence = 1;
+    // The length of the last whole reply, while its inter-frame silence has not been kept.
+    std::size_t m_silencePendingFor = 0;
+    std::chrono::steady_clock::time_point m_replyEnd;
 };

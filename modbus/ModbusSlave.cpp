@@ -13,6 +13,14 @@ bool CModbusSlave::IsPortFailed() {
     return m_modbus->m_portFailed;
 }
 
+std::uint64_t CModbusSlave::LineEvidence() {
+    return m_modbus != nullptr ? m_modbus->Evidence() : 0;
+}
+
+bool CModbusSlave::KeepSilence() {
+    return m_modbus == nullptr || m_modbus->KeepSilence();
+}
+
 bool CModbusSlave::ReadInputRegisters(std::uint16_t firstRegister, std::uint16_t count,
                                       std::uint16_t* destination) {
     return m_modbus->ReadRegisters(m_address, kReadInputRegisters, firstRegister, count, destination);

@@ -11,6 +11,10 @@ public:
     virtual ~CModbusSlave() = default;
 
     virtual bool IsPortFailed();
+    // The transport's evidence count (CModbus::Evidence); a slave without a line has none.
+    virtual std::uint64_t LineEvidence();
+    // Keeps the inter-frame silence after the last reply (CModbus::KeepSilence).
+    virtual bool KeepSilence();
     virtual bool ReadInputRegisters(std::uint16_t firstRegister, std::uint16_t count,
                                     std::uint16_t* destination);
     virtual bool ReadHoldingRegisters(std::uint16_t firstRegister, std::uint16_t count,

@@ -51,6 +51,10 @@ std::string AppErrorText(std::uint32_t code) {
         return "The controller refused the request: exception " + std::to_string(*exception) +
                (name.empty() ? "" : " (" + name + ")") + ".";
     }
+    if (const auto value = UnknownValueOf(code)) {
+        return "The controller reports the value " + std::to_string(*value) +
+               ", which this tool does not know.";
+    }
     return {};
 }
 

@@ -34,6 +34,23 @@ constexpr std::optional<std::uint8_t> ModbusExceptionOf(std::uint32_t code) {
     }
     return static_cast<std::uint8_t>(code & 0xFF);
 }
+// A read register holds a value outside what the register can mean; the low 16 bits are the value.
+inline constexpr std::uint32_t kErrorUnknownValueBase = kAppErrorBit | 0x10000;
+
+constexpr std::uint32_t UnknownValueError(std::uint16_t value) {
+    return kErrorUnknownValueBase | value;
+}
+constexpr std::optional<std::uint16_t> UnknownValueOf(std::uint32_t code) {
+    if ((code & ~std::uint32_t{0xFFFF}) != kErrorUnknownValueBase) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint16_t>(code & 0xFFFF);
+}
+// Exceptions 5 (acknowledge: still working) and 6 (busy) ask the master to try again later.
+constexpr bool IsBusyException(std::uint8_t exceptionCode) {
+    return exceptionCode == 5 || exceptionCode == 6;
+}
+
 // The standard name of a Modbus exception code ("illegal data address"); empty for codes without one.
 std::string ModbusExceptionName(std::uint8_t exceptionCode);
 // The text of one of the codes above; empty for any other code.

@@ -56,6 +56,8 @@ public:
     // Turns on the driver's RS-485 mode, RTS raised while sending. False where the driver has none
     // (kErrorNoRs485) or refused it.
     bool EnableRs485();
+    // How many received bytes wait to be read; 0 when none or when the driver cannot tell.
+    std::size_t Waiting() const;
     // Writes all bytes within a deadline that follows the line speed. False when the port failed,
     // or cannot send (kErrorOutputStalled: flow control or stopped output holds the bytes back).
     bool Write(const std::uint8_t* data, std::size_t size, std::size_t& written);

@@ -235,6 +235,11 @@ void SerialHandle::Purge() {
     ::tcflush(m_fd, TCIOFLUSH);
 }
 
+std::size_t SerialHandle::Waiting() const {
+    int count = 0;
+    return ::ioctl(m_fd, FIONREAD, &count) == 0 && count > 0 ? static_cast<std::size_t>(count) : 0;
+}
+
 bool SerialHandle::Write(const std::uint8_t* data, std::size_t size, std::size_t& written) {
     written = 0;
     if (!IsOpen()) {

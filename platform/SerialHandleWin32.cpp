@@ -120,6 +120,12 @@ bool SerialHandle::EnableRs485() {
     return false;
 }
 
+std::size_t SerialHandle::Waiting() const {
+    DWORD errors = 0;
+    COMSTAT status{};
+    return ClearCommError(m_native, &errors, &status) ? status.cbInQue : 0;
+}
+
 bool SerialHandle::Write(const std::uint8_t* data, std::size_t size, std::size_t& written) {
     DWORD count = 0;
     const BOOL ok = WriteFile(m_native, data, static_cast<DWORD>(size), &count, nullptr);

@@ -80,6 +80,7 @@ enum class FaultKind {
     WrongEcho,     // the last byte before the CRC has its low bit flipped (CRC valid)
     ShortByOne,    // the last byte is missing
     LongByOne,     // one extra byte (0x00) follows the reply
+    Twice,         // the reply, a pause of `delay`, and the same reply again (a retransmitting repeater)
 };
 
 // A fault applied to replies. It matches requests by function code and first register when those are

@@ -1,6 +1,6 @@
 #pragma once
 // Short bursts of reply faults, one kind after another, for soak runs: each call gives the next burst.
-// Refusals are left out, since a refused request rightly ends a monitoring client.
+// Refusals that stay are left out, since they rightly end a monitoring client; busy is in.
 #include <cstddef>
 #include <string>
 

@@ -29,6 +29,11 @@ void ReplySender::Send(std::vector<std::uint8_t> reply, const std::optional<Repl
                 WriteToLine(reply);
             }
             return;
+        case FaultKind::Twice:
+            if (WriteToLine(reply) && Pause(fault->delay)) {
+                WriteToLine(reply);
+            }
+            return;
         case FaultKind::ByteGap: {
             const std::size_t before = std::min(fault->gapAfter, reply.size());
             if (WriteToLine(std::span(reply).first(before)) && Pause(fault->delay)) {

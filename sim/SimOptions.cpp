@@ -187,6 +187,22 @@ struct Parser {
                      options.stickyRegisters.push_back(static_cast<std::uint16_t>(*v));
                  }
              }},
+            {"--twice-ms", [&] { DelayFault(option, FaultKind::Twice); }},
+            {"--holding",
+             [&] {
+                 // REG=VALUE, whatever the value means: a controller reporting what no tool knows.
+                 const std::string text = next < args.size() ? args[next++] : std::string();
+                 const std::size_t equals = text.find('=');
+                 const auto reg = Number(text.substr(0, equals), 0, 65535);
+                 const auto value =
+                     equals == std::string::npos ? std::nullopt : Number(text.substr(equals + 1), 0, 65535);
+                 if (!reg || !value) {
+                     error = option + ": '" + text + "' is not REGISTER=VALUE (e.g. 35=9)";
+                 } else {
+                     options.holdingValues.emplace_back(static_cast<std::uint16_t>(*reg),
+                                                        static_cast<std::uint16_t>(*value));
+                 }
+             }},
             {"--stuck-saving", [&] { options.stuckSaving = true; }},
             {"--echo", [&] { config.echo = true; }},
             {"--hang-up-ms",
@@ -222,7 +238,8 @@ std::string UsageText() {
 Answers as an ArdenoX controller (Modbus RTU slave) on a new pseudo-terminal. The first line of
 output is the device path to open. Runs until SIGINT or SIGTERM; SIGHUP restarts the controller
 (saved settings take effect); SIGUSR1 injects the next short burst of reply faults from a fixed
-rotation (late, lost, corrupted, short, long, misaddressed, paused replies) and prints its name;
+rotation (late, lost, corrupted, short, long, misaddressed, paused, doubled
+replies, busy refusals) and prints its name;
 SIGUSR2 prints the number of requests answered so far.
 
 Controller:
@@ -251,12 +268,15 @@ Faults (every reply; when several match, the first given applies):
   --wrong-echo     alter the last data byte (a wrong echo of a write)
   --short          leave out the last byte
   --long           add one byte
+  --twice-ms N     send each reply twice, N ms apart (a retransmitting repeater)
   --times N        ... only to the first N replies it matches (after any fault above)
   --on-function F  ... only to requests of function F (3, 4 or 6)
   --on-register R  ... only to requests for register R (e.g. --exception 4 --on-register 32
                    refuses the save command; --late-ms 150 --times 3 makes three replies late)
 Register faults:
   --sticky REG     holding register REG keeps its old value on write (repeatable)
+  --holding R=V    holding register R holds V from the start, even one no setting allows
+                   (e.g. 35=9); repeatable
   --stuck-saving   a save never ends
   --hang-up-ms N   the line goes away N ms after start
   --help           this text

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sim/ControllerSim.h"
@@ -13,6 +14,7 @@ struct SimOptions {
     Config config;
     std::vector<ReplyFault> faults;
     std::vector<std::uint16_t> stickyRegisters;
+    std::vector<std::pair<std::uint16_t, std::uint16_t>> holdingValues;  // (register, value) at start
     bool stuckSaving = false;
     std::optional<std::chrono::milliseconds> hangUpAfter;
     std::string logPath;  // every frame read and written, decoded, goes to this file

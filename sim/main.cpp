@@ -81,6 +81,9 @@ int main(int argc, char** argv) {
         for (const sim::ReplyFault& fault : options.faults) {
             controller.AddFault(fault);
         }
+        for (const auto& [reg, value] : options.holdingValues) {
+            controller.SetRegister(sim::Table::Holding, reg, value);
+        }
         for (std::uint16_t reg : options.stickyRegisters) {
             controller.SetStickyRegister(reg, true);
         }

@@ -11,6 +11,8 @@
 
 #include "device/CommTables.h"
 #include "log/LogService.h"
+#include "platform/AppErrors.h"
+#include "platform/LastError.h"
 #include "serial/ComDevice.h"
 #include "ui/DeadEndHints.h"
 #include "ui/DeviceEvents.h"
@@ -26,6 +28,11 @@ static void InitIconResource() {
 }
 
 namespace {
+
+// What a variable notification carries to the window's thread.
+constexpr std::intptr_t kVarFailed = 0;
+constexpr std::intptr_t kVarRead = 1;
+constexpr std::intptr_t kVarUnknown = 2;  // read, but a value this tool does not know
 
 constexpr int kAddressMin = 1;
 constexpr int kAddressMax = 247;
@@ -151,13 +158,22 @@ void CArdenoXModbusDlg::OnDeviceError(std::uint32_t errorCode) {
 }
 
 void CArdenoXModbusDlg::OnVarUpdated(int id, bool success) {
-    PostDeviceEvent(this, WM_DEVICE_VAR_UPDATED, static_cast<std::uintptr_t>(id), success ? 1 : 0);
+    const bool unknownValue = !success && platform::UnknownValueOf(platform::GetLastError());
+    PostDeviceEvent(this, WM_DEVICE_VAR_UPDATED, static_cast<std::uintptr_t>(id),
+                    success        ? kVarRead
+                    : unknownValue ? kVarUnknown
+                                   : kVarFailed);
 }
 
 void CArdenoXModbusDlg::customEvent(QEvent* event) {
     if (event->type() == WM_DEVICE_VAR_UPDATED) {
         const auto& message = static_cast<const CDeviceEvent&>(*event);
-        OnVarUpdatedMessage(static_cast<int>(message.m_wParam), message.m_lParam != 0);
+        const int id = static_cast<int>(message.m_wParam);
+        if (message.m_lParam == kVarUnknown) {
+            ForgetValue(id);
+        } else {
+            OnVarUpdatedMessage(id, message.m_lParam == kVarRead);
+        }
     } else if (event->type() == WM_DEVICE_ERROR) {
         OnDeviceErrorMessage(static_cast<std::uint32_t>(static_cast<const CDeviceEvent&>(*event).m_wParam));
     }
@@ -224,6 +240,30 @@ void CArdenoXModbusDlg::OnDeviceErrorMessage(std::uint32_t errorCode) {
     // Ends every modal run, an open write dialog's included. The box above is shown first: once the
     // quit request is made no modal run starts any more.
     QCoreApplication::exit(0);
+}
+
+void CArdenoXModbusDlg::ForgetValue(int id) {
+    switch (id) {
+        case kVarModel:
+            m_modelText.clear();
+            break;
+        case kVarVersion:
+            m_versionText.clear();
+            break;
+        case kVarAddress:
+            m_devAddress.clear();
+            break;
+        case kVarBaudRate:
+            m_devBaudRate.clear();
+            break;
+        case kVarCommMode:
+            m_devMode.clear();
+            break;
+        default:
+            break;
+    }
+    m_readButton->setEnabled(!m_devBaudRate.isEmpty() && !m_devMode.isEmpty() && !m_devAddress.isEmpty());
+    UpdateData();
 }
 
 void CArdenoXModbusDlg::ShowNotConnected() {

@@ -66,6 +66,9 @@ protected:
 private:
     void OnInitDialog();
     void OnVarUpdatedMessage(int id, bool success);
+    // The controller answered with a value this tool does not know: that value is shown as none, and
+    // the connection stays as it is.
+    void ForgetValue(int id);
     void OnDeviceErrorMessage(std::uint32_t errorCode);
     void ShowNotConnected();
     void UpdateWriteButton();

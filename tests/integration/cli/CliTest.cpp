@@ -203,7 +203,10 @@ TEST_F(CliTest, ReadNamesOnlyTheValuesThatNeverCame) {
     controller.SetRegister(sim::Table::Input, sim::kRegModel, 0);
     CliProcess cli(With({"--timeout", "1.5", "read"}));
     EXPECT_EQ(cli.Wait(), 5);
-    EXPECT_NE(cli.err.find("no value within 1.5 s for: model\n"), std::string::npos) << cli.err;
+    EXPECT_NE(cli.err.find("no value within 1.5 s for: model (the controller reports model 0, which this "
+                           "tool does not know)\n"),
+              std::string::npos)
+        << cli.err;
 }
 
 TEST_F(CliTest, HelpOfEachCommandListsItsOptions) {

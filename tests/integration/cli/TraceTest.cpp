@@ -30,10 +30,11 @@ TEST(CliTrace, ShowsEveryFrameTheStandInSawAndMarksTheFaults) {
     sim::Config config;
     config.lineTap = &standInSide;
     sim::ControllerSim controller(config);
-    // The first reply, whichever register the first poll reads: the read ends at the refusal.
+    // The first reply, whichever register the first poll reads: the read ends at the refusal that stays
+    // (its retry a poll period later is refused again).
     controller.AddFault({.kind = sim::FaultKind::BadCrc, .times = 1});
     controller.AddFault(
-        {.kind = sim::FaultKind::Exception, .exceptionCode = 2, .reg = sim::kRegModel, .times = 1});
+        {.kind = sim::FaultKind::Exception, .exceptionCode = 2, .reg = sim::kRegModel, .times = 2});
     const std::string traceFile = testing::TempDir() + "cli-trace-" + std::to_string(::getpid()) + ".txt";
 
     CliProcess cli({"--port", controller.DevicePath(), "--trace-file", traceFile, "read"});

@@ -119,6 +119,46 @@ TEST_F(FrameTap, BytesTheGuardDropsAreLateFrames) {
     EXPECT_EQ(seen, expected);
 }
 
+// Bytes no request asked for, waiting before a request or within the silence after a whole reply, are
+// traced as late and counted as evidence that the line is out of step; a clean exchange is not.
+TEST_F(FrameTap, StrayBytesAreLateFramesAndEvidence) {
+    const Bytes good = rtu::ReadReply(kSlave, 3, {0x0042});
+    const Bytes stray = {0x10, 0x03, 0x02, 0x00};
+    struct Case {
+        const char* name;
+        bool before;
+        bool trailing;
+    };
+    for (const Case& c : {Case{"clean", false, false}, Case{"waiting before the request", true, false},
+                          Case{"within the silence after the reply", false, true}}) {
+        SCOPED_TRACE(c.name);
+        m_tap.frames.clear();
+        if (c.before) {
+            m_peer.Send(stray);
+            std::this_thread::sleep_for(100ms);
+        }
+        Bytes reply = good;
+        if (c.trailing) {
+            reply.insert(reply.end(), stray.begin(), stray.end());
+        }
+        m_peer.AnswerLater(1, 8, [&](std::size_t, const Bytes&) { return reply; });
+        const std::uint64_t evidence = m_modbus.Evidence();
+        std::uint16_t value = 0;
+        EXPECT_TRUE(m_slave.ReadHoldingRegisters(0, 1, &value));
+        EXPECT_TRUE(m_slave.KeepSilence());
+        m_peer.JoinSender();
+        EXPECT_EQ(value, 0x0042);
+        Bytes late;
+        for (const traffic::Frame& frame : m_tap.frames) {
+            if (frame.outcome == Outcome::Late) {
+                late.insert(late.end(), frame.bytes, frame.bytes + frame.length);
+            }
+        }
+        EXPECT_EQ(late, c.before || c.trailing ? stray : Bytes{});
+        EXPECT_EQ(m_modbus.Evidence() - evidence, c.before || c.trailing ? 1u : 0u);
+    }
+}
+
 TEST_F(FrameTap, APortFailureIsTheLastFrame) {
     m_peer.HangUp();
     std::uint16_t value = 0;

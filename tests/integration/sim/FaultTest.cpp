@@ -124,6 +124,17 @@ TEST(Faults, LateReplyAndByteGapDelayTheBytesAsAsked) {
     EXPECT_GE(gapped[3].at - sent, 250ms);
     EXPECT_GE(gapped[3].at - gapped[2].at, 150ms);
     EXPECT_TRUE(CrcValid(simtest::BytesOf(gapped)));
+
+    controller.AddFault({.kind = FaultKind::Twice, .delay = 250ms, .times = 1});
+    sent = std::chrono::steady_clock::now();
+    line.SendWithCrc(kReadBaud);
+    const std::vector<simtest::Arrival> twice = line.Collect(14, 1000ms);
+    ASSERT_EQ(twice.size(), 14u);
+    const std::vector<std::uint8_t> bytes = simtest::BytesOf(twice);
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 7),
+              std::vector<std::uint8_t>(bytes.begin() + 7, bytes.end()));
+    EXPECT_TRUE(CrcValid(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 7)));
+    EXPECT_GE(twice[7].at - sent, 250ms);
 }
 
 TEST(Faults, FiltersAndUseCountsDecideWhichRepliesAreHit) {

@@ -113,7 +113,7 @@ struct BadCommandLine {
 TEST(Program, ParsesOptionsAndNamesTheOneThatIsWrong) {
     const auto parsed = sim::ParseOptions({"--address", "7", "--baud", "57600", "--mode", "2", "--save-ms",
                                            "50", "--gap-ms", "20", "--gap-after", "4", "--sticky", "34",
-                                           "--stuck-saving", "--single-register-reads"});
+                                           "--stuck-saving", "--single-register-reads", "--holding", "35=9"});
     ASSERT_TRUE(parsed.options) << parsed.error;
     EXPECT_EQ(parsed.options->config.settings, (sim::CommSettings{7, 576, 2}));
     EXPECT_EQ(parsed.options->config.saveDuration, 50ms);
@@ -123,6 +123,7 @@ TEST(Program, ParsesOptionsAndNamesTheOneThatIsWrong) {
     EXPECT_EQ(parsed.options->stickyRegisters, std::vector<std::uint16_t>{34});
     EXPECT_TRUE(parsed.options->stuckSaving);
     EXPECT_TRUE(parsed.options->config.singleRegisterReads);
+    EXPECT_EQ(parsed.options->holdingValues, (std::vector<std::pair<std::uint16_t, std::uint16_t>>{{35, 9}}));
 
     // The mode in ardenox-cli's words, in the register's order.
     const std::pair<const char*, std::uint16_t> modes[] = {
@@ -143,6 +144,8 @@ TEST(Program, ParsesOptionsAndNamesTheOneThatIsWrong) {
         {{"--mode", "4"}, "--mode: '4' is none of even1, odd1, none2, none1 (or 0 to 3)"},
         {{"--mode"}, "--mode needs a value"},
         {{"--gap-after", "2"}, "--gap-after must follow --gap-ms"},
+        {{"--holding", "35"}, "--holding: '35' is not REGISTER=VALUE (e.g. 35=9)"},
+        {{"--holding", "35=70000"}, "--holding: '35=70000' is not REGISTER=VALUE (e.g. 35=9)"},
         {{"--sticky", "2"},
          "--sticky: register 2 is no setting; sticky applies to holding registers 33, 34 and 35"},
         {{"--sticky", "32"},

@@ -97,19 +97,20 @@ TEST_F(DeviceVarTest, InputConvertersDecideWhatIsAccepted) {
     const Case cases[] = {
         {true, 2, 0, &model, nullptr},       {true, 2, 4711, &model, "4711"},
         {true, 0, 0, &version, nullptr},     {true, 0, 105, &version, "1.5"},
-        {true, 0, 1234, &version, "12.34"},  {false, 32, 2, &status, "2"},
-        {false, 32, 3, &status, nullptr},    {false, 33, 247, &address, "247"},
+        {true, 0, 1234, &version, "12.34"},  {false, 32, 1, &status, "1"},
+        {false, 32, 2, &status, nullptr},    {false, 33, 247, &address, "247"},
         {false, 33, 1, &address, "1"},       {false, 33, 0, &address, nullptr},
         {false, 33, 248, &address, nullptr}, {false, 33, 257, &address, nullptr},
-        {false, 34, 96, &baud, "9600"},      {false, 34, 0, &baud, "0"},
-        {false, 35, 3, &mode, "3"},          {false, 35, 4, &mode, nullptr},
+        {false, 34, 96, &baud, "9600"},      {false, 34, 576, &baud, "57600"},
+        {false, 34, 0, &baud, nullptr},      {false, 34, 16, &baud, nullptr},
+        {false, 35, 3, &mode, "3"},          {false, 35, 9, &mode, nullptr},
     };
     for (const Case& c : cases) {
         ScriptedSlave freshSlave;
         CArdeno fresh(&freshSlave);
         c.inputRegister ? freshSlave.SetInput(c.reg, c.raw) : freshSlave.SetHolding(c.reg, c.raw);
         for (CModbusDeviceVar* var : std::set<CModbusDeviceVar*>(fresh.m_queue)) {
-            EXPECT_TRUE(var->Process(&freshSlave, fresh.m_lock));
+            var->Process(&freshSlave, fresh.m_lock);
         }
         std::string text = "untouched";
         const bool accepted = (*c.get)(fresh, text);
@@ -132,7 +133,8 @@ TEST_F(DeviceVarTest, InputValidityFollowsReadsAndVerdicts) {
     slave.FailRegister(33, false);
 
     slave.SetHolding(33, 0);
-    EXPECT_TRUE(Process(ardeno.varAddress)) << "a refused value is still a successful read";
+    EXPECT_FALSE(Process(ardeno.varAddress)) << "an unknown value is a failed read";
+    EXPECT_EQ(platform::GetLastError(), platform::UnknownValueError(0));
     EXPECT_FALSE(ardeno.varAddress.m_valid);
     EXPECT_FALSE(ardeno.GetAddress(address));
 
@@ -142,18 +144,60 @@ TEST_F(DeviceVarTest, InputValidityFollowsReadsAndVerdicts) {
     EXPECT_EQ(address, 16);
 
     slave.SetHolding(33, 300);
-    EXPECT_TRUE(Process(ardeno.varAddress));
-    EXPECT_TRUE(ardeno.varAddress.m_valid);
+    EXPECT_FALSE(Process(ardeno.varAddress));
     EXPECT_FALSE(ardeno.GetAddress(address));
 
     slave.SetHolding(33, 17);
     slave.FailRegister(33, true);
-    EXPECT_FALSE(Process(ardeno.varAddress)) << "a failed read keeps the stored value";
+    EXPECT_FALSE(Process(ardeno.varAddress));
     EXPECT_FALSE(ardeno.GetAddress(address));
     slave.FailRegister(33, false);
     EXPECT_TRUE(Process(ardeno.varAddress));
     ASSERT_TRUE(ardeno.GetAddress(address));
     EXPECT_EQ(address, 17);
+}
+
+// While the line is unsettled a value counts only when the next read agrees with no evidence between.
+TEST_F(DeviceVarTest, UnsettledValuesCountOnlyWhenASecondCleanReadAgrees) {
+    struct Read {
+        std::uint16_t raw;
+        bool evidenceBefore;  // the line showed evidence since the previous read
+        bool evidenceDuring;
+        bool believed;
+    };
+    struct Case {
+        const char* name;
+        bool mustConfirm;
+        std::vector<Read> reads;
+    };
+    const Case cases[] = {
+        {"settled: the first clean read counts", false, {{17, false, false, true}}},
+        {"settled: evidence during the read", false, {{17, false, true, false}, {17, false, false, true}}},
+        {"unsettled: two agreeing reads", true, {{17, false, false, false}, {17, false, false, true}}},
+        {"unsettled: reads that differ",
+         true,
+         {{17, false, false, false}, {18, false, false, false}, {18, false, false, true}}},
+        {"unsettled: evidence between",
+         true,
+         {{17, false, false, false}, {17, true, false, false}, {17, false, false, true}}},
+        {"unsettled: evidence during the second",
+         true,
+         {{17, false, false, false}, {17, false, true, false}, {17, false, false, true}}},
+    };
+    for (const Case& c : cases) {
+        ScriptedSlave freshSlave;
+        CArdeno fresh(&freshSlave);
+        fresh.varAddress.m_mustConfirm = c.mustConfirm;
+        for (const Read& read : c.reads) {
+            freshSlave.SetHolding(33, read.raw);
+            freshSlave.m_evidence += read.evidenceBefore ? 1 : 0;
+            freshSlave.m_bumpOnRead = read.evidenceDuring;
+            fresh.varAddress.Process(&freshSlave, fresh.m_lock);
+            unsigned char address = 0;
+            EXPECT_EQ(fresh.GetAddress(address), read.believed) << c.name << ", raw " << read.raw;
+            EXPECT_EQ(address, read.believed ? read.raw : 0) << c.name;
+        }
+    }
 }
 
 TEST_F(DeviceVarTest, BaudRateSetRefusesWhatTheRegisterCannotCarry) {

@@ -20,6 +20,13 @@ public:
         std::lock_guard guard(m_mutex);
         return m_portFailed;
     }
+    // The line's evidence count as a test sets it; a read may add to it as it runs (bumpOnRead).
+    std::uint64_t LineEvidence() override {
+        std::lock_guard guard(m_mutex);
+        return m_evidence;
+    }
+    std::uint64_t m_evidence = 0;
+    bool m_bumpOnRead = false;
     bool ReadInputRegisters(std::uint16_t first, std::uint16_t count, std::uint16_t* destination) override {
         return Read("R4", m_input, first, count, destination);
     }
@@ -109,6 +116,7 @@ private:
         for (std::uint16_t i = 0; i < count; ++i) {
             destination[i] = registers[static_cast<std::uint16_t>(first + i)];
         }
+        m_evidence += m_bumpOnRead ? 1 : 0;
         return true;
     }
 
