@@ -2,7 +2,9 @@
 // fuzzer's bytes. The master's verdict and values must be what the independent decoder makes of them.
 // Replies always reach the expected length (short ones are padded), so that no verdict hangs on timing,
 // and each input gets a master of its own, so that the late-reply guard a bad reply arms (which only
-// waits) does not slow the run down.
+// waits) does not slow the run down. For the same reason the line is emptied after each input: bytes
+// beyond the expected length would otherwise be the next master's evidence of a line out of step.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -27,6 +29,25 @@ struct Line {
     CComDevice port;
 };
 
+// A read reply that begins with the request is taken for an adapter's echo, and the master asks again
+// after the guard: that path has tests of its own, and here it would only slow the run down.
+bool LooksLikeEcho(const oracle::Request& request, const oracle::Bytes& reply) {
+    if (request.function == 6) {
+        return false;
+    }
+    oracle::Bytes sent{request.address,
+                       request.function,
+                       static_cast<std::uint8_t>(request.reg >> 8),
+                       static_cast<std::uint8_t>(request.reg),
+                       static_cast<std::uint8_t>(request.countOrValue >> 8),
+                       static_cast<std::uint8_t>(request.countOrValue)};
+    const std::uint16_t crc = rtu::Crc(sent);
+    sent.push_back(static_cast<std::uint8_t>(crc));
+    sent.push_back(static_cast<std::uint8_t>(crc >> 8));
+    const std::size_t compared = std::min(sent.size(), request.ReplyLength());
+    return std::equal(sent.begin(), sent.begin() + static_cast<std::ptrdiff_t>(compared), reply.begin());
+}
+
 Line& TheLine() {
     static auto* line = new Line;  // one line for the whole run: opening a pty per input is slow
     return *line;
@@ -46,6 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (reply.size() < length) {
         reply.resize(length);
     }
+    if (LooksLikeEcho(request, reply)) {
+        return 0;
+    }
     const oracle::Expected expected = oracle::Judge(request, reply);
 
     Line& line = TheLine();
@@ -58,6 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                request.countOrValue, values);
     const std::uint32_t error = platform::GetLastError();
     line.peer.JoinSender();
+    line.port.m_handle.Purge();
 
     switch (expected.verdict) {
         case oracle::Verdict::Ok:
