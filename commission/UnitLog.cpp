@@ -1,5 +1,6 @@
 #include "commission/UnitLog.h"
 
+#include <fmt/chrono.h>
 #include <fmt/format.h>
 
 #include <cerrno>
@@ -32,12 +33,9 @@ std::string FirmwareText(const std::optional<std::uint16_t>& firmware) {
 }  // namespace
 
 std::string IsoTimeNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[32] = {};
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local);
-    return text;
+    const std::tm local = fmt::localtime(std::time(nullptr));
+    std::string text = fmt::format("{:%Y-%m-%dT%H:%M:%S%z}", local);
+    return text.insert(text.size() - 2, ":");  // +0100 -> +01:00, ISO 8601's extended form
 }
 
 std::string UnitCsvRow(const UnitRecord& record) {

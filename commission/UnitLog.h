@@ -16,7 +16,7 @@ struct UnitRecord {
     std::string note;
 };
 
-// "2026-12-09T20:31:05+0100"
+// "2026-12-09T20:31:05+01:00": ISO 8601 local time with the offset from UTC
 std::string IsoTimeNow();
 
 inline constexpr const char* kUnitLogHeader = "time,unit,model,firmware,before,after,verified,note";
