@@ -19,6 +19,8 @@ std::span<const Command> Commands() {
                 NoOptions<RunMonitor>},
         Command{"write", "write, verify and save new settings", AddWrite},
         Command{"scan", "find the controller's line settings and address", AddScan},
+        Command{"commission", "give many new controllers, one after another, an address and settings",
+                AddCommission},
     };
     return kCommands;
 }

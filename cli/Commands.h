@@ -22,5 +22,6 @@ int RunRead(const CliOptions& options);
 int RunMonitor(const CliOptions& options);
 CommandRun AddWrite(CLI::App& command);
 CommandRun AddScan(CLI::App& command);
+CommandRun AddCommission(CLI::App& command);
 
 std::span<const Command> Commands();

@@ -102,6 +102,11 @@ std::string FormatFoundLines(const FoundController& found) {
     if (!found.holds) {
         text += "identified: no (its settings registers did not read as an ArdenoX controller's)\n";
     }
+    if (found.fasterThanLine) {
+        text +=
+            "line: its replies came faster than this speed allows (a pseudo-terminal or a network "
+            "gateway): the speed is the one the far end expects, not one seen on a wire\n";
+    }
     return text;
 }
 
@@ -120,6 +125,9 @@ std::string FormatFoundJson(const FoundController& found) {
     }
     if (HoldsOtherSettings(found)) {
         json += ", \"stored\": " + JsonObject(*found.holds);
+    }
+    if (found.fasterThanLine) {
+        json += ", \"fasterThanLine\": true";
     }
     json += found.holds ? ", \"identified\": true}\n" : ", \"identified\": false}\n";
     return json;

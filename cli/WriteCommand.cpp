@@ -15,19 +15,17 @@
 #include "cli/Commands.h"
 #include "cli/Connection.h"
 #include "cli/ExitCodes.h"
-#include "cli/Interrupt.h"
 #include "cli/JsonLine.h"
 #include "cli/Messages.h"
-#include "cli/Refusal.h"
 #include "cli/WaitLoop.h"
 #include "cli/WriteResult.h"
+#include "cli/WriteSteps.h"
 #include "device/CommTables.h"
 #include "device/WriteProcedure.h"
 
 namespace {
 
 constexpr double kDefaultTimeoutSeconds = 30;
-constexpr std::chrono::milliseconds kInterruptCheck{100};
 
 // The command's own options; at least one is given, the others keep the controller's values.
 struct WriteArgs {
@@ -39,37 +37,6 @@ struct WriteArgs {
     CLI::Option* modeOption = nullptr;
 
     bool AllGiven() const { return addressOption->count() && baudRateOption->count() && modeOption->count(); }
-};
-
-// The procedure's view on a terminal: steps on standard output (collected instead with --json),
-// failures on standard error.
-class CTerminalView : public IWriteProcedureView {
-public:
-    explicit CTerminalView(bool json) : m_json(json) {}
-
-    void OnStatusText(const std::string& text) override {
-        m_steps.push_back(text);
-        if (!m_json) {
-            std::printf("%s\n", text.c_str());
-            std::fflush(stdout);
-        }
-    }
-    void OnDone() override { m_exitCode = kExitOk; }
-    void OnVerificationFailed(const std::string& message) override {
-        PrintError(message);
-        m_exitCode = kExitMismatch;
-    }
-    void OnRejected(const std::string& message) override {
-        PrintError(message);
-        m_exitCode = kExitRejected;
-    }
-
-    // Set once the procedure has ended, one way or another.
-    std::optional<int> m_exitCode;
-    std::vector<std::string> m_steps;
-
-private:
-    bool m_json;
 };
 
 // The settings to write: those given, and the controller's current values for the rest.
@@ -102,76 +69,6 @@ int ChooseSettings(CliConnection& connection, double timeoutSeconds, const Write
         }
         return missing;
     });
-}
-
-// Runs the procedure until it ends; the exit code.
-int RunSteps(CliConnection& connection, CWriteProcedure& procedure, double timeoutSeconds,
-             CTerminalView& view) {
-    // Interrupting a write leaves the controller in an unknown state: the first Ctrl-C only warns, the
-    // second one ends the command. A termination request (SIGTERM, SIGHUP) ends it at once.
-    CountCtrlC();
-    procedure.Start();
-
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                               std::chrono::duration<double>(timeoutSeconds));
-    CRefusals refusals(connection.Controller());
-    int interruptsSeen = 0;
-    while (!view.m_exitCode) {
-        const int interrupts = CtrlCPresses();
-        if (interrupts > 1) {
-            PrintNote(InterruptedWriteText(connection.Options().port));
-            return kExitInterrupted;
-        }
-        if (Interrupted()) {  // a termination request
-            PrintError(fmt::format("write interrupted (last step: {})", procedure.GetStatusText()));
-            return kExitInterrupted;
-        }
-        if (interrupts != interruptsSeen) {
-            PrintNote(
-                "Interrupting now leaves the controller's settings in an unknown state. Press Ctrl-C "
-                "again to abort.");
-            interruptsSeen = interrupts;
-        }
-        const auto now = std::chrono::steady_clock::now();
-        if (now >= deadline) {
-            PrintError(fmt::format("write did not finish within {:g} s (last step: {})", timeoutSeconds,
-                                   procedure.GetStatusText()));
-            return kExitTimeout;
-        }
-        const auto event = connection.Events().WaitUntil(std::min(deadline, now + kInterruptCheck));
-        if (!event) {
-            continue;
-        }
-        if (event->kind == DeviceEvent::DeviceError) {
-            ReportPortFailure(event->errorCode);
-            return kExitPortFailure;
-        }
-        // A refusal that stays ends the write at that step: a refused save command is not sent again
-        // and again. Busy is asked again by the device.
-        if (refusals.Report(*event)) {
-            return kExitRejected;
-        }
-        // Failed exchanges are retried by the device and change nothing in the procedure.
-        if (event->success) {
-            procedure.OnVarUpdated(event->id);
-        }
-    }
-    return *view.m_exitCode;
-}
-
-// Runs the procedure; a write that stops early says what it left in the controller.
-int RunProcedure(CliConnection& connection, const CliOptions& options, const CommConfig& config,
-                 double timeoutSeconds, CTerminalView& view) {
-    CWriteProcedure procedure(connection.Controller(), config, view);
-    const int exitCode = RunSteps(connection, procedure, timeoutSeconds, view);
-    if (exitCode != kExitOk) {
-        if (const std::string left = LeftUnsavedText(config, procedure.UnsavedWrites(), options);
-            !left.empty()) {
-            PrintNote(left);
-        }
-    }
-    return exitCode;
 }
 
 int RunWrite(const CliOptions& options, const WriteArgs& args) {

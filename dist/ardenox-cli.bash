@@ -19,13 +19,13 @@ _ardenox_cli() {
             return ;;
         --baud | --new-baud) _ardenox_cli_offer -W "9600 19200 38400 57600"; return ;;
         --mode | --new-mode) _ardenox_cli_offer -W "even1 odd1 none2 none1"; return ;;
-        --trace-file) _ardenox_cli_offer -f; return ;;
-        --address | --new-address | --timeout | --reply-timeout) COMPREPLY=(); return ;;
+        --trace-file | --log) _ardenox_cli_offer -f; return ;;
+        --address | --new-address | --timeout | --reply-timeout | --first-address | --count) COMPREPLY=(); return ;;
     esac
 
     for word in "${COMP_WORDS[@]:1:COMP_CWORD-1}"; do
         case $word in
-            read | monitor | write | scan) command=$word ;;
+            read | monitor | write | scan | commission) command=$word ;;
         esac
     done
     local options="--port --baud --mode --address --timeout --json --verbose --trace --trace-file"
@@ -33,7 +33,8 @@ _ardenox_cli() {
     case $command in
         write) options+=" --new-address --new-baud --new-mode" ;;
         scan) options+=" --all" ;;
-        '') options+=" --version read monitor write scan" ;;
+        commission) options+=" --first-address --count --new-baud --new-mode --log" ;;
+        '') options+=" --version read monitor write scan commission" ;;
     esac
     _ardenox_cli_offer -W "$options"
 }

@@ -151,14 +151,24 @@ bool CModbus::ReadReply(CModbusPacket& reply, std::size_t& received) {
     platform::SerialHandle& port = m_device->m_handle;
     const platform::ReadTimeouts& limits = port.Timeouts();
     const auto length = static_cast<std::size_t>(reply.m_length);
+    if (m_firstByteLimitMs != 0) {
+        if (!port.Read(reply.m_frame, 1, received, platform::ReadTimeouts{0, 0, m_firstByteLimitMs})) {
+            return false;
+        }
+        if (received == 0) {
+            return true;
+        }
+    }
     const std::uint64_t allowanceMs = ReadAllowanceMs(limits, length);
     const auto start = std::chrono::steady_clock::now();
     // The head first, with the whole reply's total limit: it is all an exception reply has.
     const std::size_t head = std::min(length, std::size_t{CModbusPacket::kExceptionReplyLength});
     platform::ReadTimeouts part{limits.intervalMs, 0, static_cast<std::uint32_t>(allowanceMs)};
-    if (!port.Read(reply.m_frame, head, received, part)) {
+    std::size_t headRead = 0;
+    if (!port.Read(reply.m_frame + received, head - received, headRead, part)) {
         return false;
     }
+    received += headRead;
     if (received < head || head == length || reply.IsExceptionReply(static_cast<int>(received))) {
         return true;
     }

@@ -43,6 +43,14 @@ public:
     // exchanges. Null, the default, taps nothing.
     void SetFrameObserver(traffic::IFrameObserver* observer) { m_tap = observer; }
 
+    // For a caller that knows when a reply's first byte is due (a scan): the wait for it, after which
+    // the exchange ends as a time-out; once a byte is in, the rest of the reply gets the port's normal
+    // limit. 0, the default, leaves the whole wait to the port's limit.
+    void SetFirstByteLimitMs(std::uint32_t ms) { m_firstByteLimitMs = ms; }
+    // For a caller whose next request names another slave, so that a late reply cannot pass for its
+    // reply (a scan): no guard before it. Bytes still waiting then are dropped and tapped as late.
+    void SkipGuard() { m_guardQuietMs = 0; }
+
     CComDevice* m_device;
     bool m_portFailed = false;
     CAdapterEcho m_echo;  // the adapter's echo of each request, once known (see AdapterEcho.h)
@@ -68,6 +76,7 @@ private:
 
     traffic::IFrameObserver* m_tap = nullptr;
 
+    std::uint32_t m_firstByteLimitMs = 0;
     // Non-zero while the line must go quiet before the next request: the quiet time in ms.
     std::uint32_t m_guardQuietMs = 0;
     // A line just opened has not yet shown that it is in step: its first values are confirmed too.

@@ -1,11 +1,15 @@
 #include "scan/ScanEngine.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <utility>
 
 #include "device/CommTables.h"
 #include "modbus/Modbus.h"
 #include "platform/AppErrors.h"
 #include "platform/LastError.h"
+#include "scan/LateEvidence.h"
 #include "serial/ComDevice.h"
 
 namespace {
@@ -15,8 +19,11 @@ constexpr int kReadHolding = 3;
 constexpr std::uint16_t kModelRegister = 2;
 constexpr std::uint16_t kFirstSettingRegister = 33;  // address, baud rate / 100, mode
 constexpr std::uint16_t kSettingRegisters = 3;
-// Once something has answered, a slow moment must not lose it: identifying reads wait longer.
-constexpr std::uint32_t kIdentifyAnswerMs = 100;
+// Once something has answered, or a late reply pointed at a probe, a slow controller must not be lost:
+// those probes and the identifying reads wait this long for the controller's answer.
+constexpr std::uint32_t kPatientAnswerMs = 150;
+
+using Clock = std::chrono::steady_clock;
 
 // The settings registers as a candidate; empty when a value is not one the controller can hold.
 std::optional<ScanCandidate> HeldSettings(const std::uint16_t (&raw)[kSettingRegisters]) {
@@ -27,6 +34,13 @@ std::optional<ScanCandidate> HeldSettings(const std::uint16_t (&raw)[kSettingReg
         return std::nullopt;
     }
     return ScanCandidate{{baudRate, raw[2]}, static_cast<std::uint8_t>(raw[0])};
+}
+
+// When a probe's reply is due to start: its whole budget less the time of all but its first character,
+// rounded down to whole milliseconds (never ahead of the byte).
+std::uint32_t FirstByteDueMs(std::uint32_t baudRate, std::uint32_t answerMs) {
+    const auto restMs = static_cast<std::uint32_t>(CharactersUs(kProbeReplyBytes - 1, baudRate) / 1000);
+    return ProbeBudgetMs(baudRate, answerMs) - restMs;
 }
 
 // One scan's port and master, and the line setting the port runs at.
@@ -44,6 +58,7 @@ public:
 
     // Re-configures the open port only when the line setting changes.
     bool Use(const LineSettings& line, std::uint32_t answerMs) {
+        m_modbus.SetFirstByteLimitMs(FirstByteDueMs(line.baudRate, answerMs));
         if (m_line == line && m_lineAnswerMs == answerMs) {
             return true;
         }
@@ -60,10 +75,13 @@ public:
     }
 
     // True when the controller answered, with a value or with an exception: either way it is there.
-    // The model read by the last probe that answered with a value.
+    // The model read by the last probe that answered with a value. The next probe names another
+    // address or asks again on purpose, so no guard waits before it.
     bool Probe(const ScanCandidate& candidate) {
         std::uint16_t model = 0;
-        if (m_modbus.ReadRegisters(candidate.address, kReadInput, kModelRegister, 1, &model)) {
+        const bool answered = Read(candidate.address, kReadInput, kModelRegister, model);
+        m_modbus.SkipGuard();
+        if (answered) {
             m_model = model;
             return true;
         }
@@ -72,40 +90,66 @@ public:
     }
     std::optional<std::uint16_t> Model() const { return m_model; }
 
-    // One register per request: the controller is only known to answer reads of one.
-    std::optional<ScanCandidate> ReadHeld(const ScanCandidate& candidate) {
+    // One register per request: the controller is only known to answer reads of one. Empty when a
+    // read went unanswered.
+    std::optional<std::optional<ScanCandidate>> ReadHeld(const ScanCandidate& candidate) {
         std::uint16_t raw[kSettingRegisters] = {};
         for (std::uint16_t i = 0; i < kSettingRegisters; ++i) {
             const auto reg = static_cast<std::uint16_t>(kFirstSettingRegister + i);
-            if (!m_modbus.ReadRegisters(candidate.address, kReadHolding, reg, 1, &raw[i])) {
+            if (!Read(candidate.address, kReadHolding, reg, raw[i])) {
                 return std::nullopt;
             }
         }
         return HeldSettings(raw);
     }
 
+    // The shortest exchange since the last call, in microseconds.
+    std::uint64_t TakeFastestUs() { return std::exchange(m_fastestUs, UINT64_MAX); }
     bool Failed() const { return m_modbus.m_portFailed; }
 
 private:
+    bool Read(std::uint8_t address, int function, std::uint16_t reg, std::uint16_t& value) {
+        const auto start = Clock::now();
+        const bool read = m_modbus.ReadRegisters(address, function, reg, 1, &value);
+        if (read) {
+            const auto us =
+                std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
+            m_fastestUs = std::min(m_fastestUs, static_cast<std::uint64_t>(us));
+        }
+        return read;
+    }
+
     CComDevice m_port;
     CModbus m_modbus;
     std::optional<LineSettings> m_line;
     std::uint32_t m_lineAnswerMs = 0;
     std::optional<std::uint16_t> m_model;
+    std::uint64_t m_fastestUs = UINT64_MAX;
 };
 
-// What answered at `answered`: the settings it holds, and whether it answers at them too.
-FoundController Identify(CProbeLine& line, const ScanCandidate& answered) {
-    FoundController found{answered, std::nullopt, false, line.Model()};
-    if (!line.Use(answered.line, kIdentifyAnswerMs)) {
-        return found;
+// What answered at `answered`, once it answers there again and its settings registers read: the
+// settings it holds, and whether it answers at them too. Empty when it does not answer again: what
+// came was a late reply to an earlier probe.
+std::optional<FoundController> Confirm(CProbeLine& line, const ScanCandidate& answered) {
+    if (!line.Use(answered.line, kPatientAnswerMs)) {
+        return std::nullopt;
     }
-    found.holds = line.ReadHeld(answered);
+    line.TakeFastestUs();
+    if (!line.Probe(answered)) {
+        return std::nullopt;
+    }
+    FoundController found{answered, std::nullopt, false, line.Model()};
+    const std::optional<std::optional<ScanCandidate>> held = line.ReadHeld(answered);
+    if (!held) {
+        return std::nullopt;
+    }
+    found.fasterThanLine = line.TakeFastestUs() < ProbeFloorUs(answered.line.baudRate);
+    found.holds = *held;
     if (!found.holds) {
         return found;
     }
     found.holdsConfirmed = *found.holds == answered ||
-                           (line.Use(found.holds->line, kIdentifyAnswerMs) && line.Probe(*found.holds));
+                           (line.Use(found.holds->line, kPatientAnswerMs) && line.Probe(*found.holds));
     return found;
 }
 
@@ -114,7 +158,8 @@ FoundController Identify(CProbeLine& line, const ScanCandidate& answered) {
 ScanResult CScanEngine::Run(const std::string& devicePath, const std::vector<ScanCandidate>& candidates,
                             IScanObserver& observer) {
     ScanResult result;
-    CProbeLine line(m_options.tap);
+    CLateEvidence evidence(m_options.tap);
+    CProbeLine line(&evidence);
     const auto portFailed = [&result] {
         result.outcome = ScanResult::PortFailed;
         result.error = platform::GetLastError();
@@ -124,6 +169,25 @@ ScanResult CScanEngine::Run(const std::string& devicePath, const std::vector<Sca
         return portFailed();
     }
     std::optional<LineSettings> foundAt;
+    // Sends one probe; false only when the port failed.
+    const auto probe = [&](const ScanCandidate& candidate, std::uint32_t answerMs) {
+        observer.OnProbe({result.tried, candidates.size(), candidate});
+        if (!line.Use(candidate.line, answerMs)) {
+            return false;
+        }
+        ++result.tried;
+        evidence.Sent(candidate);
+        if (line.Probe(candidate)) {
+            if (std::optional<FoundController> found = Confirm(line, candidate)) {
+                result.found.push_back(*found);
+                result.outcome = ScanResult::Found;
+                foundAt = candidate.line;
+            } else {
+                evidence.Stray(candidate.address);
+            }
+        }
+        return !line.Failed();
+    };
     for (const ScanCandidate& candidate : candidates) {
         if (m_cancelled) {
             result.outcome = ScanResult::Cancelled;
@@ -135,18 +199,17 @@ ScanResult CScanEngine::Run(const std::string& devicePath, const std::vector<Sca
         if (foundAt && candidate.line != *foundAt) {
             continue;
         }
-        observer.OnProbe({result.tried, candidates.size(), candidate});
-        if (!line.Use(candidate.line, m_options.answerMs)) {
+        if (!probe(candidate, m_options.answerMs)) {
             return portFailed();
         }
-        ++result.tried;
-        if (line.Probe(candidate)) {
-            result.found.push_back(Identify(line, candidate));
-            result.outcome = ScanResult::Found;
-            foundAt = candidate.line;
-        }
-        if (line.Failed()) {
-            return portFailed();
+        // Asking a suspect again may show more late replies; each probe is a suspect once.
+        for (std::vector<ScanCandidate> suspects = evidence.TakeSuspects(); !suspects.empty() && !foundAt;
+             suspects = evidence.TakeSuspects()) {
+            for (const ScanCandidate& suspect : suspects) {
+                if (!foundAt && !probe(suspect, kPatientAnswerMs)) {
+                    return portFailed();
+                }
+            }
         }
     }
     return result;

@@ -1,9 +1,13 @@
 #pragma once
 // The search for a controller with unknown line settings and address. It probes the candidates in
-// order with a harmless read (the model register), each with a wait fitted to the line speed, and
-// reconfigures the one open port between line settings. When something answers it asks the controller
-// which settings it holds (registers 33 to 35) and tries them, because the line cannot always tell
-// parity apart and saved settings may wait for a restart. No Qt and no windows: a view observes it.
+// order with a harmless read (the model register), each waiting only until the reply's first byte is
+// due at the line speed, and reconfigures the one open port between line settings. Nothing waits out a
+// late reply between probes: a late reply is evidence (see LateEvidence.h) and its probe is asked again
+// with a longer wait. Something that answered counts only once it answers again at that line setting
+// with a patient wait and its settings registers (33 to 35, one per request) read: a late reply to a
+// probe at another speed cannot do that. It then tries the settings the controller holds, because the
+// line cannot always tell parity apart and saved settings may wait for a restart. No Qt and no windows:
+// a view observes it.
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -21,6 +25,9 @@ struct FoundController {
     std::optional<ScanCandidate> holds;  // what its registers 33 to 35 say; empty when unreadable
     bool holdsConfirmed = false;         // it also answered at `holds`
     std::optional<std::uint16_t> model;  // its model register, when it answered with a value
+    // Its replies came faster than the line speed allows: the line is not the wire it claims to be (a
+    // pseudo-terminal or a network gateway), so the speed found is only the one the far end expects.
+    bool fasterThanLine = false;
 
     // The settings to connect with: those it holds once confirmed, otherwise those it answered at.
     const ScanCandidate& Working() const { return holdsConfirmed ? *holds : answered; }
@@ -31,7 +38,7 @@ struct ScanResult {
     EOutcome outcome = NothingAnswered;
     std::vector<FoundController> found;  // also those found before a cancel
     std::uint32_t error = 0;             // the port's error when PortFailed
-    std::size_t tried = 0;               // probes sent
+    std::size_t tried = 0;               // probes sent, those asked again included
 };
 
 struct ScanProgress {

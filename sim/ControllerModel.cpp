@@ -179,6 +179,11 @@ void ControllerModel::Restart() {
     UpdateStatus();
 }
 
+void ControllerModel::SwapForFreshUnit() {
+    m_saved = CommSettings{};
+    Restart();
+}
+
 void ControllerModel::SetSticky(std::uint16_t reg, bool sticky) {
     if (sticky) {
         m_sticky.insert(reg);

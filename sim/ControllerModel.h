@@ -41,6 +41,8 @@ public:
     std::uint32_t LineBaudRate() const { return m_lineBaudRate; }
     CommSettings SavedSettings();
     void Restart();
+    // Saved and running settings back to the factory's, as on a unit just unpacked.
+    void SwapForFreshUnit();
     void SetSticky(std::uint16_t reg, bool sticky);
     void SetStuckSaving(bool stuck) { m_stuckSaving = stuck; }
     std::size_t SaveCount() const { return m_saveCount; }

@@ -43,6 +43,17 @@ void ControllerSim::Restart() {
     m_impl->m_model.Restart();
 }
 
+void ControllerSim::SwapForFreshUnit(std::uint16_t firmware) {
+    std::lock_guard lock(m_impl->m_mutex);
+    m_impl->m_model.SetRegister(Table::Input, kRegFirmware, firmware);
+    m_impl->m_model.SwapForFreshUnit();
+}
+
+std::uint16_t ControllerSim::Firmware() const {
+    std::lock_guard lock(m_impl->m_mutex);
+    return m_impl->m_model.Register(Table::Input, kRegFirmware);
+}
+
 void ControllerSim::AddFault(const ReplyFault& fault) {
     std::lock_guard lock(m_impl->m_mutex);
     m_impl->m_faults.Add(fault);

@@ -68,6 +68,9 @@ struct Config {
     bool singleRegisterReads = false;
     // Every request comes back to the tool before its reply, as through an adapter that hears itself.
     bool echo = false;
+    // Another controller already on the line at this address, with the stand-in's model and firmware;
+    // it answers at whatever speed the line runs.
+    std::optional<std::uint8_t> neighbour;
 };
 
 enum class FaultKind {
@@ -130,6 +133,10 @@ public:
     CommSettings SavedSettings() const;
     // As after a power cycle: the saved settings take effect and read back; a running save is lost.
     void Restart();
+    // Another unit takes this one's place: factory-fresh (address 16, 19200 baud, even parity) with
+    // this firmware version. Returns once it answers.
+    void SwapForFreshUnit(std::uint16_t firmware);
+    std::uint16_t Firmware() const;
 
     // Faults.
     void AddFault(const ReplyFault& fault);

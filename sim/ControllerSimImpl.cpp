@@ -41,6 +41,11 @@ ControllerSim::Impl::Impl(Config config)
       m_sender(
           m_terminal, m_wakeFd, [this] { return Interrupted(); }, m_lineTap) {
     m_devicePath = m_terminal.ToolPath();
+    if (config.neighbour) {
+        Config neighbour = config;
+        neighbour.settings.address = *config.neighbour;
+        m_neighbour = std::make_unique<ControllerModel>(neighbour);
+    }
     if (!m_linkPath.empty()) {
         try {
             MakeLink();
@@ -161,9 +166,15 @@ void ControllerSim::Impl::Serve(std::span<const std::uint8_t> frame) {
     {
         std::lock_guard lock(m_mutex);
         const std::uint8_t address = frame[0];
+        if (m_neighbour && address == m_neighbour->LineAddress() && m_neighbour->Receive(frame)) {
+            reply = m_neighbour->Reply(std::nullopt);
+        }
         const bool heard = TerminalBaudRate(m_terminal.ToolFd()) == m_model.LineBaudRate();
         if (!heard || (address != m_model.LineAddress() && address != 0) || !m_model.Receive(frame)) {
             ++m_ignored;
+            if (!reply.empty()) {
+                m_sender.Send(std::move(reply), std::nullopt);
+            }
             return;
         }
         const RequestRecord request = DescribeRequest(frame);

@@ -3,6 +3,7 @@
 // that frames requests, lets the controller model answer them and hands the replies to the sender.
 #include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <span>
 #include <string>
@@ -27,6 +28,7 @@ public:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
     ControllerModel m_model;
+    std::unique_ptr<ControllerModel> m_neighbour;  // when the configuration has one
     FaultList m_faults;
     std::vector<RequestRecord> m_requests;
     std::size_t m_ignored = 0;

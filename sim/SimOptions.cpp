@@ -103,6 +103,11 @@ struct Parser {
                  if (auto v = Mode(option))
                      config.settings.mode = *v;
              }},
+            {"--neighbour",
+             [&] {
+                 if (auto v = Value(option, 1, 247))
+                     config.neighbour = static_cast<std::uint8_t>(*v);
+             }},
             {"--firmware",
              [&] {
                  if (auto v = Value(option, 0, 65535))
@@ -240,7 +245,8 @@ output is the device path to open. Runs until SIGINT or SIGTERM; SIGHUP restarts
 (saved settings take effect); SIGUSR1 injects the next short burst of reply faults from a fixed
 rotation (late, lost, corrupted, short, long, misaddressed, paused, doubled
 replies, busy refusals) and prints its name;
-SIGUSR2 prints the number of requests answered so far.
+SIGUSR2 prints the number of requests answered so far; SIGPWR puts a factory-fresh unit
+(address 16, 19200 baud, even1) with the next firmware number in its place and prints that number.
 
 Controller:
   --address N      slave address it answers on, 1..247 (default 16)
@@ -249,6 +255,7 @@ Controller:
   --mode MODE      stored parity/stop bits: even1 (default), odd1, none2, none1, or 0..3
   --firmware N     firmware version register, e.g. 205 for 2.5 (default 205)
   --model N        model number register (default 3102)
+  --neighbour N    another controller already on the line at address N; it answers at any speed
   --save-ms N      how long a save keeps the status at 1 (default 300)
   --link PATH      also make PATH a symlink to the device
   --log FILE       write every frame received and sent to FILE, decoded as the tool's trace

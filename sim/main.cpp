@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     // Signals are taken synchronously, so they must be blocked before the line thread starts.
     sigset_t signals;
     sigemptyset(&signals);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGUSR2}) {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGUSR2, SIGPWR}) {
         sigaddset(&signals, signal);
     }
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
@@ -104,6 +104,10 @@ int main(int argc, char** argv) {
                 const sim::FaultBurst burst = rotation.Next();
                 controller.AddFault(burst.fault);
                 std::printf("fault: %s\n", burst.name.c_str());
+                std::fflush(stdout);
+            } else if (signal == SIGPWR) {
+                controller.SwapForFreshUnit(static_cast<std::uint16_t>(controller.Firmware() + 1));
+                std::printf("unit: firmware %u\n", unsigned{controller.Firmware()});
                 std::fflush(stdout);
             } else if (signal == SIGUSR2) {
                 std::printf("requests: %zu\n", controller.Requests().size());

@@ -295,7 +295,7 @@ TEST_F(CliTest, ScanPrintsWhatAnsweredAndEndsOnAnInterrupt) {
     EXPECT_EQ(
         found.out,
         "{\"address\": 16, \"baudRate\": 19200, \"mode\": \"Even, 1 stop bit\", \"modeName\": \"even1\", "
-        "\"identified\": true}\n");
+        "\"fasterThanLine\": true, \"identified\": true}\n");
 
     CliProcess text(With({"scan"}));
     EXPECT_EQ(text.Wait(), 0) << text.err;

@@ -1,5 +1,6 @@
 // The scan against the stand-in on a real pseudo-terminal: it finds the controller at a speed and an
-// address that are not the defaults, says what the controller holds, and stops when cancelled.
+// address that are not the defaults, and a slow one at its own speed; says what the controller holds,
+// and stops when cancelled.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -76,6 +77,33 @@ TEST(ScanEngine, FindsTheControllerAndSaysWhatItHolds) {
         EXPECT_EQ(found.holds, c.holds) << c.name;
         EXPECT_EQ(found.holdsConfirmed, c.holdsConfirmed) << c.name;
         EXPECT_EQ(found.Working(), c.holdsConfirmed ? stored : found.answered) << c.name;
+        EXPECT_TRUE(found.fasterThanLine) << c.name << ": a pseudo-terminal carries bytes at once";
+    }
+}
+
+TEST(ScanEngine, FindsASlowControllerAtItsOwnSpeed) {
+    // Its replies come after the probe's wait, in the windows of probes to other addresses and speeds.
+    // The scan's own short waits are the point, so it runs with the default answer time.
+    const std::chrono::milliseconds lateness[] = {
+        std::chrono::milliseconds(25), std::chrono::milliseconds(40), std::chrono::milliseconds(60),
+        std::chrono::milliseconds(100)};
+    for (const std::chrono::milliseconds late : lateness) {
+        sim::ControllerSim controller(Stored({5, 384, 2}));
+        controller.AddFault({.kind = sim::FaultKind::LateReply, .delay = late});
+        std::vector<ScanCandidate> candidates;
+        for (const LineSettings line :
+             {LineSettings{57600, 0}, LineSettings{38400, 0}, LineSettings{19200, 0}}) {
+            for (const ScanCandidate& candidate : Sweep(line, 12)) {
+                candidates.push_back(candidate);
+            }
+        }
+        ProbeCounter counter;
+        const ScanResult result = CScanEngine().Run(controller.DevicePath(), candidates, counter);
+
+        ASSERT_EQ(result.outcome, ScanResult::Found) << late.count() << " ms late";
+        ASSERT_EQ(result.found.size(), 1u) << late.count() << " ms late";
+        EXPECT_EQ(result.found[0].answered, (ScanCandidate{{38400, 0}, 5})) << late.count() << " ms late";
+        EXPECT_EQ(result.found[0].Working(), (ScanCandidate{{38400, 2}, 5})) << late.count() << " ms late";
     }
 }
 

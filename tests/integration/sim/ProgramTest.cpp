@@ -180,6 +180,22 @@ TEST(Program, PrintsThePathAnswersRestartsOnHangUpSignalAndEndsOnTerm) {
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 
+TEST(Program, PowerSignalPutsAFreshUnitInPlaceBesideItsNeighbour) {
+    Process program({ARDENOX_SIM_PROGRAM, "--address", "30", "--baud", "38400", "--firmware", "300",
+                     "--neighbour", "40"});
+    const std::string path = program.Line();
+    ASSERT_FALSE(path.empty());
+    EXPECT_EQ(simtest::Master(path, 40).ReadInput(sim::kRegFirmware), 300) << "the neighbour";
+    program.Signal(SIGPWR);
+    EXPECT_EQ(program.Line(), "unit: firmware 301");
+    simtest::Master fresh(path, 16);  // at 19200 baud, the factory speed
+    EXPECT_EQ(fresh.ReadInput(sim::kRegFirmware), 301);
+    EXPECT_EQ(fresh.ReadHolding(sim::kRegBaud), 192);
+    EXPECT_EQ(simtest::Master(path, 40).ReadInput(sim::kRegModel), 3102) << "the neighbour stays";
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(), 0);
+}
+
 TEST(Program, RejectsABadOptionWithExitCodeTwo) {
     Process program({ARDENOX_SIM_PROGRAM, "--mode", "9"});
     EXPECT_EQ(program.Line(), "ardenox-sim: --mode: '9' is none of even1, odd1, none2, none1 (or 0 to 3)");

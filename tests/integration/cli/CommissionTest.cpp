@@ -1,0 +1,136 @@
+// ardenox-cli commission against the stand-in: the test plays the bench operator, restarting the
+// controller when asked and putting a factory-fresh unit in its place when the next one is asked for.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "sim/ControllerSim.h"
+#include "tests/integration/cli/CliProcess.h"
+
+namespace {
+
+constexpr auto kStepLimit = std::chrono::seconds(30);
+
+std::vector<std::string> FileLines(const std::string& path) {
+    std::ifstream file(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(file, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string TempLog(const char* name) {
+    const std::string path =
+        testing::TempDir() + "commission-" + name + "-" + std::to_string(::getpid()) + ".csv";
+    std::remove(path.c_str());
+    return path;
+}
+
+sim::Config Bench(std::optional<std::uint8_t> neighbour = std::nullopt) {
+    sim::Config config;
+    config.singleRegisterReads = true;
+    config.saveDuration = std::chrono::milliseconds(100);
+    config.neighbour = neighbour;
+    return config;
+}
+
+// Waits for `text` in the output after `from`, then moves `from` past it.
+bool Prompted(CliProcess& cli, const std::string& text, std::size_t& from) {
+    if (!cli.WaitForOutput(text, kStepLimit, from)) {
+        return false;
+    }
+    from = cli.out.find(text, from) + text.size();
+    return true;
+}
+
+TEST(CliCommission, ThreeUnitsOneMeetingATakenAddressAreLoggedAfterEarlierRows) {
+    sim::ControllerSim bench(Bench(21));  // a controller already on the line at address 21
+    const std::string log = TempLog("three");
+    std::ofstream(log) << "time,unit,model,firmware,before,after,verified,note\nearlier run,1,,,,,yes,\n";
+
+    CliProcess cli({"--port", bench.DevicePath(), "commission", "--first-address", "20", "--count", "3",
+                    "--new-baud", "38400", "--new-mode", "none2", "--log", log});
+    std::size_t from = 0;
+    for (std::uint16_t unit = 1; unit <= 3; ++unit) {
+        ASSERT_TRUE(Prompted(cli, "restart", from)) << "unit " << unit << "\n" << cli.out << cli.err;
+        bench.Restart();
+        if (unit < 3) {
+            ASSERT_TRUE(Prompted(cli, "next", from)) << "unit " << unit << "\n" << cli.out << cli.err;
+            bench.SwapForFreshUnit(static_cast<std::uint16_t>(205 + unit));
+        }
+    }
+    ASSERT_EQ(cli.Wait(kStepLimit), 0) << cli.out << cli.err;
+
+    const std::vector<std::string> lines = FileLines(log);
+    ASSERT_EQ(lines.size(), 5u) << "the earlier rows stay, no second header";
+    EXPECT_EQ(lines[1], "earlier run,1,,,,,yes,");
+    struct Row {
+        const char* unitAndModel;
+        const char* after;
+        const char* end;
+    };
+    const Row rows[] = {
+        {",1,3102,2.5,", "38400 baud, None, 2 stop bits, address 20", ",yes,"},
+        {",2,3102,2.6,", "38400 baud, None, 2 stop bits, address 22", ",yes,address 21 taken: skipped"},
+        {",3,3102,2.7,", "38400 baud, None, 2 stop bits, address 23", ",yes,"},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const std::string& line = lines[2 + i];
+        EXPECT_NE(line.find(rows[i].unitAndModel), std::string::npos) << line;
+        EXPECT_NE(
+            line.find("\"19200 baud, Even, 1 stop bit, address 16\",\"" + std::string(rows[i].after) + "\""),
+            std::string::npos)
+            << line;
+        EXPECT_TRUE(line.ends_with(rows[i].end)) << line;
+    }
+    std::remove(log.c_str());
+}
+
+TEST(CliCommission, CtrlCEndsTheRunAndReportsTheUnitInHand) {
+    struct Case {
+        const char* name;
+        sim::CommSettings unit;  // where the unit on the bench answers
+        const char* signalAfter;
+        std::size_t rows;  // rows logged
+        const char* lastRowEnd;
+    };
+    const Case cases[] = {
+        {"before a unit is there", {16, 96, 0}, "waiting for a controller", 0, ""},
+        {"while the restart is awaited", {16, 192, 0}, "restart", 1, ",no,stopped before it was done"},
+        {"between units", {16, 192, 0}, "next", 1, ",yes,"},
+    };
+    for (const Case& c : cases) {
+        sim::Config config = Bench();
+        config.settings = c.unit;
+        sim::ControllerSim bench(config);
+        const std::string log = TempLog("interrupted");
+        CliProcess cli({"--port", bench.DevicePath(), "commission", "--first-address", "30", "--count", "2",
+                        "--log", log});
+        std::size_t from = 0;
+        if (std::string(c.signalAfter) == "next") {
+            ASSERT_TRUE(Prompted(cli, "restart", from)) << c.name << "\n" << cli.out << cli.err;
+            bench.Restart();
+        }
+        ASSERT_TRUE(Prompted(cli, c.signalAfter, from)) << c.name << "\n" << cli.out << cli.err;
+        cli.Signal(SIGINT);
+        EXPECT_EQ(cli.Wait(kStepLimit), 6) << c.name << "\n" << cli.out << cli.err;
+        EXPECT_NE(cli.err.find("commissioning stopped at unit"), std::string::npos) << c.name << "\n"
+                                                                                    << cli.err;
+
+        const std::vector<std::string> lines = FileLines(log);
+        ASSERT_EQ(lines.size(), c.rows == 0 ? 0 : c.rows + 1) << c.name;
+        if (c.rows != 0) {
+            EXPECT_TRUE(lines.back().ends_with(c.lastRowEnd)) << c.name << ": " << lines.back();
+        }
+        std::remove(log.c_str());
+    }
+}
+
+}  // namespace
