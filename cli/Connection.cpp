@@ -39,7 +39,7 @@ bool CliConnection::Open(const CliOptions& options) {
 }
 
 bool CliConnection::EnableRs485(const std::string& port) {
-    if (m_port.m_handle.EnableRs485()) {
+    if (m_port.Port().EnableRs485()) {
         return true;
     }
     const std::uint32_t code = platform::GetLastError();
