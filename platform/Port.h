@@ -66,6 +66,8 @@ public:
     virtual bool SetsLineSettings() const { return true; }
     // The network round trip measured when the port opened; none for a local line.
     virtual std::optional<std::uint32_t> RoundTripMs() const { return std::nullopt; }
+    // The time a reply may take for the network, on top of the read time-outs; nothing for a local line.
+    virtual void SetNetworkAllowance(std::uint32_t /*ms*/) {}
 };
 
 }  // namespace platform
