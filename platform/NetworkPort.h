@@ -10,6 +10,7 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Port.h"
@@ -19,6 +20,8 @@ namespace platform {
 
 // Whether the name is a network port's, and which.
 enum class NetworkProtocol { Raw, Rfc2217 };
+inline constexpr std::string_view kRawPrefix = "tcp://";
+inline constexpr std::string_view kRfc2217Prefix = "rfc2217://";
 std::optional<NetworkProtocol> NetworkProtocolOf(const std::string& name);
 
 // The allowance a reply gets for the network: three round trips, at least kNetworkAllowanceFloorMs.

@@ -27,9 +27,6 @@ constexpr Milliseconds kSettingReplyLimit{2000};
 // A write that the network does not take within this is stalled.
 constexpr Milliseconds kWriteLimit{2000};
 
-constexpr std::string_view kRawPrefix = "tcp://";
-constexpr std::string_view kRfc2217Prefix = "rfc2217://";
-
 // COM port option commands; the server answers each with the command plus 100.
 constexpr std::uint8_t kSetBaudRate = 1;
 constexpr std::uint8_t kSetDataSize = 2;
@@ -66,20 +63,6 @@ std::uint8_t ParityCode(std::uint8_t parity) {
 }
 
 }  // namespace
-
-std::optional<NetworkProtocol> NetworkProtocolOf(const std::string& name) {
-    if (name.starts_with(kRawPrefix)) {
-        return NetworkProtocol::Raw;
-    }
-    if (name.starts_with(kRfc2217Prefix)) {
-        return NetworkProtocol::Rfc2217;
-    }
-    return std::nullopt;
-}
-
-std::uint32_t NetworkAllowanceMs(std::uint32_t roundTripMs) {
-    return std::max(kNetworkAllowanceFloorMs, 3 * roundTripMs);
-}
 
 NetworkPort::~NetworkPort() {
     Close();

@@ -1,9 +1,13 @@
 #include "serial/ComDevice.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 
 #include "log/LogService.h"
+#include "platform/DebugOutput.h"
 #include "platform/LastError.h"
+#include "platform/NetworkPort.h"
 #include "res/Strings.h"
 #include "serial/PortFactory.h"
 #include "serial/PortHint.h"
@@ -27,7 +31,17 @@ CComDevice::~CComDevice() = default;
 bool CComDevice::OpenPort(const std::string& name) {
     m_port->Close();
     m_port = MakePort(name);
-    return m_port->Open(name);
+    if (!m_port->Open(name)) {
+        return false;
+    }
+    if (const auto roundTripMs = m_port->RoundTripMs()) {
+        const std::uint32_t allowanceMs =
+            m_networkAllowanceMs.value_or(platform::NetworkAllowanceMs(*roundTripMs));
+        m_port->SetNetworkAllowance(allowanceMs);
+        platform::OutputDebugText(fmt::format("{}: network round trip {} ms; replies get {} ms more\n", name,
+                                              *roundTripMs, allowanceMs));
+    }
+    return true;
 }
 
 bool CComDevice::Open(const std::string& devicePath, std::uint32_t baudRate, std::uint8_t parity,

@@ -2,6 +2,7 @@
 // The serial port of one connection and the settings it was opened with.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/Port.h"
@@ -36,6 +37,9 @@ public:
     std::uint8_t m_address = 0;   // Modbus slave address; travels with the settings, unused by the port
     std::uint32_t m_replyTimeoutMs = kDefaultReplyTimeoutMs;  // set before Open
     bool m_echo = false;  // the adapter echoes every request; travels with the settings, unused by the port
+    // What a reply may take for a network on top of the serial limits; set before Open. None: from the
+    // round trip measured at connect.
+    std::optional<std::uint32_t> m_networkAllowanceMs;
 
 private:
     std::unique_ptr<platform::IPort> m_port;
