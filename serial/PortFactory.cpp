@@ -1,9 +1,9 @@
 #include "serial/PortFactory.h"
 
-#include "platform/SerialHandle.h"
-#ifndef _WIN32
+#include "platform/AppErrors.h"
+#include "platform/LastError.h"
 #include "platform/NetworkPort.h"
-#endif
+#include "platform/SerialHandle.h"
 
 std::unique_ptr<platform::IPort> MakePort(const std::string& name) {
 #ifndef _WIN32
@@ -14,4 +14,16 @@ std::unique_ptr<platform::IPort> MakePort(const std::string& name) {
     (void)name;
 #endif
     return std::make_unique<platform::SerialHandle>();
+}
+
+bool NetworkPortsSupported(const std::string& name) {
+#ifdef _WIN32
+    if (platform::NetworkProtocolOf(name)) {
+        platform::SetLastError(platform::kErrorNetworkNotSupported);
+        return false;
+    }
+#else
+    (void)name;
+#endif
+    return true;
 }

@@ -2,7 +2,6 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
@@ -14,6 +13,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <vector>
@@ -81,7 +81,7 @@ GatewayProcess::GatewayProcess(Kind kind, const std::string& terminal)
         args = {"socat", "TCP-LISTEN:" + port + ",bind=127.0.0.1,reuseaddr,fork",
                 "FILE:" + terminal + ",raw,echo=0,b19200"};
     } else {
-        m_config = testing::TempDir() + "ser2net-" + port + ".yaml";
+        m_config = (std::filesystem::temp_directory_path() / ("ser2net-" + port + ".yaml")).string();
         std::ofstream(m_config) << "connection: &gateway\n  accepter: "
                                 << (kind == Kind::Ser2netRfc2217 ? "telnet(rfc2217),tcp," : "tcp,")
                                 << "127.0.0.1," << port << "\n  connector: serialdev," << terminal
