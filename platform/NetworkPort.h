@@ -6,6 +6,7 @@
 // Written on plain sockets: the Telnet part needed is a few commands, less than wrapping a library.
 // The round trip measured while connecting gives replies a network allowance on top of the serial
 // limits; a dropped connection is a port failure.
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <optional>
@@ -63,8 +64,9 @@ private:
     enum class State { Null, Invalid, Open };
     bool Connect(const std::string& host, const std::string& service);
     bool Negotiate();
-    // Sends one COM port setting and waits for the server's report of it.
-    bool SetComPort(std::uint8_t command, const std::vector<std::uint8_t>& value);
+    // Sends one COM port setting and waits for the server's report of it, up to the deadline.
+    bool SetComPort(std::uint8_t command, const std::vector<std::uint8_t>& value,
+                    std::chrono::steady_clock::time_point deadline);
     bool SendAll(const std::vector<std::uint8_t>& bytes);
     // Waits up to waitMs for bytes and takes them in; false when the connection failed or dropped.
     bool Receive(int waitMs);

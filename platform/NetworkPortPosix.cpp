@@ -22,8 +22,8 @@ using Milliseconds = std::chrono::milliseconds;
 
 // Connecting and agreeing on the COM port option; a gateway slower than this is not usable anyway.
 constexpr Milliseconds kConnectLimit{3000};
-// What an RFC 2217 server gets to report a setting back, on top of the network allowance.
-constexpr Milliseconds kSettingReplyLimit{2000};
+// What an RFC 2217 server gets to report all four settings back, on top of the network allowance.
+constexpr Milliseconds kSettingsReplyLimit{2000};
 // A write that the network does not take within this is stalled.
 constexpr Milliseconds kWriteLimit{2000};
 
@@ -246,7 +246,8 @@ bool NetworkPort::SendAll(const std::vector<std::uint8_t>& bytes) {
     return true;
 }
 
-bool NetworkPort::SetComPort(std::uint8_t command, const std::vector<std::uint8_t>& value) {
+bool NetworkPort::SetComPort(std::uint8_t command, const std::vector<std::uint8_t>& value,
+                             std::chrono::steady_clock::time_point deadline) {
     std::vector<std::uint8_t> payload(1 + value.size());
     payload[0] = command;
     std::copy(value.begin(), value.end(), payload.begin() + 1);
@@ -254,7 +255,6 @@ bool NetworkPort::SetComPort(std::uint8_t command, const std::vector<std::uint8_
     if (!SendAll(telnet::Subnegotiation(telnet::kOptionComPort, payload))) {
         return false;
     }
-    const auto deadline = Clock::now() + kSettingReplyLimit + Milliseconds(m_allowanceMs);
     for (;;) {
         for (const telnet::Command& reply : m_commands) {
             if (!reply.payload.empty() && reply.payload.front() == command + kServerOffset) {
@@ -285,9 +285,11 @@ bool NetworkPort::Configure(std::uint32_t baudRate, std::uint8_t parity, std::ui
     if (m_protocol == NetworkProtocol::Raw) {
         return true;
     }
-    return SetComPort(kSetBaudRate, BigEndian(baudRate)) && SetComPort(kSetDataSize, {8}) &&
-           SetComPort(kSetParity, {ParityCode(parity)}) &&
-           SetComPort(kSetStopSize, {static_cast<std::uint8_t>(stopBits == kTwoStopBits ? 2 : 1)});
+    const auto deadline = Clock::now() + kSettingsReplyLimit + Milliseconds(m_allowanceMs);
+    return SetComPort(kSetBaudRate, BigEndian(baudRate), deadline) &&
+           SetComPort(kSetDataSize, {8}, deadline) &&
+           SetComPort(kSetParity, {ParityCode(parity)}, deadline) &&
+           SetComPort(kSetStopSize, {static_cast<std::uint8_t>(stopBits == kTwoStopBits ? 2 : 1)}, deadline);
 }
 
 bool NetworkPort::SetTimeouts(const ReadTimeouts& timeouts) {
@@ -374,6 +376,8 @@ bool NetworkPort::Read(std::uint8_t* data, std::size_t size, std::size_t& receiv
         if (!Receive(waitMs)) {
             return false;
         }
+        // Line and modem state notifications, and the report of a purge, are not used.
+        m_commands.clear();
     }
     return true;
 }

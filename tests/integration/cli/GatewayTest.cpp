@@ -89,16 +89,20 @@ TEST(CliGateway, WriteRestartAndReadAtTheNewSpeed) {
     }
 }
 
+// Each part has a gateway of its own: socat gives the line back its former settings when a connection
+// ends, which would race the next connection's.
 TEST(CliGateway, SplitRepliesAreWholeAndADroppedConnectionIsAPortFailure) {
-    sim::ControllerSim controller(Settings(16, 192, 0));
-    GatewayProcess gateway(Kind::Socat, controller.TerminalPath());
     {
+        sim::ControllerSim controller(Settings(16, 192, 0));
+        GatewayProcess gateway(Kind::Socat, controller.TerminalPath());
         SplittingRelay relay(gateway.Port(), 2, 15);
         CliProcess read(With({"--verbose", "read"}, relay.Url()));
         ASSERT_EQ(read.Wait(), 0) << read.err;
         EXPECT_NE(read.out.find("mode: Even, 1 stop bit"), std::string::npos) << read.out;
         EXPECT_NE(read.err.find("network round trip"), std::string::npos) << read.err;
     }
+    sim::ControllerSim controller(Settings(16, 192, 0));
+    GatewayProcess gateway(Kind::Socat, controller.TerminalPath());
     CliProcess monitor(With({"monitor"}, gateway.Url()));
     ASSERT_TRUE(monitor.WaitForOutput("baud rate")) << monitor.err;
     gateway.Kill();
