@@ -49,7 +49,9 @@ public:
     // Drops what has arrived; through RFC 2217 the server is asked to purge its buffers too.
     void Purge() override;
     bool EnableRs485() override;
-    std::size_t Waiting() const override { return m_data.size(); }
+    // Through a bridge every byte on the socket is data and counts; through RFC 2217 only what has been
+    // taken in, since the socket's bytes may be Telnet commands.
+    std::size_t Waiting() const override;
     bool Write(const std::uint8_t* data, std::size_t size, std::size_t& written) override;
     bool Read(std::uint8_t* data, std::size_t size, std::size_t& received) override;
     bool Read(std::uint8_t* data, std::size_t size, std::size_t& received,

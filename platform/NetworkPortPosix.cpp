@@ -2,6 +2,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -321,6 +322,13 @@ void NetworkPort::Purge() {
         // and is set aside there.
         SendAll(telnet::Subnegotiation(telnet::kOptionComPort, {kPurgeData, kPurgeBoth}));
     }
+}
+
+std::size_t NetworkPort::Waiting() const {
+    int count = 0;
+    const bool counted =
+        m_protocol == NetworkProtocol::Raw && m_fd >= 0 && ::ioctl(m_fd, FIONREAD, &count) == 0;
+    return m_data.size() + (counted && count > 0 ? static_cast<std::size_t>(count) : 0);
 }
 
 bool NetworkPort::Write(const std::uint8_t* data, std::size_t size, std::size_t& written) {
