@@ -111,6 +111,10 @@ TEST(CliGateway, SplitRepliesAreWholeAndADroppedConnectionIsAPortFailure) {
 
 TEST(CliGateway, UnreachableGatewaysAreNotOpened) {
     const std::string closed = "tcp://127.0.0.1:" + std::to_string(FreeLoopbackPort());
+    // A transparent bridge asked for RFC 2217 never agrees to take line settings.
+    sim::ControllerSim controller;
+    GatewayProcess bridge(Kind::Socat, controller.TerminalPath());
+    const std::string noTelnet = "rfc2217://127.0.0.1:" + std::to_string(bridge.Port());
     const struct {
         std::string url;
         const char* err;
@@ -118,6 +122,7 @@ TEST(CliGateway, UnreachableGatewaysAreNotOpened) {
         {"rfc2217://no-such-host.invalid:4001", "does not resolve"},
         {closed, "refused"},
         {"tcp://127.0.0.1", "tcp://HOST:PORT"},
+        {noTelnet, "does not take line settings"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.url);
