@@ -49,7 +49,7 @@ bool OpenConnection(CComDevice& device, const std::optional<CommConfig>& written
 
 bool OpenConnection(CComDevice& device, IProfile& profile, const ConnectionDialog& askOperator,
                     const std::optional<CommConfig>& written) {
-    if (!device.m_handle.IsNull()) {
+    if (!device.Port().IsNull()) {
         return false;
     }
     ConnectionChoice current{

@@ -111,7 +111,8 @@ std::string_view ModeName(std::size_t modeIndex) {
 }
 
 void AddGlobalOptions(CLI::App& app, CliOptions& options) {
-    app.add_option("--port", options.port, "serial device of the controller's line")
+    app.add_option("--port", options.port,
+                   "serial device of the controller's line, or tcp://HOST:PORT, rfc2217://HOST:PORT")
         ->type_name("PATH")
         ->required()
         ->check([](const std::string& path) { return path.empty() ? "needs a device path" : ""; });

@@ -18,6 +18,10 @@ bool CliConnection::Open(const CliOptions& options) {
     m_options = options;
     const CommModeEntry& mode = CommModeTable.at(options.modeIndex);
     m_port.m_replyTimeoutMs = options.replyTimeoutMs.value_or(CComDevice::kDefaultReplyTimeoutMs);
+    // A reply time given by the operator is the whole time, network included.
+    if (options.replyTimeoutMs) {
+        m_port.m_networkAllowanceMs = 0;
+    }
     if (!StartTrace(options, m_trace) ||
         !m_port.Open(options.port, options.baudRate, mode.m_parity, mode.m_stopBits) ||
         (options.rs485 && !EnableRs485(options.port))) {
@@ -39,7 +43,7 @@ bool CliConnection::Open(const CliOptions& options) {
 }
 
 bool CliConnection::EnableRs485(const std::string& port) {
-    if (m_port.m_handle.EnableRs485()) {
+    if (m_port.Port().EnableRs485()) {
         return true;
     }
     const std::uint32_t code = platform::GetLastError();

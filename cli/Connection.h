@@ -29,6 +29,8 @@ public:
     CArdeno& Controller() { return *m_controller; }
     // The options it was opened with: the settings tried, for the next step to name.
     const CliOptions& Options() const { return m_options; }
+    // False through a transparent bridge, whose serial side keeps its own line settings.
+    bool SetsLineSettings() const { return m_port.Port().SetsLineSettings(); }
     DeviceEventQueue& Events() { return m_events; }
 
 private:

@@ -19,6 +19,7 @@
 #include "cli/TraceOption.h"
 #include "device/CommTables.h"
 #include "log/LogService.h"
+#include "platform/NetworkPort.h"
 #include "res/Hints.h"
 #include "res/Strings.h"
 #include "scan/ScanEngine.h"
@@ -145,13 +146,21 @@ int RunScan(const CliOptions& options, ScanOptions scanOptions) {
     const bool json = options.json;
     // The line options, defaults or not, are the likeliest guess and go first.
     const ScanCandidate guess{{options.baudRate, options.modeIndex}, options.address};
+    // A transparent bridge passes bytes at its own line settings: only the address can be searched.
+    const bool bridge = platform::NetworkProtocolOf(options.port) == platform::NetworkProtocol::Raw;
+    if (bridge) {
+        PrintNote(
+            fmt::format("scan: {} is a transparent bridge: searching addresses only, at {} (the "
+                        "gateway's serial side; --baud and --mode name it)",
+                        options.port, DescribeLine(guess.line)));
+    }
     CScanEngine engine(scanOptions);
     ScanResult result;
     {
         // A trace on the same terminal would break into the bar: plain lines then.
         const bool traceOnStderr = trace && options.traceFile.empty();
         CProgressReporter reporter(engine, ::isatty(STDERR_FILENO) != 0 && !traceOnStderr);
-        result = engine.Run(options.port, PlanScan(guess), reporter);
+        result = engine.Run(options.port, bridge ? PlanAddressScan(guess) : PlanScan(guess), reporter);
     }
     // An interrupted scan with --all still tells what it had found.
     for (std::size_t i = 0; i < result.found.size(); ++i) {

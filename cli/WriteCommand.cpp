@@ -89,6 +89,14 @@ int RunWrite(const CliOptions& options, const WriteArgs& args) {
         std::fputs(
             (options.json ? WriteResultJson(config, view.m_steps) : NextStepText(config) + "\n").c_str(),
             stdout);
+        const CommModeEntry& mode = CommModeTable.at(options.modeIndex);
+        if (!connection.SetsLineSettings() &&
+            (config.m_baudRate != options.baudRate || config.m_mode != mode.m_mode)) {
+            PrintNote(fmt::format(
+                "{} is a transparent bridge: set its serial side to the new line settings too, or the "
+                "controller is out of reach once it restarts with them",
+                options.port));
+        }
     }
     return exitCode;
 }

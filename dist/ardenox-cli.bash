@@ -10,6 +10,7 @@ _ardenox_cli() {
             # Adapters by a name that survives replugging first, then the usual device nodes.
             local ports
             ports=$(compgen -G '/dev/serial/by-id/*'; compgen -G '/dev/tty[UA][SC][BM]*') || true
+            ports+=" tcp:// rfc2217://"
             _ardenox_cli_offer -W "$ports"
             # None of them starts so: any device file or path (an on-board UART, a pseudo-terminal, a link).
             if [ ${#COMPREPLY[@]} -eq 0 ]; then

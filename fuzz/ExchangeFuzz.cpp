@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                request.countOrValue, values);
     const std::uint32_t error = platform::GetLastError();
     line.peer.JoinSender();
-    line.port.m_handle.Purge();
+    line.port.Port().Purge();
 
     switch (expected.verdict) {
         case oracle::Verdict::Ok:

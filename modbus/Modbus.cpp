@@ -22,7 +22,7 @@ constexpr std::uint32_t kRegisterSpace = 0x10000;
 bool CModbus::Exchange(const CModbusPacket& request, CModbusPacket& reply) {
     using traffic::Direction;
     using traffic::Outcome;
-    platform::SerialHandle& port = m_device->m_handle;
+    platform::IPort& port = m_device->Port();
     const auto length = static_cast<std::size_t>(reply.m_length);
     if (!ClearLine(length)) {
         Tap(Direction::FromSlave, Outcome::PortFailure, {});
@@ -82,7 +82,7 @@ bool CModbus::Exchange(const CModbusPacket& request, CModbusPacket& reply) {
 }
 
 bool CModbus::ClearLine(std::size_t replyLength) {
-    platform::SerialHandle& port = m_device->m_handle;
+    platform::IPort& port = m_device->Port();
     if (m_guardQuietMs != 0) {
         if (!AwaitQuietLine(port, m_guardQuietMs, m_tap)) {
             return false;
@@ -103,7 +103,7 @@ bool CModbus::ClearLine(std::size_t replyLength) {
 }
 
 bool CModbus::DropWaiting() {
-    platform::SerialHandle& port = m_device->m_handle;
+    platform::IPort& port = m_device->Port();
     std::uint8_t dropped[256];
     const std::size_t waiting = std::min(port.Waiting(), sizeof dropped);
     if (waiting == 0) {
@@ -123,7 +123,7 @@ bool CModbus::KeepSilence() {
     const std::size_t length = std::exchange(m_silencePendingFor, 0);
     const auto silence = std::chrono::microseconds(InterFrameSilenceUs(m_device->m_baudRate));
     const auto left = m_replyEnd + silence - std::chrono::steady_clock::now();
-    platform::SerialHandle& port = m_device->m_handle;
+    platform::IPort& port = m_device->Port();
     if (left > std::chrono::steady_clock::duration::zero()) {
         // Rounded up to whole milliseconds, the read limits' unit: never shorter than the silence.
         const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
@@ -148,7 +148,7 @@ bool CModbus::KeepSilence() {
 }
 
 bool CModbus::ReadReply(CModbusPacket& reply, std::size_t& received) {
-    platform::SerialHandle& port = m_device->m_handle;
+    platform::IPort& port = m_device->Port();
     const platform::ReadTimeouts& limits = port.Timeouts();
     const auto length = static_cast<std::size_t>(reply.m_length);
     if (m_firstByteLimitMs != 0) {
@@ -188,7 +188,7 @@ bool CModbus::ReadReply(CModbusPacket& reply, std::size_t& received) {
 
 bool CModbus::AwaitEcho(std::span<const std::uint8_t> sent, std::size_t replyLength) {
     std::span<std::uint8_t> echo;
-    const traffic::Outcome outcome = m_echo.Read(m_device->m_handle, sent, echo);
+    const traffic::Outcome outcome = m_echo.Read(m_device->Port(), sent, echo);
     if (outcome == traffic::Outcome::Ok) {
         Tap(traffic::Direction::FromSlave, traffic::Outcome::AdapterEcho, echo, sent.size());
         return true;
@@ -205,7 +205,7 @@ bool CModbus::AwaitEcho(std::span<const std::uint8_t> sent, std::size_t replyLen
 
 void CModbus::GuardNextExchange(std::size_t replyLength) {
     ++m_evidence;
-    m_guardQuietMs = GuardQuietMs(m_device->m_handle.Timeouts(), replyLength);
+    m_guardQuietMs = GuardQuietMs(m_device->Port().Timeouts(), replyLength);
 }
 
 bool CModbus::ReadRegisters(std::uint8_t address, int function, std::uint16_t firstRegister,

@@ -16,7 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/SerialHandle.h"
+#include "platform/Port.h"
 
 inline constexpr std::uint32_t kControllerAnswerMs = 10;
 inline constexpr std::size_t kProbeRequestBytes = 8;

@@ -49,10 +49,10 @@ public:
     explicit CProbeLine(traffic::IFrameObserver* tap) : m_modbus(&m_port) { m_modbus.SetFrameObserver(tap); }
 
     bool Open(const std::string& devicePath) {
-        if (!m_port.m_handle.Open(devicePath)) {
+        if (!m_port.OpenPort(devicePath)) {
             return false;
         }
-        m_port.m_handle.RequestLowLatency();
+        m_port.Port().RequestLowLatency();
         return true;
     }
 
@@ -63,7 +63,7 @@ public:
             return true;
         }
         const CommModeEntry& mode = CommModeTable.at(line.modeIndex);
-        platform::SerialHandle& handle = m_port.m_handle;
+        platform::IPort& handle = m_port.Port();
         if (!handle.Configure(line.baudRate, mode.m_parity, mode.m_stopBits) ||
             !handle.SetTimeouts(ProbeTimeouts(line.baudRate, answerMs))) {
             m_line.reset();

@@ -73,3 +73,12 @@ std::string DescribeLine(const LineSettings& line) {
 std::string DescribeCandidate(const ScanCandidate& candidate) {
     return fmt::format("{}, address {}", DescribeLine(candidate.line), unsigned{candidate.address});
 }
+
+std::vector<ScanCandidate> PlanAddressScan(const ScanCandidate& guess) {
+    CandidateList candidates;
+    candidates.Add(guess);
+    for (int address = kFirstAddress; address <= kLastAddress; ++address) {
+        candidates.Add({guess.line, static_cast<std::uint8_t>(address)});
+    }
+    return candidates.Take();
+}

@@ -32,6 +32,9 @@ inline constexpr std::uint8_t kLastAddress = 247;
 // fastest first, since a sweep at 57600 baud costs a third of one at 9600.
 std::vector<ScanCandidate> PlanScan(const std::optional<ScanCandidate>& remembered);
 
+// Every address at one line setting, `guess` first: for a line whose settings cannot be changed from here.
+std::vector<ScanCandidate> PlanAddressScan(const ScanCandidate& guess);
+
 // "38400 baud, None, 2 stop bits"
 std::string DescribeLine(const LineSettings& line);
 // "38400 baud, None, 2 stop bits, address 123"

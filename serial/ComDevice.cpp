@@ -1,10 +1,15 @@
 #include "serial/ComDevice.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 
 #include "log/LogService.h"
+#include "platform/DebugOutput.h"
 #include "platform/LastError.h"
+#include "platform/NetworkPort.h"
 #include "res/Strings.h"
+#include "serial/PortFactory.h"
 #include "serial/PortHint.h"
 
 namespace {
@@ -18,25 +23,43 @@ platform::ReadTimeouts ReadTimeoutsFor(std::uint32_t replyTimeoutMs) {
     return {std::max(kShortestPauseMs, replyTimeoutMs), kPerByteMs, replyTimeoutMs};
 }
 
-// The handle closes an open port itself.
+CComDevice::CComDevice() : m_port(MakePort({})) {}
+
+// The port closes itself.
 CComDevice::~CComDevice() = default;
+
+bool CComDevice::OpenPort(const std::string& name) {
+    m_port->Close();
+    m_port = MakePort(name);
+    if (!NetworkPortsSupported(name) || !m_port->Open(name)) {
+        return false;
+    }
+    if (const auto roundTripMs = m_port->RoundTripMs()) {
+        const std::uint32_t allowanceMs =
+            m_networkAllowanceMs.value_or(platform::NetworkAllowanceMs(*roundTripMs));
+        m_port->SetNetworkAllowance(allowanceMs);
+        platform::OutputDebugText(fmt::format("{}: network round trip {} ms; replies get {} ms more\n", name,
+                                              *roundTripMs, allowanceMs));
+    }
+    return true;
+}
 
 bool CComDevice::Open(const std::string& devicePath, std::uint32_t baudRate, std::uint8_t parity,
                       std::uint8_t stopBits) {
-    if (!m_handle.Open(devicePath)) {
+    if (!OpenPort(devicePath)) {
         const std::uint32_t openError = platform::GetLastError();
         CLogService::Instance().ReportErrorWithHint(res::IDS_OPEN_FAILED, openError,
                                                     OpenFailureHint(devicePath, openError), devicePath);
         return false;
     }
-    if (!m_handle.Configure(baudRate, parity, stopBits) ||
-        !m_handle.SetTimeouts(ReadTimeoutsFor(m_replyTimeoutMs))) {
+    if (!m_port->Configure(baudRate, parity, stopBits) ||
+        !m_port->SetTimeouts(ReadTimeoutsFor(m_replyTimeoutMs))) {
         // Closed again at once, so that the next attempt finds the port free.
-        m_handle.Close();
+        m_port->Close();
         CLogService::Instance().Report(res::IDS_CONFIG_FAILED, true, devicePath);
         return false;
     }
-    m_handle.RequestLowLatency();
+    m_port->RequestLowLatency();
     m_devicePath = devicePath;
     return true;
 }

@@ -1,13 +1,15 @@
 #pragma once
 // The serial port of one connection and the settings it was opened with.
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 
-#include "platform/SerialHandle.h"
+#include "platform/Port.h"
 
 class CComDevice {
 public:
-    CComDevice() = default;
+    CComDevice();
     CComDevice(const CComDevice&) = delete;
     CComDevice& operator=(const CComDevice&) = delete;
     virtual ~CComDevice();  // closes the port if it is open
@@ -20,15 +22,27 @@ public:
     // On failure the operator has been told why through the log service and no port is held.
     bool Open(const std::string& devicePath, std::uint32_t baudRate, std::uint8_t parity,
               std::uint8_t stopBits);
+    // Opens the port the name stands for, not yet configured: a serial device path, or a network
+    // gateway as tcp://HOST:PORT (bytes passed through) or rfc2217://HOST:PORT (line settings too).
+    bool OpenPort(const std::string& name);
 
-    platform::SerialHandle m_handle;  // null until opened; invalid after a failed open
-    std::string m_devicePath;         // the port's path once it opened, for the operator to see
+    // Null until opened; invalid after a failed open.
+    platform::IPort& Port() { return *m_port; }
+    const platform::IPort& Port() const { return *m_port; }
+
+    std::string m_devicePath;  // the port's path once it opened, for the operator to see
     std::uint32_t m_baudRate = 0;
     std::uint8_t m_parity = 0;    // 0 none, 1 odd, 2 even
     std::uint8_t m_stopBits = 0;  // 0 one, 2 two
     std::uint8_t m_address = 0;   // Modbus slave address; travels with the settings, unused by the port
     std::uint32_t m_replyTimeoutMs = kDefaultReplyTimeoutMs;  // set before Open
     bool m_echo = false;  // the adapter echoes every request; travels with the settings, unused by the port
+    // What a reply may take for a network on top of the serial limits; set before Open. None: from the
+    // round trip measured at connect.
+    std::optional<std::uint32_t> m_networkAllowanceMs;
+
+private:
+    std::unique_ptr<platform::IPort> m_port;
 };
 
 // The read time-outs of a connection: a reply of N bytes may take replyTimeoutMs + 10 * N ms in all,

@@ -142,7 +142,9 @@ QStringList DiscoverPorts(EPortNaming naming, const QList<PortFacts>& system, co
     }
     QStringList ports = SortedPortNames(NamesOf(system));
     const bool listed = PreselectPosixPort(ports, rememberedPath).index >= 0;
-    if (!rememberedPath.isEmpty() && !listed && QFileInfo::exists(rememberedPath)) {
+    // A remembered gateway cannot be looked for: it is offered as it was.
+    const bool gateway = rememberedPath.contains(QStringLiteral("://"));
+    if (!rememberedPath.isEmpty() && !listed && (gateway || QFileInfo::exists(rememberedPath))) {
         ports.append(rememberedPath);
     }
     return ports;
@@ -152,7 +154,11 @@ QString DevicePath(EPortNaming naming, const QString& port) {
     if (naming == EPortNaming::Windows) {
         return port.startsWith(kWindowsAnyPathPrefix) ? port : kWindowsPathPrefix + port;
     }
-    return port.startsWith(QLatin1Char('/')) ? port : kPosixDeviceFolder + port;
+    // A network gateway (tcp://, rfc2217://) is named as typed.
+    if (port.startsWith(QLatin1Char('/')) || port.contains(QStringLiteral("://"))) {
+        return port;
+    }
+    return kPosixDeviceFolder + port;
 }
 
 PortPreselection PreselectPort(EPortNaming naming, const QStringList& entries,

@@ -48,7 +48,7 @@ QStringList DiscoverPorts(EPortNaming naming, const QList<PortFacts>& system, co
 // "ttyUSB0 — FTDI USB-RS485 (serial A12B3C)"; the text alone when nothing is known.
 QString PortLabel(const QString& port, const QList<PortFacts>& system);
 
-// The device path that a port text stands for.
+// The device path that a port text stands for; a network gateway's name as it is.
 QString DevicePath(EPortNaming naming, const QString& port);
 
 struct PortPreselection {

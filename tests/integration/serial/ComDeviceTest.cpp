@@ -9,6 +9,7 @@
 #include "platform/AppErrors.h"
 #include "platform/DebugOutput.h"
 #include "platform/LastError.h"
+#include "platform/SerialHandle.h"
 #include "platform/SystemText.h"
 #include "serial/ComDevice.h"
 #include "serial/PortHint.h"
@@ -75,8 +76,8 @@ TEST_F(ComDeviceOpen, PathThatIsNoSerialPortReportsTheReason) {
         SCOPED_TRACE(c.path);
         CComDevice device;
         EXPECT_FALSE(device.Open(c.path, 19200, kEven, kOneStop));
-        EXPECT_FALSE(device.m_handle.IsOpen());
-        EXPECT_FALSE(device.m_handle.IsNull());
+        EXPECT_FALSE(device.Port().IsOpen());
+        EXPECT_FALSE(device.Port().IsNull());
         const std::string expected = OpenFailure(c.path, c.code) + c.hint;
         ASSERT_FALSE(Boxes().empty());
         EXPECT_EQ(Boxes().back(), expected);
@@ -97,15 +98,15 @@ TEST_F(ComDeviceOpen, PortHeldByAnotherOpenIsRefusedUntilReleased) {
 
     holder.reset();  // destruction closes the port
     EXPECT_TRUE(device.Open(peer.Path(), 19200, kEven, kOneStop));
-    EXPECT_TRUE(device.m_handle.IsOpen());
+    EXPECT_TRUE(device.Port().IsOpen());
 }
 
 TEST_F(ComDeviceOpen, ConfigurationFailureReportsPlainlyAndFreesThePort) {
     PtyPeer peer;
     CComDevice failed;
     EXPECT_FALSE(failed.Open(peer.Path(), 12345, kEven, kOneStop));  // a baud rate no driver takes
-    EXPECT_FALSE(failed.m_handle.IsOpen());
-    EXPECT_FALSE(failed.m_handle.IsNull());
+    EXPECT_FALSE(failed.Port().IsOpen());
+    EXPECT_FALSE(failed.Port().IsNull());
     EXPECT_EQ(Boxes(), std::vector<std::string>{ConfigFailure(peer.Path())});
 
     // The next attempt at the connection dialog finds the port free.

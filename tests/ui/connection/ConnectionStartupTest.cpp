@@ -145,7 +145,7 @@ TEST_F(ConnectionStartupTest, FirstRunRemembersEverySettingInOrderOnceThePortOpe
     }});
 
     ASSERT_TRUE(OpenConnection(device, profile, AskWithComChoiceDlg));
-    EXPECT_TRUE(device.m_handle.IsOpen());
+    EXPECT_TRUE(device.Port().IsOpen());
     EXPECT_EQ(device.m_baudRate, 19200u);
     EXPECT_EQ(device.m_parity, 2);
     EXPECT_EQ(device.m_stopBits, 0);
@@ -168,7 +168,7 @@ TEST_F(ConnectionStartupTest, RememberedSettingsArePreselectedAndConfirmedAtOnce
     }});
 
     ASSERT_TRUE(OpenConnection(device));
-    EXPECT_TRUE(device.m_handle.IsOpen());
+    EXPECT_TRUE(device.Port().IsOpen());
     EXPECT_EQ(device.m_baudRate, 57600u);
     EXPECT_EQ(device.m_parity, 0);
     EXPECT_EQ(device.m_stopBits, 2);
@@ -209,7 +209,7 @@ TEST_F(ConnectionStartupTest, FailedOpenAsksAgainWithTheValuesJustTriedAndCancel
 
     EXPECT_FALSE(OpenConnection(device, profile, AskWithComChoiceDlg));
     EXPECT_TRUE(script.Finished());
-    EXPECT_FALSE(device.m_handle.IsOpen());
+    EXPECT_FALSE(device.Port().IsOpen());
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages[0].rfind(
                   "Unable to open communication port \"/dev/ardenox-missing\". Check port settings.", 0),
@@ -352,7 +352,7 @@ TEST_F(ConnectionStartupTest, PortOpenedBeforeIsRefusedWithoutAskingOrReading) {
     EXPECT_FALSE(OpenConnection(device, profile, ask));
     EXPECT_EQ(asked, 0);
     EXPECT_TRUE(profile.m_reads.empty());
-    EXPECT_TRUE(device.m_handle.IsOpen()) << "the open port was disturbed";
+    EXPECT_TRUE(device.Port().IsOpen()) << "the open port was disturbed";
 }
 
 TEST_F(ConnectionStartupTest, HandEditedProfileNeverBreaksTheDialog) {

@@ -40,6 +40,8 @@ TEST(PortDiscovery, DevicePathOfAPortText) {
         {EPortNaming::Posix, "ttyUSB0", "/dev/ttyUSB0"},
         {EPortNaming::Posix, "/dev/pts/7", "/dev/pts/7"},
         {EPortNaming::Posix, "/tmp/ardenox-link", "/tmp/ardenox-link"},
+        {EPortNaming::Posix, "rfc2217://10.0.0.5:4001", "rfc2217://10.0.0.5:4001"},
+        {EPortNaming::Posix, "tcp://gateway:502", "tcp://gateway:502"},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(DevicePath(row.naming, QString::fromUtf8(row.port)), QString::fromUtf8(row.path))
@@ -95,6 +97,9 @@ TEST(PortDiscovery, RememberedDeviceIsOfferedOnlyWhileItsNodeExists) {
         DiscoverPorts(EPortNaming::Posix, system, QStringLiteral("/dev/ardenox-missing"));
     EXPECT_FALSE(withoutPty.contains(QStringLiteral("/dev/ardenox-missing")));
     EXPECT_FALSE(DiscoverPorts(EPortNaming::Posix, system, QString()).contains(QString()));
+    // A gateway has no node to look for: it is offered as remembered.
+    const QString gateway = QStringLiteral("rfc2217://10.0.0.5:4001");
+    EXPECT_EQ(DiscoverPorts(EPortNaming::Posix, system, gateway).count(gateway), 1);
 }
 
 TEST(PortDiscovery, LabelNamesThePortWithWhatTheSystemKnows) {

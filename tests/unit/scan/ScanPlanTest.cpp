@@ -1,6 +1,7 @@
 // The order in which a scan tries its candidates, and the wait it gives a probe at each speed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <tuple>
 
@@ -52,6 +53,18 @@ TEST(ScanPlan, TriesTheLikeliestFirstAndEveryCandidateOnce) {
         }
         EXPECT_EQ(distinct.size(), kAllCandidates);
     }
+}
+
+// Through a bridge the line setting is the gateway's: every address at it, the guess first, once each.
+TEST(ScanPlan, AddressScanStaysOnOneLine) {
+    const ScanCandidate guess{{38400, 2}, 200};
+    const std::vector<ScanCandidate> plan = PlanAddressScan(guess);
+    ASSERT_EQ(plan.size(), 247u);
+    EXPECT_EQ(plan.front(), guess);
+    EXPECT_EQ(plan.at(1), (ScanCandidate{guess.line, 1}));
+    EXPECT_EQ(plan.back(), (ScanCandidate{guess.line, 247}));
+    EXPECT_TRUE(
+        std::all_of(plan.begin(), plan.end(), [&](const ScanCandidate& c) { return c.line == guess.line; }));
 }
 
 TEST(ProbeBudget, FitsTheWaitToTheSpeedAndTheGuardFollowsIt) {

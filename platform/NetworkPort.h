@@ -1,0 +1,90 @@
+#pragma once
+// A serial line reached through a network gateway, by name:
+//   tcp://HOST:PORT      a transparent bridge: the bytes pass both ways untouched; its serial side runs
+//                        at the gateway's own settings.
+//   rfc2217://HOST:PORT  a Telnet COM Port Control server: the line settings travel to its serial side.
+// Written on plain sockets: the Telnet part needed is a few commands, less than wrapping a library.
+// The round trip measured while connecting gives replies a network allowance on top of the serial
+// limits; a dropped connection is a port failure.
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Port.h"
+#include "platform/TelnetCodec.h"
+
+namespace platform {
+
+// Whether the name is a network port's, and which.
+enum class NetworkProtocol { Raw, Rfc2217 };
+inline constexpr std::string_view kRawPrefix = "tcp://";
+inline constexpr std::string_view kRfc2217Prefix = "rfc2217://";
+std::optional<NetworkProtocol> NetworkProtocolOf(const std::string& name);
+
+// The allowance a reply gets for the network: three round trips, at least kNetworkAllowanceFloorMs.
+inline constexpr std::uint32_t kNetworkAllowanceFloorMs = 50;
+std::uint32_t NetworkAllowanceMs(std::uint32_t roundTripMs);
+
+class NetworkPort final : public IPort {
+public:
+    explicit NetworkPort(NetworkProtocol protocol) : m_protocol(protocol) {}
+    ~NetworkPort() override;
+
+    bool IsNull() const override { return m_state == State::Null; }
+    bool IsOpen() const override { return m_state == State::Open; }
+    // Resolves and connects, within a few seconds; an RFC 2217 server must also agree to the COM port
+    // option. kErrorBadNetworkName for a name without HOST:PORT, kErrorHostNotFound when the host does
+    // not resolve, the system's code when the connection is refused or times out.
+    bool Open(const std::string& name) override;
+    // Through RFC 2217 each setting is sent and checked against what the server reports back
+    // (kErrorSettingsNotTaken otherwise). A transparent bridge takes any setting: it cannot change its own.
+    bool Configure(std::uint32_t baudRate, std::uint8_t parity, std::uint8_t stopBits) override;
+    bool SetTimeouts(const ReadTimeouts& timeouts) override;
+    const ReadTimeouts& Timeouts() const override { return m_timeouts; }
+    void RequestLowLatency() override {}
+    // Drops what has arrived; through RFC 2217 the server is asked to purge its buffers too.
+    void Purge() override;
+    bool EnableRs485() override;
+    // Through a bridge every byte on the socket is data and counts; through RFC 2217 only what has been
+    // taken in, since the socket's bytes may be Telnet commands.
+    std::size_t Waiting() const override;
+    bool Write(const std::uint8_t* data, std::size_t size, std::size_t& written) override;
+    bool Read(std::uint8_t* data, std::size_t size, std::size_t& received) override;
+    bool Read(std::uint8_t* data, std::size_t size, std::size_t& received,
+              const ReadTimeouts& timeouts) override;
+    void Close() override;
+
+    bool SetsLineSettings() const override { return m_protocol == NetworkProtocol::Rfc2217; }
+    std::optional<std::uint32_t> RoundTripMs() const override { return m_roundTripMs; }
+    void SetNetworkAllowance(std::uint32_t ms) override { m_allowanceMs = ms; }
+
+private:
+    enum class State { Null, Invalid, Open };
+    bool Connect(const std::string& host, const std::string& service);
+    bool Negotiate();
+    // Sends one COM port setting and waits for the server's report of it, up to the deadline.
+    bool SetComPort(std::uint8_t command, const std::vector<std::uint8_t>& value,
+                    std::chrono::steady_clock::time_point deadline);
+    bool SendAll(const std::vector<std::uint8_t>& bytes);
+    // Waits up to waitMs for bytes and takes them in; false when the connection failed or dropped.
+    bool Receive(int waitMs);
+    void Answer(const telnet::Command& command);
+    bool Fail(std::uint32_t code);
+
+    NetworkProtocol m_protocol;
+    State m_state = State::Null;
+    int m_fd = -1;
+    ReadTimeouts m_timeouts;
+    std::uint32_t m_allowanceMs = kNetworkAllowanceFloorMs;
+    std::optional<std::uint32_t> m_roundTripMs;
+    telnet::Decoder m_decoder;
+    std::deque<std::uint8_t> m_data;          // received data not yet read
+    std::vector<telnet::Command> m_commands;  // received commands not yet looked at
+    bool m_comPortAgreed = false;
+};
+
+}  // namespace platform

@@ -1,0 +1,408 @@
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <fcntl.h>
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+
+#include "platform/AppErrors.h"
+#include "platform/LastError.h"
+#include "platform/NetworkPort.h"
+
+namespace platform {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Milliseconds = std::chrono::milliseconds;
+
+// Connecting and agreeing on the COM port option; a gateway slower than this is not usable anyway.
+constexpr Milliseconds kConnectLimit{3000};
+// What an RFC 2217 server gets to report all four settings back, on top of the network allowance.
+constexpr Milliseconds kSettingsReplyLimit{2000};
+// A write that the network does not take within this is stalled.
+constexpr Milliseconds kWriteLimit{2000};
+
+// COM port option commands; the server answers each with the command plus 100.
+constexpr std::uint8_t kSetBaudRate = 1;
+constexpr std::uint8_t kSetDataSize = 2;
+constexpr std::uint8_t kSetParity = 3;
+constexpr std::uint8_t kSetStopSize = 4;
+constexpr std::uint8_t kPurgeData = 12;
+constexpr std::uint8_t kServerOffset = 100;
+constexpr std::uint8_t kPurgeBoth = 3;
+
+int RemainingMs(Clock::time_point deadline) {
+    const auto left = std::chrono::ceil<Milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+void SetLastErrorFromErrno() {
+    SetLastError(errno != 0 ? static_cast<std::uint32_t>(errno) : ERROR_GEN_FAILURE);
+}
+
+std::vector<std::uint8_t> BigEndian(std::uint32_t value) {
+    return {static_cast<std::uint8_t>(value >> 24), static_cast<std::uint8_t>(value >> 16),
+            static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value)};
+}
+
+// The COM port option's parity code: 1 none, 2 odd, 3 even.
+std::uint8_t ParityCode(std::uint8_t parity) {
+    switch (parity) {
+        case kOddParity:
+            return 2;
+        case kEvenParity:
+            return 3;
+        default:
+            return 1;
+    }
+}
+
+}  // namespace
+
+NetworkPort::~NetworkPort() {
+    Close();
+}
+
+bool NetworkPort::Fail(std::uint32_t code) {
+    SetLastError(code);
+    return false;
+}
+
+bool NetworkPort::Open(const std::string& name) {
+    Close();
+    m_state = State::Invalid;
+    m_timeouts = {};
+    m_data.clear();
+    m_commands.clear();
+    m_decoder = {};
+    m_comPortAgreed = false;
+    const std::string rest =
+        name.substr(m_protocol == NetworkProtocol::Raw ? kRawPrefix.size() : kRfc2217Prefix.size());
+    // HOST:PORT, the host possibly a bracketed IPv6 address.
+    const auto colon = rest.rfind(':');
+    if (colon == std::string::npos || colon == 0 || colon + 1 == rest.size()) {
+        return Fail(kErrorBadNetworkName);
+    }
+    std::string host = rest.substr(0, colon);
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']') {
+        host = host.substr(1, host.size() - 2);
+    }
+    if (!Connect(host, rest.substr(colon + 1))) {
+        return false;
+    }
+    m_state = State::Open;
+    if (m_protocol == NetworkProtocol::Rfc2217 && !Negotiate()) {
+        const std::uint32_t code = GetLastError();
+        Close();
+        return Fail(code);
+    }
+    return true;
+}
+
+bool NetworkPort::Connect(const std::string& host, const std::string& service) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0 || found == nullptr) {
+        return Fail(kErrorHostNotFound);
+    }
+    const auto deadline = Clock::now() + kConnectLimit;
+    std::uint32_t lastError = ETIMEDOUT;
+    for (const addrinfo* address = found; address != nullptr && m_fd < 0; address = address->ai_next) {
+        const int fd = ::socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK,
+                                address->ai_protocol);
+        if (fd < 0) {
+            lastError = static_cast<std::uint32_t>(errno);
+            continue;
+        }
+        const auto start = Clock::now();
+        int error = ::connect(fd, address->ai_addr, address->ai_addrlen) == 0 ? 0 : errno;
+        if (error == EINPROGRESS) {
+            pollfd wait{fd, POLLOUT, 0};
+            const int ready = ::poll(&wait, 1, RemainingMs(deadline));
+            socklen_t length = sizeof(error);
+            error = ready <= 0 ? ETIMEDOUT : (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length), error);
+        }
+        if (error != 0) {
+            lastError = static_cast<std::uint32_t>(error);
+            ::close(fd);
+            continue;
+        }
+        // The handshake took one round trip.
+        const auto roundTrip = std::chrono::ceil<Milliseconds>(Clock::now() - start).count();
+        m_roundTripMs = static_cast<std::uint32_t>(roundTrip);
+        m_allowanceMs = NetworkAllowanceMs(*m_roundTripMs);
+        // Requests are small and each waits for its reply: no waiting to fill a segment.
+        const int on = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof(on));
+        m_fd = fd;
+    }
+    ::freeaddrinfo(found);
+    return m_fd >= 0 || Fail(lastError);
+}
+
+bool NetworkPort::Negotiate() {
+    using namespace telnet;
+    const std::vector<std::uint8_t> offer{
+        kIac, kWill, kOptionComPort,         kIac, kDo,   kOptionBinary,         kIac, kWill, kOptionBinary,
+        kIac, kDo,   kOptionSuppressGoAhead, kIac, kWill, kOptionSuppressGoAhead};
+    if (!SendAll(offer)) {
+        return false;
+    }
+    const auto deadline = Clock::now() + kConnectLimit;
+    while (!m_comPortAgreed) {
+        const int waitMs = RemainingMs(deadline);
+        if (waitMs == 0) {
+            return Fail(kErrorNoComPortControl);
+        }
+        if (!Receive(waitMs)) {
+            return false;
+        }
+        if (m_state != State::Open) {
+            return Fail(kErrorNoComPortControl);  // refused
+        }
+    }
+    return true;
+}
+
+void NetworkPort::Answer(const telnet::Command& command) {
+    using namespace telnet;
+    const bool ours = command.option == kOptionComPort || command.option == kOptionBinary ||
+                      command.option == kOptionSuppressGoAhead;
+    if (command.verb == kDo && command.option == kOptionComPort) {
+        m_comPortAgreed = true;
+    } else if (command.verb == kDont && command.option == kOptionComPort) {
+        m_state = State::Invalid;  // the server will not take line settings
+    } else if (!ours && command.verb == kDo) {
+        SendAll({kIac, kWont, command.option});
+    } else if (!ours && command.verb == kWill) {
+        SendAll({kIac, kDont, command.option});
+    }
+    // Agreements to our own offers need no answer; line and modem state notifications are not used.
+}
+
+bool NetworkPort::Receive(int waitMs) {
+    pollfd wait{m_fd, POLLIN, 0};
+    const int ready = ::poll(&wait, 1, waitMs);
+    if (ready < 0) {
+        return errno == EINTR || (SetLastErrorFromErrno(), false);
+    }
+    if (ready == 0) {
+        return true;
+    }
+    std::uint8_t buffer[512];
+    const ssize_t count = ::recv(m_fd, buffer, sizeof(buffer), 0);
+    if (count < 0 && (errno == EINTR || errno == EAGAIN)) {
+        return true;
+    }
+    // Acknowledged at once: a gateway that holds its next small segment until the last one is
+    // acknowledged (Nagle) would otherwise wait out our delayed acknowledgement, 40 ms, on every reply
+    // that follows a purge report. The kernel clears the flag by itself, so it is set after each read.
+    const int on = 1;
+    ::setsockopt(m_fd, IPPROTO_TCP, TCP_QUICKACK, &on, sizeof(on));
+    if (count <= 0) {
+        // The gateway closed the connection or it broke: the line is gone, as when an adapter is pulled.
+        return Fail(count == 0 ? ECONNRESET : static_cast<std::uint32_t>(errno));
+    }
+    if (m_protocol == NetworkProtocol::Raw) {
+        m_data.insert(m_data.end(), buffer, buffer + count);
+        return true;
+    }
+    m_decoder.Feed(buffer, static_cast<std::size_t>(count), m_data, m_commands);
+    for (std::size_t i = 0; i < m_commands.size(); ++i) {
+        if (m_commands[i].verb != telnet::kSb) {
+            Answer(m_commands[i]);
+        }
+    }
+    std::erase_if(m_commands, [](const telnet::Command& command) {
+        return command.verb != telnet::kSb || command.option != telnet::kOptionComPort;
+    });
+    return true;
+}
+
+bool NetworkPort::SendAll(const std::vector<std::uint8_t>& bytes) {
+    const auto deadline = Clock::now() + kWriteLimit;
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t count = ::send(m_fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (count > 0) {
+            sent += static_cast<std::size_t>(count);
+            continue;
+        }
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count < 0 && errno == EAGAIN) {
+            pollfd wait{m_fd, POLLOUT, 0};
+            const int waitMs = RemainingMs(deadline);
+            if (waitMs == 0 || ::poll(&wait, 1, waitMs) == 0) {
+                return Fail(kErrorOutputStalled);
+            }
+            continue;
+        }
+        return Fail(count == 0 ? ECONNRESET : static_cast<std::uint32_t>(errno));
+    }
+    return true;
+}
+
+bool NetworkPort::SetComPort(std::uint8_t command, const std::vector<std::uint8_t>& value,
+                             std::chrono::steady_clock::time_point deadline) {
+    std::vector<std::uint8_t> payload(1 + value.size());
+    payload[0] = command;
+    std::copy(value.begin(), value.end(), payload.begin() + 1);
+    m_commands.clear();
+    if (!SendAll(telnet::Subnegotiation(telnet::kOptionComPort, payload))) {
+        return false;
+    }
+    for (;;) {
+        for (const telnet::Command& reply : m_commands) {
+            if (!reply.payload.empty() && reply.payload.front() == command + kServerOffset) {
+                const bool taken =
+                    std::equal(value.begin(), value.end(), reply.payload.begin() + 1, reply.payload.end());
+                return taken || Fail(kErrorSettingsNotTaken);
+            }
+        }
+        m_commands.clear();
+        const int waitMs = RemainingMs(deadline);
+        if (waitMs == 0) {
+            return Fail(kErrorSettingsNotTaken);
+        }
+        if (!Receive(waitMs)) {
+            return false;
+        }
+    }
+}
+
+bool NetworkPort::Configure(std::uint32_t baudRate, std::uint8_t parity, std::uint8_t stopBits) {
+    if (!IsOpen()) {
+        return Fail(EBADF);
+    }
+    if ((parity != kNoParity && parity != kOddParity && parity != kEvenParity) ||
+        (stopBits != kOneStopBit && stopBits != kTwoStopBits)) {
+        return Fail(EINVAL);
+    }
+    if (m_protocol == NetworkProtocol::Raw) {
+        return true;
+    }
+    const auto deadline = Clock::now() + kSettingsReplyLimit + Milliseconds(m_allowanceMs);
+    return SetComPort(kSetBaudRate, BigEndian(baudRate), deadline) &&
+           SetComPort(kSetDataSize, {8}, deadline) &&
+           SetComPort(kSetParity, {ParityCode(parity)}, deadline) &&
+           SetComPort(kSetStopSize, {static_cast<std::uint8_t>(stopBits == kTwoStopBits ? 2 : 1)}, deadline);
+}
+
+bool NetworkPort::SetTimeouts(const ReadTimeouts& timeouts) {
+    if (!IsOpen()) {
+        return Fail(EBADF);
+    }
+    m_timeouts = timeouts;
+    return true;
+}
+
+bool NetworkPort::EnableRs485() {
+    return Fail(kErrorNoRs485);
+}
+
+void NetworkPort::Purge() {
+    if (!IsOpen()) {
+        return;
+    }
+    // Whatever is already readable belongs to an earlier exchange.
+    while (Receive(0)) {
+        pollfd wait{m_fd, POLLIN, 0};
+        if (::poll(&wait, 1, 0) <= 0) {
+            break;
+        }
+    }
+    m_data.clear();
+    if (m_protocol == NetworkProtocol::Rfc2217) {
+        // The server's report of the purge is not waited for: it arrives among the next reply's bytes
+        // and is set aside there.
+        SendAll(telnet::Subnegotiation(telnet::kOptionComPort, {kPurgeData, kPurgeBoth}));
+    }
+}
+
+std::size_t NetworkPort::Waiting() const {
+    int count = 0;
+    const bool counted =
+        m_protocol == NetworkProtocol::Raw && m_fd >= 0 && ::ioctl(m_fd, FIONREAD, &count) == 0;
+    return m_data.size() + (counted && count > 0 ? static_cast<std::size_t>(count) : 0);
+}
+
+bool NetworkPort::Write(const std::uint8_t* data, std::size_t size, std::size_t& written) {
+    written = 0;
+    if (!IsOpen()) {
+        return Fail(EBADF);
+    }
+    const bool sent = m_protocol == NetworkProtocol::Raw ? SendAll({data, data + size})
+                                                         : SendAll(telnet::Escape(data, size));
+    written = sent ? size : 0;
+    return sent;
+}
+
+bool NetworkPort::Read(std::uint8_t* data, std::size_t size, std::size_t& received) {
+    return Read(data, size, received, m_timeouts);
+}
+
+bool NetworkPort::Read(std::uint8_t* data, std::size_t size, std::size_t& received,
+                       const ReadTimeouts& timeouts) {
+    received = 0;
+    if (!IsOpen()) {
+        return Fail(EBADF);
+    }
+    // The same limits as on a serial line, each widened by the network's allowance.
+    const auto start = Clock::now();
+    const bool hasTotal = timeouts.totalConstantMs != 0 || timeouts.totalPerByteMs != 0;
+    const auto totalDeadline = start + Milliseconds(timeouts.totalConstantMs + m_allowanceMs +
+                                                    std::uint64_t{timeouts.totalPerByteMs} * size);
+    const Milliseconds interval(timeouts.intervalMs + m_allowanceMs);
+    std::optional<Clock::time_point> intervalDeadline;
+    while (received < size) {
+        if (!m_data.empty()) {
+            const std::size_t count = std::min(size - received, m_data.size());
+            std::copy_n(m_data.begin(), count, data + received);
+            m_data.erase(m_data.begin(), m_data.begin() + static_cast<std::ptrdiff_t>(count));
+            received += count;
+            if (timeouts.intervalMs != 0) {
+                intervalDeadline = Clock::now() + interval;
+            }
+            continue;
+        }
+        int waitMs = -1;
+        if (hasTotal || intervalDeadline) {
+            auto deadline = hasTotal ? totalDeadline : *intervalDeadline;
+            if (intervalDeadline && *intervalDeadline < deadline) {
+                deadline = *intervalDeadline;
+            }
+            waitMs = RemainingMs(deadline);
+            if (waitMs == 0) {
+                break;
+            }
+        }
+        if (!Receive(waitMs)) {
+            return false;
+        }
+        // Line and modem state notifications, and the report of a purge, are not used.
+        m_commands.clear();
+    }
+    return true;
+}
+
+void NetworkPort::Close() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (m_state != State::Null) {
+        m_state = State::Invalid;
+    }
+}
+
+}  // namespace platform
