@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "cli/CliOptions.h"
-#include "cli/DeviceEvents.h"
+#include "device/DeviceEventQueue.h"
 #include "device/Ardeno.h"
 #include "device/WorkerThread.h"
 #include "modbus/Modbus.h"
