@@ -231,7 +231,7 @@ void CCommissionDlg::AddRow(const UnitRecord& record) {
     m_units->insertRow(row);
     const QStringList cells{QString::number(record.unit),
                             Number(record.model),
-                            Number(record.firmware),
+                            Text(FirmwareText(record.firmware)),
                             Text(record.before),
                             Text(record.after),
                             record.verified ? QStringLiteral("yes") : QStringLiteral("no"),
