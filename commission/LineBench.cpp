@@ -4,63 +4,23 @@
 
 #include <chrono>
 #include <functional>
-#include <memory>
 
 #include "commission/BusCheck.h"
 #include "device/CommTables.h"
-#include "device/DeviceEventQueue.h"
-#include "device/WorkerThread.h"
-#include "modbus/Modbus.h"
-#include "modbus/ModbusSlave.h"
-#include "serial/ComDevice.h"
+#include "device/DeviceConnection.h"
 
 namespace {
 
 constexpr std::chrono::milliseconds kStopCheck{100};
 
-// The port open at one setting, its controller polled by a worker whose notifications are queued.
-class CBenchConnection : private IModbusDeviceListener {
-public:
-    ~CBenchConnection() {
-        m_worker.Stop();
-        if (m_controller) {
-            m_controller->RemoveListener(this);
-        }
-    }
-
-    bool Open(const std::string& port, const ScanCandidate& at) {
-        const CommModeEntry& mode = CommModeTable.at(at.line.modeIndex);
-        if (!m_port.Open(port, at.line.baudRate, mode.m_parity, mode.m_stopBits)) {
-            return false;
-        }
-        m_modbus = std::make_unique<CModbus>(&m_port);
-        m_slave = std::make_unique<CModbusSlave>(m_modbus.get(), at.address);
-        m_controller = std::make_unique<CArdeno>(m_slave.get());
-        m_controller->AddListener(this);
-        return m_worker.Start(*m_controller);
-    }
-
-    CArdeno& Controller() { return *m_controller; }
-    DeviceEventQueue& Events() { return m_events; }
-
-private:
-    void OnDeviceError(std::uint32_t errorCode) override {
-        m_events.Post({DeviceEvent::DeviceError, 0, false, errorCode});
-    }
-    void OnVarUpdated(int id, bool success) override {
-        m_events.Post({DeviceEvent::VarUpdated, id, success, 0});
-    }
-
-    DeviceEventQueue m_events;
-    CComDevice m_port;
-    std::unique_ptr<CModbus> m_modbus;
-    std::unique_ptr<CModbusSlave> m_slave;
-    std::unique_ptr<CArdeno> m_controller;
-    CWorkerThread m_worker;
-};
+// The port open at `at`, its controller polled.
+bool Open(CDeviceConnection& connection, const std::string& port, const ScanCandidate& at) {
+    return connection.OpenPort({port, at.line.baudRate, at.line.modeIndex, at.address, std::nullopt}) &&
+           connection.Start();
+}
 
 // Passes the device's successes on until `done`, the time is up, the port fails or Stop.
-StepCode Drive(CBenchConnection& connection, double timeoutSeconds, const std::atomic<bool>& stop,
+StepCode Drive(CDeviceConnection& connection, double timeoutSeconds, const std::atomic<bool>& stop,
                const std::function<bool()>& done, const std::function<void(int)>& onSuccess) {
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
@@ -123,8 +83,8 @@ StepCode CLineBench::Ask(const ScanCandidate& at, bool& answers, std::optional<s
 
 StepCode CLineBench::Write(const ScanCandidate& from, const ScanCandidate& to,
                            std::optional<std::uint16_t>& firmware) {
-    CBenchConnection connection;
-    if (!connection.Open(m_port, from)) {
+    CDeviceConnection connection;
+    if (!Open(connection, m_port, from)) {
         return Fail(kBenchPortFailed, fmt::format("{}: the port could not be opened", m_port));
     }
     CArdeno& controller = connection.Controller();
@@ -153,8 +113,8 @@ StepCode CLineBench::Write(const ScanCandidate& from, const ScanCandidate& to,
 }
 
 StepCode CLineBench::ReadBack(const ScanCandidate& at, bool& holds) {
-    CBenchConnection connection;
-    if (!connection.Open(m_port, at)) {
+    CDeviceConnection connection;
+    if (!Open(connection, m_port, at)) {
         return Fail(kBenchPortFailed, fmt::format("{}: the port could not be opened", m_port));
     }
     CArdeno& controller = connection.Controller();
