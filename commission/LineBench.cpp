@@ -8,6 +8,8 @@
 #include "commission/BusCheck.h"
 #include "device/CommTables.h"
 #include "device/DeviceConnection.h"
+#include "platform/LastError.h"
+#include "platform/SystemText.h"
 
 namespace {
 
@@ -66,6 +68,12 @@ private:
 
 }  // namespace
 
+std::string CLineBench::PortFailure(std::uint32_t code) const {
+    std::string text = platform::SystemErrorText(code);
+    text.erase(text.find_last_not_of(" \r\n.") + 1);
+    return fmt::format("{}: {}; check that no other program holds the port", m_port, text);
+}
+
 StepCode CLineBench::Fail(StepCode code, std::string text) {
     m_failure = std::move(text);
     return code;
@@ -74,7 +82,7 @@ StepCode CLineBench::Fail(StepCode code, std::string text) {
 StepCode CLineBench::Ask(const ScanCandidate& at, bool& answers, std::optional<std::uint16_t>& model) {
     const BusAnswer answer = AskBus(m_port, at);
     if (answer.portFailed) {
-        return Fail(kBenchPortFailed, fmt::format("{}: the port failed (error {})", m_port, answer.error));
+        return Fail(kBenchPortFailed, PortFailure(answer.error));
     }
     answers = answer.found.has_value();
     model = answers ? answer.found->model : std::nullopt;
@@ -85,7 +93,7 @@ StepCode CLineBench::Write(const ScanCandidate& from, const ScanCandidate& to,
                            std::optional<std::uint16_t>& firmware) {
     CDeviceConnection connection;
     if (!Open(connection, m_port, from)) {
-        return Fail(kBenchPortFailed, fmt::format("{}: the port could not be opened", m_port));
+        return Fail(kBenchPortFailed, PortFailure(platform::GetLastError()));
     }
     CArdeno& controller = connection.Controller();
     controller.RequireConfirmation();
@@ -115,7 +123,7 @@ StepCode CLineBench::Write(const ScanCandidate& from, const ScanCandidate& to,
 StepCode CLineBench::ReadBack(const ScanCandidate& at, bool& holds) {
     CDeviceConnection connection;
     if (!Open(connection, m_port, at)) {
-        return Fail(kBenchPortFailed, fmt::format("{}: the port could not be opened", m_port));
+        return Fail(kBenchPortFailed, PortFailure(platform::GetLastError()));
     }
     CArdeno& controller = connection.Controller();
     unsigned char address = 0;

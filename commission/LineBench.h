@@ -35,6 +35,7 @@ protected:
 
 private:
     StepCode Fail(StepCode code, std::string text);
+    std::string PortFailure(std::uint32_t code) const;
 
     const std::string m_port;
     const double m_timeoutSeconds;
