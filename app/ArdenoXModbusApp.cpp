@@ -7,12 +7,14 @@
 
 #include "app/ConnectionStartup.h"
 #include "device/Ardeno.h"
+#include "device/CommTables.h"
 #include "device/WorkerThread.h"
 #include "modbus/Modbus.h"
 #include "modbus/ModbusSlave.h"
 #include "platform/DebugOutput.h"
 #include "serial/ComDevice.h"
 #include "ui/ArdenoXModbusDlg.h"
+#include "ui/CommissionDlg.h"
 
 namespace {
 
@@ -36,6 +38,17 @@ private:
     platform::TextSink m_previous;
 };
 
+// The mode table's row for the port's parity and stop bits.
+std::size_t ModeIndex(const CComDevice& port) {
+    for (std::size_t index = 0; index < CommModeTable.size(); ++index) {
+        if (CommModeTable[index].m_parity == port.m_parity &&
+            CommModeTable[index].m_stopBits == port.m_stopBits) {
+            return index;
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 CArdenoXModbusApp::CArdenoXModbusApp()
@@ -54,6 +67,10 @@ bool CArdenoXModbusApp::InitInstance() {
     const CMessageBoxSinkScope messageBoxes(ShowOkMessageBox);
 
     while (RunConnection()) {
+        if (m_commissionAt) {
+            const auto [devicePath, at] = *std::exchange(m_commissionAt, {});
+            RunCommission(devicePath, at);
+        }
     }
     return false;
 }
@@ -87,5 +104,18 @@ bool CArdenoXModbusApp::RunConnection() {
         // The window may still be registered after a quit request: stop the worker before it goes.
         worker.Stop();
     }
-    return result == CArdenoXModbusDlg::ResultChange;
+    if (result == CArdenoXModbusDlg::ResultCommission) {
+        m_commissionAt.emplace(port.m_devicePath,
+                               ScanCandidate{{port.m_baudRate, ModeIndex(port)}, port.m_address});
+    }
+    return result == CArdenoXModbusDlg::ResultChange || result == CArdenoXModbusDlg::ResultCommission;
+}
+
+void CArdenoXModbusApp::RunCommission(const std::string& devicePath, const ScanCandidate& at) {
+    CCommissionDlg dialog(devicePath, at);
+    dialog.exec();
+    if (const auto& done = dialog.LastDone()) {
+        m_written =
+            CommConfig{done->line.baudRate, done->address, CommModeTable.at(done->line.modeIndex).m_mode};
+    }
 }

@@ -7,43 +7,20 @@
 #include "platform/LastError.h"
 #include "platform/SystemText.h"
 
-CliConnection::~CliConnection() {
-    m_worker.Stop();
-    if (m_controller) {
-        m_controller->RemoveListener(this);
-    }
-}
-
 bool CliConnection::Open(const CliOptions& options) {
     m_options = options;
-    const CommModeEntry& mode = CommModeTable.at(options.modeIndex);
-    m_port.m_replyTimeoutMs = options.replyTimeoutMs.value_or(CComDevice::kDefaultReplyTimeoutMs);
-    // A reply time given by the operator is the whole time, network included.
-    if (options.replyTimeoutMs) {
-        m_port.m_networkAllowanceMs = 0;
-    }
-    if (!StartTrace(options, m_trace) ||
-        !m_port.Open(options.port, options.baudRate, mode.m_parity, mode.m_stopBits) ||
+    const DeviceSettings settings{options.port, options.baudRate, options.modeIndex, options.address,
+                                  options.replyTimeoutMs};
+    if (!StartTrace(options, m_trace) || !m_connection.OpenPort(settings) ||
         (options.rs485 && !EnableRs485(options.port))) {
         return false;
     }
-    m_port.m_address = options.address;
-    m_modbus = std::make_unique<CModbus>(&m_port);
-    if (options.echo) {
-        m_modbus->m_echo.TurnOn();
-    }
-    m_modbus->m_echo.SetNotice([] { PrintNote(CAdapterEcho::kNoticeText); });
-    if (m_trace) {
-        m_modbus->SetFrameObserver(&m_trace->Observer());
-    }
-    m_slave = std::make_unique<CModbusSlave>(m_modbus.get(), m_port.m_address);
-    m_controller = std::make_unique<CArdeno>(m_slave.get());
-    m_controller->AddListener(this);
-    return m_worker.Start(*m_controller);
+    m_connection.Transport().m_echo.SetNotice([] { PrintNote(CAdapterEcho::kNoticeText); });
+    return m_connection.Start(options.echo, m_trace ? &m_trace->Observer() : nullptr);
 }
 
 bool CliConnection::EnableRs485(const std::string& port) {
-    if (m_port.Port().EnableRs485()) {
+    if (m_connection.Port().Port().EnableRs485()) {
         return true;
     }
     const std::uint32_t code = platform::GetLastError();
@@ -57,14 +34,4 @@ bool CliConnection::EnableRs485(const std::string& port) {
         PrintError(port + ": the RS-485 mode could not be turned on: " + text);
     }
     return false;
-}
-
-void CliConnection::OnDeviceError(std::uint32_t errorCode) {
-    m_events.Post({DeviceEvent::DeviceError, 0, false, errorCode});
-}
-
-void CliConnection::OnVarUpdated(int id, bool success) {
-    // The worker calls this right after the operation, so the thread's last error still tells why it
-    // failed.
-    m_events.Post({DeviceEvent::VarUpdated, id, success, success ? 0 : platform::GetLastError()});
 }

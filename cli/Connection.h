@@ -5,46 +5,28 @@
 #include <optional>
 
 #include "cli/CliOptions.h"
-#include "cli/DeviceEvents.h"
-#include "device/Ardeno.h"
-#include "device/WorkerThread.h"
-#include "modbus/Modbus.h"
-#include "modbus/ModbusSlave.h"
-#include "serial/ComDevice.h"
+#include "device/DeviceConnection.h"
 #include "traffic/Trace.h"
 
-class CliConnection : private IModbusDeviceListener {
+class CliConnection {
 public:
-    CliConnection() = default;
-    CliConnection(const CliConnection&) = delete;
-    CliConnection& operator=(const CliConnection&) = delete;
-    // Stops the worker before anything it uses goes.
-    ~CliConnection();
-
     // Starts the trace the options ask for, opens the port (in RS-485 mode and with the reply time
     // and echo handling asked for) and starts polling. False when the trace file or the port could not
     // be opened or configured (the reason has been given) or the worker could not start.
     bool Open(const CliOptions& options);
 
-    CArdeno& Controller() { return *m_controller; }
+    CArdeno& Controller() { return m_connection.Controller(); }
     // The options it was opened with: the settings tried, for the next step to name.
     const CliOptions& Options() const { return m_options; }
     // False through a transparent bridge, whose serial side keeps its own line settings.
-    bool SetsLineSettings() const { return m_port.Port().SetsLineSettings(); }
-    DeviceEventQueue& Events() { return m_events; }
+    bool SetsLineSettings() { return m_connection.Port().Port().SetsLineSettings(); }
+    DeviceEventQueue& Events() { return m_connection.Events(); }
 
 private:
-    void OnDeviceError(std::uint32_t errorCode) override;
-    void OnVarUpdated(int id, bool success) override;
     // --rs485: turns on the driver's RS-485 mode; false, said in one line, when it cannot.
     bool EnableRs485(const std::string& port);
 
     CliOptions m_options;
-    DeviceEventQueue m_events;
     std::optional<traffic::Trace> m_trace;  // outlives the worker, which reports to it
-    CComDevice m_port;
-    std::unique_ptr<CModbus> m_modbus;
-    std::unique_ptr<CModbusSlave> m_slave;
-    std::unique_ptr<CArdeno> m_controller;
-    CWorkerThread m_worker;
+    CDeviceConnection m_connection;
 };

@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "cli/DeviceEvents.h"
+#include "device/DeviceEventQueue.h"
 
 class CArdeno;
 

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <optional>
 
-#include "cli/DeviceEvents.h"
+#include "device/DeviceEventQueue.h"
 
 enum class WaitResult { Event, TimedOut, Interrupted };
 

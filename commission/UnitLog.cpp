@@ -26,11 +26,11 @@ std::string Number(const std::optional<std::uint16_t>& value) {
     return value ? std::to_string(*value) : std::string();
 }
 
+}  // namespace
+
 std::string FirmwareText(const std::optional<std::uint16_t>& firmware) {
     return firmware ? fmt::format("{}.{}", *firmware / 100, *firmware % 100) : std::string();
 }
-
-}  // namespace
 
 std::string IsoTimeNow() {
     const std::tm local = fmt::localtime(std::time(nullptr));

@@ -16,6 +16,9 @@ struct UnitRecord {
     std::string note;
 };
 
+// "2.5" for 205; empty when unknown
+std::string FirmwareText(const std::optional<std::uint16_t>& firmware);
+
 // "2026-12-09T20:31:05+01:00": ISO 8601 local time with the offset from UTC
 std::string IsoTimeNow();
 

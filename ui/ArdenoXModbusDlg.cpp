@@ -78,6 +78,7 @@ CArdenoXModbusDlg::CArdenoXModbusDlg(CArdeno& controller, CComDevice& comDevice,
     connect(m_ui->closeButton, &QPushButton::clicked, this, &CArdenoXModbusDlg::OnBnClickedClose);
     connect(m_ui->defaultButton, &QPushButton::clicked, this, &CArdenoXModbusDlg::OnBnClickedDefault);
     connect(m_ui->changeButton, &QPushButton::clicked, this, &CArdenoXModbusDlg::OnBnClickedChange);
+    connect(m_ui->commissionButton, &QPushButton::clicked, this, &CArdenoXModbusDlg::OnBnClickedCommission);
     connect(m_writeButton, &QPushButton::clicked, this, &CArdenoXModbusDlg::OnBnClickedWrite);
     connect(m_readButton, &QPushButton::clicked, this, &CArdenoXModbusDlg::OnBnClickedRead);
     m_baudCombo->installEventFilter(this);
@@ -338,6 +339,11 @@ void CArdenoXModbusDlg::OnBnClickedClose() {
 void CArdenoXModbusDlg::OnBnClickedChange() {
     m_controller.RemoveListener(this);
     done(ResultChange);
+}
+
+void CArdenoXModbusDlg::OnBnClickedCommission() {
+    m_controller.RemoveListener(this);
+    done(ResultCommission);
 }
 
 void CArdenoXModbusDlg::OnBnClickedDefault() {

@@ -32,13 +32,15 @@ class CArdenoXModbusDlg;
 class CArdenoXModbusDlg : public QDialog, public IModbusDeviceListener {
     Q_OBJECT
 public:
-    enum { ResultClose = 1, ResultChange = 4 };
+    // ResultCommission: the connection is to be taken down for the Commission dialog on its port.
+    enum { ResultClose = 1, ResultChange = 4, ResultCommission = 5 };
 
     // `traffic`: the buffer the transport's frame tap fills; without one there is no Traffic button.
     CArdenoXModbusDlg(CArdeno& controller, CComDevice& comDevice, traffic::FrameRing* traffic = nullptr);
     ~CArdenoXModbusDlg() override;
 
-    // Runs the window modally: ResultClose, ResultChange, or -1 when the program was asked to quit.
+    // Runs the window modally: ResultClose, ResultChange, ResultCommission, or -1 when the program was asked
+    // to quit.
     int DoModal();
 
     // The settings of the last write that ended with "Done", which the controller takes at its next
@@ -77,6 +79,7 @@ private:
     void OnBnClickedClose();
     void OnBnClickedDefault();
     void OnBnClickedChange();
+    void OnBnClickedCommission();
     void OnBnClickedWrite();
     void OnBnClickedRead();
     void OnBnClickedTraffic();

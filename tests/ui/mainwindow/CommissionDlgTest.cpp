@@ -1,0 +1,112 @@
+// The Commission dialog on the offscreen platform against the stand-in: the test plays the bench
+// operator, restarting the unit when the prompt asks; a run stopped by Stop or by closing the dialog.
+#include "ui/CommissionDlg.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <cstdio>
+#include <fstream>
+
+#include "tests/ui/mainwindow/GuiTestSupport.h"
+
+namespace {
+
+constexpr int kStepMs = 30000;
+
+sim::Config Bench(const sim::CommSettings& settings) {
+    sim::Config config;
+    config.singleRegisterReads = true;
+    config.saveDuration = std::chrono::milliseconds(100);
+    config.settings = settings;
+    return config;
+}
+
+template <typename T>
+T* Child(QDialog& dialog, const char* name) {
+    T* child = dialog.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+}
+
+bool PromptSays(QDialog& dialog, const char* text) {
+    return QTest::qWaitFor([&] { return Child<QLabel>(dialog, "prompt")->text().contains(text); }, kStepMs);
+}
+
+TEST(CommissionDlg, OneUnitIsWrittenVerifiedAfterItsRestartLoggedAndOffered) {
+    sim::ControllerSim bench(Bench({16, 192, 0}));
+    const std::string log = testing::TempDir() + "commission-dlg-" + std::to_string(::getpid()) + ".csv";
+    std::remove(log.c_str());
+    CCommissionDlg dialog(bench.DevicePath(), kFactorySettings);
+    guitest::RunWithScript(
+        dialog, [&] { return dialog.exec(); },
+        [&] {
+            Child<QSpinBox>(dialog, "firstAddress")->setValue(20);
+            Child<QComboBox>(dialog, "newBaud")->setCurrentText(QStringLiteral("38400"));
+            Child<QLineEdit>(dialog, "logPath")->setText(QString::fromStdString(log));
+            QTest::mouseClick(Child<QPushButton>(dialog, "start"), Qt::LeftButton);
+            ASSERT_TRUE(PromptSays(dialog, "restart"))
+                << Child<QLabel>(dialog, "prompt")->text().toStdString();
+            bench.Restart();
+            ASSERT_TRUE(PromptSays(dialog, "units done"))
+                << Child<QLabel>(dialog, "prompt")->text().toStdString();
+            dialog.close();
+        });
+
+    QTableWidget* units = Child<QTableWidget>(dialog, "units");
+    ASSERT_EQ(units->rowCount(), 1);
+    const QStringList expected{"1",
+                               "3102",
+                               "2.5",
+                               "19200 baud, Even, 1 stop bit, address 16",
+                               "38400 baud, Even, 1 stop bit, address 20",
+                               "yes",
+                               ""};
+    for (int column = 0; column < expected.size(); ++column) {
+        EXPECT_EQ(units->item(0, column)->text(), expected[column]) << column;
+    }
+    std::ifstream file(log);
+    std::string header;
+    std::string row;
+    std::getline(file, header);
+    std::getline(file, row);
+    EXPECT_EQ(header, kUnitLogHeader);
+    EXPECT_NE(row.find(",1,3102,2.5,"), std::string::npos) << row;
+    EXPECT_TRUE(row.ends_with(",yes,")) << row;
+    EXPECT_EQ(dialog.LastDone(), (ScanCandidate{{38400, 0}, 20}));
+    std::remove(log.c_str());
+}
+
+TEST(CommissionDlg, StopAndTheCloseBoxEndTheRunWhileItWaitsForAUnit) {
+    const bool closeBox[] = {false, true};
+    for (const bool close : closeBox) {
+        sim::ControllerSim bench(Bench({16, 96, 0}));  // not at the factory speed: nothing comes
+        CCommissionDlg dialog(bench.DevicePath(), kFactorySettings);
+        guitest::RunWithScript(
+            dialog, [&] { return dialog.exec(); },
+            [&] {
+                Child<QSpinBox>(dialog, "firstAddress")->setValue(30);
+                QTest::mouseClick(Child<QPushButton>(dialog, "start"), Qt::LeftButton);
+                ASSERT_TRUE(PromptSays(dialog, "waiting for a controller"));
+                if (close) {
+                    dialog.close();
+                    EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog.isVisible(); }, kStepMs));
+                    return;
+                }
+                QTest::mouseClick(Child<QPushButton>(dialog, "stop"), Qt::LeftButton);
+                EXPECT_TRUE(PromptSays(dialog, "Stopped at unit 1"));
+                EXPECT_TRUE(Child<QPushButton>(dialog, "start")->isEnabled());
+                dialog.close();
+            });
+        EXPECT_EQ(Child<QTableWidget>(dialog, "units")->rowCount(), 0) << close;
+        EXPECT_FALSE(dialog.LastDone().has_value()) << close;
+    }
+}
+
+}  // namespace

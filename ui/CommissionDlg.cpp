@@ -1,0 +1,270 @@
+#include "ui/CommissionDlg.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <thread>
+
+#include "commission/LineBench.h"
+#include "device/CommTables.h"
+#include "res/Strings.h"
+
+namespace {
+
+constexpr double kStepTimeoutSeconds = 30;
+constexpr std::chrono::milliseconds kPollPause{300};
+
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QString Number(const std::optional<std::uint16_t>& value) {
+    return value ? QString::number(*value) : QString();
+}
+
+}  // namespace
+
+// The bench behind the dialog: the port's steps, with prompts and records queued to the dialog and
+// each record appended to the log here, off the user-interface thread.
+class CWindowBench : public CLineBench {
+public:
+    CWindowBench(CCommissionDlg& dialog, std::string devicePath, std::string logPath,
+                 std::function<void(const QString&)> prompt, std::function<void(const UnitRecord&)> record,
+                 std::function<void(const ScanCandidate&)> verified)
+        : CLineBench(std::move(devicePath), kStepTimeoutSeconds),
+          m_dialog(dialog),
+          m_logPath(std::move(logPath)),
+          m_prompt(std::move(prompt)),
+          m_record(std::move(record)),
+          m_verified(std::move(verified)) {}
+
+    StepCode ReadBack(const ScanCandidate& at, bool& holds) override {
+        const StepCode code = CLineBench::ReadBack(at, holds);
+        if (code == kBenchOk && holds) {
+            Post(m_verified, at);
+        }
+        return code;
+    }
+
+    void Pause() override {
+        const auto until = std::chrono::steady_clock::now() + kPollPause;
+        while (!StopRequested() && std::chrono::steady_clock::now() < until) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    void Prompt(const std::string& text) override { Post(m_prompt, Text(text)); }
+    bool Record(const UnitRecord& record) override {
+        Post(m_record, record);
+        if (!m_logPath.empty() && !AppendUnit(m_logPath, record)) {
+            m_logFailure = m_logPath + ": the log cannot be written: " + std::strerror(errno);
+            return false;
+        }
+        return true;
+    }
+    // Why the run ended early, for the operator.
+    std::string Failure() const { return m_logFailure.empty() ? FailureText() : m_logFailure; }
+
+private:
+    void OnWriteStep(const std::string& text) override { Post(m_prompt, Text(text)); }
+
+    template <typename F, typename T>
+    void Post(const F& call, T value) {
+        QMetaObject::invokeMethod(
+            &m_dialog, [call, value] { call(value); }, Qt::QueuedConnection);
+    }
+
+    CCommissionDlg& m_dialog;
+    const std::string m_logPath;
+    std::function<void(const QString&)> m_prompt;
+    std::function<void(const UnitRecord&)> m_record;
+    std::function<void(const ScanCandidate&)> m_verified;
+    std::string m_logFailure;
+};
+
+CCommissionDlg::CCommissionDlg(std::string devicePath, const ScanCandidate& factory, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_devicePath(std::move(devicePath)),
+      m_factory(factory),
+      m_firstAddress(new QSpinBox(this)),
+      m_count(new QSpinBox(this)),
+      m_newBaud(new QComboBox(this)),
+      m_newMode(new QComboBox(this)),
+      m_logPath(new QLineEdit(this)),
+      m_units(new QTableWidget(0, 7, this)),
+      m_prompt(new QLabel(this)),
+      m_start(new QPushButton(QStringLiteral("Start"), this)),
+      m_stop(new QPushButton(QStringLiteral("Stop"), this)) {
+    setWindowTitle(QStringLiteral("Commission controllers"));
+    m_firstAddress->setObjectName(QStringLiteral("firstAddress"));
+    m_firstAddress->setRange(kFirstAddress, kLastAddress);
+    m_count->setObjectName(QStringLiteral("count"));
+    m_count->setRange(1, kLastAddress);
+    m_newBaud->setObjectName(QStringLiteral("newBaud"));
+    for (const std::uint32_t baudRate : BaudRateTable) {
+        m_newBaud->addItem(QString::number(baudRate), baudRate);
+    }
+    m_newBaud->setCurrentText(QString::number(factory.line.baudRate));
+    m_newMode->setObjectName(QStringLiteral("newMode"));
+    for (const CommModeEntry& mode : CommModeTable) {
+        m_newMode->addItem(Text(std::string(res::LoadString(mode.m_nameId))));
+    }
+    m_newMode->setCurrentIndex(static_cast<int>(factory.line.modeIndex));
+    m_logPath->setObjectName(QStringLiteral("logPath"));
+    m_logPath->setPlaceholderText(QStringLiteral("one CSV row per unit, appended (optional)"));
+
+    auto* fields = new QFormLayout;
+    fields->addRow(QStringLiteral("New units answer at:"),
+                   new QLabel(Text(DescribeCandidate(factory)), this));
+    fields->addRow(QStringLiteral("First address:"), m_firstAddress);
+    fields->addRow(QStringLiteral("Units:"), m_count);
+    fields->addRow(QStringLiteral("New baud rate:"), m_newBaud);
+    fields->addRow(QStringLiteral("New mode:"), m_newMode);
+    fields->addRow(QStringLiteral("Log file:"), m_logPath);
+
+    m_units->setObjectName(QStringLiteral("units"));
+    m_units->setHorizontalHeaderLabels({QStringLiteral("Unit"), QStringLiteral("Model"),
+                                        QStringLiteral("Firmware"), QStringLiteral("Before"),
+                                        QStringLiteral("After"), QStringLiteral("Verified"),
+                                        QStringLiteral("Note")});
+    m_units->horizontalHeader()->setStretchLastSection(true);
+    m_units->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    m_prompt->setObjectName(QStringLiteral("prompt"));
+    m_prompt->setWordWrap(true);
+    QFont large = m_prompt->font();
+    large.setPointSizeF(large.pointSizeF() * 1.6);
+    large.setBold(true);
+    m_prompt->setFont(large);
+    m_prompt->setText(QStringLiteral("Choose the settings, then Start."));
+
+    m_start->setObjectName(QStringLiteral("start"));
+    m_stop->setObjectName(QStringLiteral("stop"));
+    m_stop->setEnabled(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_start);
+    buttons->addWidget(m_stop);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addWidget(m_prompt);
+    layout->addWidget(m_units);
+    layout->addLayout(buttons);
+    resize(760, 480);
+
+    connect(m_start, &QPushButton::clicked, this, &CCommissionDlg::Start);
+    connect(m_stop, &QPushButton::clicked, this, &CCommissionDlg::Stop);
+}
+
+CCommissionDlg::~CCommissionDlg() {
+    if (m_bench) {
+        m_bench->RequestStop();
+    }
+    Join();
+}
+
+void CCommissionDlg::Start() {
+    const LineSettings target{m_newBaud->currentData().toUInt(),
+                              static_cast<std::size_t>(m_newMode->currentIndex())};
+    const CommissionPlan plan{m_factory, target, static_cast<std::uint8_t>(m_firstAddress->value()),
+                              static_cast<unsigned>(m_count->value())};
+    // On the same settings, a unit given the address new units answer at would pass for the next one.
+    if (target == m_factory.line && plan.firstAddress <= m_factory.address &&
+        m_factory.address < plan.firstAddress + plan.count) {
+        ShowPrompt(QStringLiteral("Address %1 is where new units answer on these settings: choose a first "
+                                  "address past it, or other new settings.")
+                       .arg(m_factory.address));
+        return;
+    }
+    Join();
+    m_bench = std::make_unique<CWindowBench>(
+        *this, m_devicePath, m_logPath->text().toStdString(),
+        [this](const QString& text) { ShowPrompt(text); },
+        [this](const UnitRecord& record) { AddRow(record); },
+        [this](const ScanCandidate& at) { m_lastDone = at; });
+    for (QWidget* field :
+         std::initializer_list<QWidget*>{m_firstAddress, m_count, m_newBaud, m_newMode, m_logPath, m_start}) {
+        field->setEnabled(false);
+    }
+    m_stop->setEnabled(true);
+    m_run = std::thread([this, plan] {
+        const CommissionEnd end = RunCommissioning(plan, *m_bench);
+        const QString failure = Text(m_bench->Failure());
+        QMetaObject::invokeMethod(
+            this, [this, end, failure] { OnRunEnded(end, failure); }, Qt::QueuedConnection);
+    });
+}
+
+void CCommissionDlg::Stop() {
+    if (m_bench) {
+        m_bench->RequestStop();
+    }
+    m_stop->setEnabled(false);
+}
+
+void CCommissionDlg::reject() {
+    if (!m_run.joinable()) {
+        QDialog::reject();
+        return;
+    }
+    m_closeWhenEnded = true;
+    Stop();
+}
+
+void CCommissionDlg::ShowPrompt(const QString& text) {
+    m_prompt->setText(text);
+}
+
+void CCommissionDlg::AddRow(const UnitRecord& record) {
+    const int row = m_units->rowCount();
+    m_units->insertRow(row);
+    const QStringList cells{QString::number(record.unit),
+                            Number(record.model),
+                            Text(FirmwareText(record.firmware)),
+                            Text(record.before),
+                            Text(record.after),
+                            record.verified ? QStringLiteral("yes") : QStringLiteral("no"),
+                            Text(record.note)};
+    for (int column = 0; column < cells.size(); ++column) {
+        m_units->setItem(row, column, new QTableWidgetItem(cells[column]));
+    }
+    m_units->scrollToBottom();
+}
+
+void CCommissionDlg::OnRunEnded(const CommissionEnd& end, const QString& failure) {
+    Join();
+    if (end.kind == CommissionEnd::Done) {
+        ShowPrompt(QStringLiteral("All %1 units done.").arg(end.unit));
+    } else if (end.kind == CommissionEnd::Stopped) {
+        ShowPrompt(QStringLiteral("Stopped at unit %1.").arg(end.unit));
+    } else {
+        ShowPrompt(QStringLiteral("Stopped at unit %1: %2")
+                       .arg(end.unit)
+                       .arg(end.code == kNoFreeAddress ? Text(end.note) : failure));
+    }
+    m_stop->setEnabled(false);
+    for (QWidget* field :
+         std::initializer_list<QWidget*>{m_firstAddress, m_count, m_newBaud, m_newMode, m_logPath, m_start}) {
+        field->setEnabled(true);
+    }
+    if (m_closeWhenEnded) {
+        QDialog::reject();
+    }
+}
+
+void CCommissionDlg::Join() {
+    if (m_run.joinable()) {
+        m_run.join();
+    }
+}

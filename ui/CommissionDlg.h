@@ -1,0 +1,59 @@
+#pragma once
+// Commissioning from the window: the first address, how many units, the line settings they get and the
+// log file; a table of the units done, the prompt of the moment in large text, and Stop. The run goes on
+// a thread of its own; it only queues calls to this dialog, it never touches a widget.
+#include <QDialog>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "commission/Commissioning.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+class QTableWidget;
+class CWindowBench;
+
+class CCommissionDlg : public QDialog {
+    Q_OBJECT
+public:
+    // New units answer on `devicePath` at `factory`: the settings of the window's connection.
+    CCommissionDlg(std::string devicePath, const ScanCandidate& factory, QWidget* parent = nullptr);
+    // Stops a run still going and waits for its end.
+    ~CCommissionDlg() override;
+
+    // Where the last unit done answers now: for the connection that follows.
+    const std::optional<ScanCandidate>& LastDone() const { return m_lastDone; }
+
+protected:
+    // Escape and the close box stop a run and then close.
+    void reject() override;
+
+private:
+    void Start();
+    void Stop();
+    void ShowPrompt(const QString& text);
+    void AddRow(const UnitRecord& record);
+    void OnRunEnded(const CommissionEnd& end, const QString& failure);
+    void Join();
+
+    const std::string m_devicePath;
+    const ScanCandidate m_factory;
+    QSpinBox* m_firstAddress;
+    QSpinBox* m_count;
+    QComboBox* m_newBaud;
+    QComboBox* m_newMode;
+    QLineEdit* m_logPath;
+    QTableWidget* m_units;
+    QLabel* m_prompt;
+    QPushButton* m_start;
+    QPushButton* m_stop;
+    std::unique_ptr<CWindowBench> m_bench;
+    std::thread m_run;
+    std::optional<ScanCandidate> m_lastDone;
+    bool m_closeWhenEnded = false;
+};
