@@ -138,6 +138,7 @@ CCommissionDlg::CCommissionDlg(std::string devicePath, const ScanCandidate& fact
                                         QStringLiteral("After"), QStringLiteral("Verified"),
                                         QStringLiteral("Note")});
     m_units->horizontalHeader()->setStretchLastSection(true);
+    m_units->verticalHeader()->hide();  // the Unit column numbers the rows already
     m_units->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
     m_prompt->setObjectName(QStringLiteral("prompt"));
@@ -245,7 +246,8 @@ void CCommissionDlg::AddRow(const UnitRecord& record) {
 void CCommissionDlg::OnRunEnded(const CommissionEnd& end, const QString& failure) {
     Join();
     if (end.kind == CommissionEnd::Done) {
-        ShowPrompt(QStringLiteral("All %1 units done.").arg(end.unit));
+        ShowPrompt(end.unit == 1 ? QStringLiteral("1 unit done.")
+                                 : QStringLiteral("All %1 units done.").arg(end.unit));
     } else if (end.kind == CommissionEnd::Stopped) {
         ShowPrompt(QStringLiteral("Stopped at unit %1.").arg(end.unit));
     } else {

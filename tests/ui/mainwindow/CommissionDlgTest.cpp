@@ -54,7 +54,7 @@ TEST(CommissionDlg, OneUnitIsWrittenVerifiedAfterItsRestartLoggedAndOffered) {
             ASSERT_TRUE(PromptSays(dialog, "restart"))
                 << Child<QLabel>(dialog, "prompt")->text().toStdString();
             bench.Restart();
-            ASSERT_TRUE(PromptSays(dialog, "units done"))
+            ASSERT_TRUE(PromptSays(dialog, "1 unit done."))
                 << Child<QLabel>(dialog, "prompt")->text().toStdString();
             dialog.close();
         });
