@@ -35,7 +35,11 @@ std::string FirmwareText(const std::optional<std::uint16_t>& firmware) {
 std::string IsoTimeNow() {
     const std::tm local = fmt::localtime(std::time(nullptr));
     std::string text = fmt::format("{:%Y-%m-%dT%H:%M:%S%z}", local);
-    return text.insert(text.size() - 2, ":");  // +0100 -> +01:00, ISO 8601's extended form
+    // +0100 -> +01:00, ISO 8601's extended form; a system that gives no offset leaves it out.
+    if (text.size() > 2) {
+        text.insert(text.end() - 2, ':');
+    }
+    return text;
 }
 
 std::string UnitCsvRow(const UnitRecord& record) {

@@ -48,9 +48,6 @@ std::string AppErrorText(std::uint32_t code) {
                    "rfc2217://192.168.1.20:4001).";
         case kErrorHostNotFound:
             return "The gateway's host name does not resolve; check the name or give its IP address.";
-        case kErrorNetworkNotSupported:
-            return "Network gateways (tcp://, rfc2217://) are not supported on Windows yet; use the "
-                   "gateway maker's virtual COM port driver and name its COM port.";
         case kErrorNoComPortControl:
             return "The gateway does not take line settings (no RFC 2217 there); use tcp:// for a "
                    "transparent bridge.";

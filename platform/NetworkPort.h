@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/Port.h"
+#include "platform/Socket.h"
 #include "platform/TelnetCodec.h"
 
 namespace platform {
@@ -64,7 +65,6 @@ public:
 
 private:
     enum class State { Null, Invalid, Open };
-    bool Connect(const std::string& host, const std::string& service);
     bool Negotiate();
     // Sends one COM port setting and waits for the server's report of it, up to the deadline.
     bool SetComPort(std::uint8_t command, const std::vector<std::uint8_t>& value,
@@ -77,7 +77,7 @@ private:
 
     NetworkProtocol m_protocol;
     State m_state = State::Null;
-    int m_fd = -1;
+    socket::Handle m_socket = socket::kNoHandle;
     ReadTimeouts m_timeouts;
     std::uint32_t m_allowanceMs = kNetworkAllowanceFloorMs;
     std::optional<std::uint32_t> m_roundTripMs;

@@ -31,7 +31,7 @@ CComDevice::~CComDevice() = default;
 bool CComDevice::OpenPort(const std::string& name) {
     m_port->Close();
     m_port = MakePort(name);
-    if (!NetworkPortsSupported(name) || !m_port->Open(name)) {
+    if (!m_port->Open(name)) {
         return false;
     }
     if (const auto roundTripMs = m_port->RoundTripMs()) {

@@ -5,7 +5,6 @@
 
 #include "platform/Port.h"
 
-// A serial handle for a device path (and for an empty name, before anything was chosen).
+// A network port for tcp:// and rfc2217:// names, otherwise a serial handle for a device path (and for
+// an empty name, before anything was chosen).
 std::unique_ptr<platform::IPort> MakePort(const std::string& name);
-// False, with kErrorNetworkNotSupported, for a network port's name where there are none (Windows).
-bool NetworkPortsSupported(const std::string& name);

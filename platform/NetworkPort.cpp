@@ -1,19 +1,10 @@
-#include <netdb.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/ioctl.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <fcntl.h>
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 
 #include "platform/AppErrors.h"
 #include "platform/LastError.h"
 #include "platform/NetworkPort.h"
+#include "platform/Socket.h"
 
 namespace platform {
 namespace {
@@ -40,10 +31,6 @@ constexpr std::uint8_t kPurgeBoth = 3;
 int RemainingMs(Clock::time_point deadline) {
     const auto left = std::chrono::ceil<Milliseconds>(deadline - Clock::now()).count();
     return left > 0 ? static_cast<int>(left) : 0;
-}
-
-void SetLastErrorFromErrno() {
-    SetLastError(errno != 0 ? static_cast<std::uint32_t>(errno) : ERROR_GEN_FAILURE);
 }
 
 std::vector<std::uint8_t> BigEndian(std::uint32_t value) {
@@ -93,9 +80,15 @@ bool NetworkPort::Open(const std::string& name) {
     if (host.size() > 2 && host.front() == '[' && host.back() == ']') {
         host = host.substr(1, host.size() - 2);
     }
-    if (!Connect(host, rest.substr(colon + 1))) {
+    std::uint32_t roundTripMs = 0;
+    m_socket =
+        socket::Connect(host, rest.substr(colon + 1), static_cast<int>(kConnectLimit.count()), roundTripMs);
+    if (m_socket == socket::kNoHandle) {
         return false;
     }
+    // The handshake took one round trip.
+    m_roundTripMs = roundTripMs;
+    m_allowanceMs = NetworkAllowanceMs(roundTripMs);
     m_state = State::Open;
     if (m_protocol == NetworkProtocol::Rfc2217 && !Negotiate()) {
         const std::uint32_t code = GetLastError();
@@ -103,49 +96,6 @@ bool NetworkPort::Open(const std::string& name) {
         return Fail(code);
     }
     return true;
-}
-
-bool NetworkPort::Connect(const std::string& host, const std::string& service) {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (::getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0 || found == nullptr) {
-        return Fail(kErrorHostNotFound);
-    }
-    const auto deadline = Clock::now() + kConnectLimit;
-    std::uint32_t lastError = ETIMEDOUT;
-    for (const addrinfo* address = found; address != nullptr && m_fd < 0; address = address->ai_next) {
-        const int fd = ::socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK,
-                                address->ai_protocol);
-        if (fd < 0) {
-            lastError = static_cast<std::uint32_t>(errno);
-            continue;
-        }
-        const auto start = Clock::now();
-        int error = ::connect(fd, address->ai_addr, address->ai_addrlen) == 0 ? 0 : errno;
-        if (error == EINPROGRESS) {
-            pollfd wait{fd, POLLOUT, 0};
-            const int ready = ::poll(&wait, 1, RemainingMs(deadline));
-            socklen_t length = sizeof(error);
-            error = ready <= 0 ? ETIMEDOUT : (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length), error);
-        }
-        if (error != 0) {
-            lastError = static_cast<std::uint32_t>(error);
-            ::close(fd);
-            continue;
-        }
-        // The handshake took one round trip.
-        const auto roundTrip = std::chrono::ceil<Milliseconds>(Clock::now() - start).count();
-        m_roundTripMs = static_cast<std::uint32_t>(roundTrip);
-        m_allowanceMs = NetworkAllowanceMs(*m_roundTripMs);
-        // Requests are small and each waits for its reply: no waiting to fill a segment.
-        const int on = 1;
-        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof(on));
-        m_fd = fd;
-    }
-    ::freeaddrinfo(found);
-    return m_fd >= 0 || Fail(lastError);
 }
 
 bool NetworkPort::Negotiate() {
@@ -189,27 +139,22 @@ void NetworkPort::Answer(const telnet::Command& command) {
 }
 
 bool NetworkPort::Receive(int waitMs) {
-    pollfd wait{m_fd, POLLIN, 0};
-    const int ready = ::poll(&wait, 1, waitMs);
-    if (ready < 0) {
-        return errno == EINTR || (SetLastErrorFromErrno(), false);
-    }
-    if (ready == 0) {
-        return true;
+    const int ready = socket::Wait(m_socket, false, waitMs);
+    if (ready <= 0) {
+        return ready == 0;
     }
     std::uint8_t buffer[512];
-    const ssize_t count = ::recv(m_fd, buffer, sizeof(buffer), 0);
-    if (count < 0 && (errno == EINTR || errno == EAGAIN)) {
+    const long count = socket::Receive(m_socket, buffer, sizeof(buffer));
+    if (count == socket::kTryAgain) {
         return true;
     }
     // Acknowledged at once: a gateway that holds its next small segment until the last one is
     // acknowledged (Nagle) would otherwise wait out our delayed acknowledgement, 40 ms, on every reply
-    // that follows a purge report. The kernel clears the flag by itself, so it is set after each read.
-    const int on = 1;
-    ::setsockopt(m_fd, IPPROTO_TCP, TCP_QUICKACK, &on, sizeof(on));
+    // that follows a purge report.
+    socket::AcknowledgeAtOnce(m_socket);
     if (count <= 0) {
         // The gateway closed the connection or it broke: the line is gone, as when an adapter is pulled.
-        return Fail(count == 0 ? ECONNRESET : static_cast<std::uint32_t>(errno));
+        return false;
     }
     if (m_protocol == NetworkProtocol::Raw) {
         m_data.insert(m_data.end(), buffer, buffer + count);
@@ -231,23 +176,22 @@ bool NetworkPort::SendAll(const std::vector<std::uint8_t>& bytes) {
     const auto deadline = Clock::now() + kWriteLimit;
     std::size_t sent = 0;
     while (sent < bytes.size()) {
-        const ssize_t count = ::send(m_fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        const long count = socket::Send(m_socket, bytes.data() + sent, bytes.size() - sent);
+        if (count < 0 && count != socket::kTryAgain) {
+            return false;
+        }
         if (count > 0) {
             sent += static_cast<std::size_t>(count);
             continue;
         }
-        if (count < 0 && errno == EINTR) {
-            continue;
+        const int waitMs = RemainingMs(deadline);
+        const int ready = waitMs == 0 ? 0 : socket::Wait(m_socket, true, waitMs);
+        if (ready < 0) {
+            return false;
         }
-        if (count < 0 && errno == EAGAIN) {
-            pollfd wait{m_fd, POLLOUT, 0};
-            const int waitMs = RemainingMs(deadline);
-            if (waitMs == 0 || ::poll(&wait, 1, waitMs) == 0) {
-                return Fail(kErrorOutputStalled);
-            }
-            continue;
+        if (ready == 0 && RemainingMs(deadline) == 0) {
+            return Fail(kErrorOutputStalled);
         }
-        return Fail(count == 0 ? ECONNRESET : static_cast<std::uint32_t>(errno));
     }
     return true;
 }
@@ -282,11 +226,11 @@ bool NetworkPort::SetComPort(std::uint8_t command, const std::vector<std::uint8_
 
 bool NetworkPort::Configure(std::uint32_t baudRate, std::uint8_t parity, std::uint8_t stopBits) {
     if (!IsOpen()) {
-        return Fail(EBADF);
+        return Fail(socket::kErrorNotOpen);
     }
     if ((parity != kNoParity && parity != kOddParity && parity != kEvenParity) ||
         (stopBits != kOneStopBit && stopBits != kTwoStopBits)) {
-        return Fail(EINVAL);
+        return Fail(socket::kErrorBadSetting);
     }
     if (m_protocol == NetworkProtocol::Raw) {
         return true;
@@ -300,7 +244,7 @@ bool NetworkPort::Configure(std::uint32_t baudRate, std::uint8_t parity, std::ui
 
 bool NetworkPort::SetTimeouts(const ReadTimeouts& timeouts) {
     if (!IsOpen()) {
-        return Fail(EBADF);
+        return Fail(socket::kErrorNotOpen);
     }
     m_timeouts = timeouts;
     return true;
@@ -315,11 +259,7 @@ void NetworkPort::Purge() {
         return;
     }
     // Whatever is already readable belongs to an earlier exchange.
-    while (Receive(0)) {
-        pollfd wait{m_fd, POLLIN, 0};
-        if (::poll(&wait, 1, 0) <= 0) {
-            break;
-        }
+    while (Receive(0) && socket::Wait(m_socket, false, 0) > 0) {
     }
     m_data.clear();
     if (m_protocol == NetworkProtocol::Rfc2217) {
@@ -330,16 +270,14 @@ void NetworkPort::Purge() {
 }
 
 std::size_t NetworkPort::Waiting() const {
-    int count = 0;
-    const bool counted =
-        m_protocol == NetworkProtocol::Raw && m_fd >= 0 && ::ioctl(m_fd, FIONREAD, &count) == 0;
-    return m_data.size() + (counted && count > 0 ? static_cast<std::size_t>(count) : 0);
+    const bool counted = m_protocol == NetworkProtocol::Raw && m_socket != socket::kNoHandle;
+    return m_data.size() + (counted ? socket::Pending(m_socket) : 0);
 }
 
 bool NetworkPort::Write(const std::uint8_t* data, std::size_t size, std::size_t& written) {
     written = 0;
     if (!IsOpen()) {
-        return Fail(EBADF);
+        return Fail(socket::kErrorNotOpen);
     }
     const bool sent = m_protocol == NetworkProtocol::Raw ? SendAll({data, data + size})
                                                          : SendAll(telnet::Escape(data, size));
@@ -355,7 +293,7 @@ bool NetworkPort::Read(std::uint8_t* data, std::size_t size, std::size_t& receiv
                        const ReadTimeouts& timeouts) {
     received = 0;
     if (!IsOpen()) {
-        return Fail(EBADF);
+        return Fail(socket::kErrorNotOpen);
     }
     // The same limits as on a serial line, each widened by the network's allowance.
     const auto start = Clock::now();
@@ -396,9 +334,9 @@ bool NetworkPort::Read(std::uint8_t* data, std::size_t size, std::size_t& receiv
 }
 
 void NetworkPort::Close() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
+    if (m_socket != socket::kNoHandle) {
+        socket::Close(m_socket);
+        m_socket = socket::kNoHandle;
     }
     if (m_state != State::Null) {
         m_state = State::Invalid;
