@@ -4,6 +4,7 @@
 #include "platform/AppErrors.h"
 #include "platform/LastError.h"
 #include "platform/NetworkPort.h"
+#include "platform/ReadDeadline.h"
 #include "platform/Socket.h"
 
 namespace platform {
@@ -27,11 +28,6 @@ constexpr std::uint8_t kSetStopSize = 4;
 constexpr std::uint8_t kPurgeData = 12;
 constexpr std::uint8_t kServerOffset = 100;
 constexpr std::uint8_t kPurgeBoth = 3;
-
-int RemainingMs(Clock::time_point deadline) {
-    const auto left = std::chrono::ceil<Milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
-}
 
 std::vector<std::uint8_t> BigEndian(std::uint32_t value) {
     return {static_cast<std::uint8_t>(value >> 24), static_cast<std::uint8_t>(value >> 16),
@@ -296,33 +292,19 @@ bool NetworkPort::Read(std::uint8_t* data, std::size_t size, std::size_t& receiv
         return Fail(socket::kErrorNotOpen);
     }
     // The same limits as on a serial line, each widened by the network's allowance.
-    const auto start = Clock::now();
-    const bool hasTotal = timeouts.totalConstantMs != 0 || timeouts.totalPerByteMs != 0;
-    const auto totalDeadline = start + Milliseconds(timeouts.totalConstantMs + m_allowanceMs +
-                                                    std::uint64_t{timeouts.totalPerByteMs} * size);
-    const Milliseconds interval(timeouts.intervalMs + m_allowanceMs);
-    std::optional<Clock::time_point> intervalDeadline;
+    ReadDeadline deadline(timeouts, size, m_allowanceMs);
     while (received < size) {
         if (!m_data.empty()) {
             const std::size_t count = std::min(size - received, m_data.size());
             std::copy_n(m_data.begin(), count, data + received);
             m_data.erase(m_data.begin(), m_data.begin() + static_cast<std::ptrdiff_t>(count));
             received += count;
-            if (timeouts.intervalMs != 0) {
-                intervalDeadline = Clock::now() + interval;
-            }
+            deadline.BytesArrived();
             continue;
         }
-        int waitMs = -1;
-        if (hasTotal || intervalDeadline) {
-            auto deadline = hasTotal ? totalDeadline : *intervalDeadline;
-            if (intervalDeadline && *intervalDeadline < deadline) {
-                deadline = *intervalDeadline;
-            }
-            waitMs = RemainingMs(deadline);
-            if (waitMs == 0) {
-                break;
-            }
+        const int waitMs = deadline.WaitMs();
+        if (waitMs == 0) {
+            break;
         }
         if (!Receive(waitMs)) {
             return false;

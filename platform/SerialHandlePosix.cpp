@@ -12,6 +12,7 @@
 
 #include "platform/AppErrors.h"
 #include "platform/LastError.h"
+#include "platform/ReadDeadline.h"
 #include "platform/SerialHandle.h"
 #include "platform/TermiosCheck.h"
 
@@ -87,11 +88,6 @@ constexpr std::uint64_t kWriteGraceMs = 1000;
 Milliseconds WriteDeadline(std::size_t size, std::uint32_t baudRate) {
     const std::uint64_t bitsPerSecond = baudRate != 0 ? baudRate : kSlowestBaudRate;
     return Milliseconds(kWriteGraceMs + 2 * 11 * 1000 * std::uint64_t{size} / bitsPerSecond);
-}
-
-int RemainingMs(Clock::time_point deadline) {
-    const auto left = std::chrono::ceil<Milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
 }
 
 }  // namespace
@@ -295,23 +291,11 @@ bool SerialHandle::Read(std::uint8_t* data, std::size_t size, std::size_t& recei
         SetLastError(EBADF);
         return false;
     }
-    const auto start = Clock::now();
-    const bool hasTotal = timeouts.totalConstantMs != 0 || timeouts.totalPerByteMs != 0;
-    const auto totalDeadline =
-        start + Milliseconds(timeouts.totalConstantMs + std::uint64_t{timeouts.totalPerByteMs} * size);
-    std::optional<Clock::time_point> intervalDeadline;
-
+    ReadDeadline deadline(timeouts, size);
     while (received < size) {
-        int waitMs = -1;
-        if (hasTotal || intervalDeadline) {
-            auto deadline = hasTotal ? totalDeadline : *intervalDeadline;
-            if (intervalDeadline && *intervalDeadline < deadline) {
-                deadline = *intervalDeadline;
-            }
-            waitMs = RemainingMs(deadline);
-            if (waitMs == 0) {
-                break;  // time is up: what has arrived is the result
-            }
+        const int waitMs = deadline.WaitMs();
+        if (waitMs == 0) {
+            break;  // time is up: what has arrived is the result
         }
         pollfd wait{m_fd, POLLIN, 0};
         const int ready = ::poll(&wait, 1, waitMs);
@@ -333,9 +317,7 @@ bool SerialHandle::Read(std::uint8_t* data, std::size_t size, std::size_t& recei
         const ssize_t count = ::read(m_fd, data + received, size - received);
         if (count > 0) {
             received += static_cast<std::size_t>(count);
-            if (timeouts.intervalMs != 0) {
-                intervalDeadline = Clock::now() + Milliseconds(timeouts.intervalMs);
-            }
+            deadline.BytesArrived();
             continue;
         }
         if (count < 0 && (errno == EINTR || errno == EAGAIN)) {

@@ -10,6 +10,7 @@
 #include <chrono>
 
 #include "platform/AppErrors.h"
+#include "platform/ReadDeadline.h"
 #include "platform/Socket.h"
 
 namespace platform::socket {
@@ -17,11 +18,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using Milliseconds = std::chrono::milliseconds;
-
-int RemainingMs(Clock::time_point deadline) {
-    const auto left = std::chrono::ceil<Milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
-}
 
 }  // namespace
 
