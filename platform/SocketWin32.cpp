@@ -105,20 +105,31 @@ Handle Connect(const std::string& host, const std::string& service, int limitMs,
     return static_cast<Handle>(connected);
 }
 
+namespace {
+
+// What recv or send returned, as Receive and Send report it: kTryAgain for a call to repeat, -1 (with
+// the last error) for a failure.
+long Transferred(int count) {
+    if (count != SOCKET_ERROR) {
+        return count;
+    }
+    const int error = ::WSAGetLastError();
+    if (error == WSAEWOULDBLOCK || error == WSAEINTR) {
+        return kTryAgain;
+    }
+    SetLastError(static_cast<std::uint32_t>(error));
+    return -1;
+}
+
+}  // namespace
+
 int Wait(Handle handle, bool forWriting, int waitMs) {
     return Select(Native(handle), forWriting, waitMs);
 }
 
 long Receive(Handle handle, std::uint8_t* buffer, std::size_t size) {
-    const int count = ::recv(Native(handle), reinterpret_cast<char*>(buffer), static_cast<int>(size), 0);
-    if (count == SOCKET_ERROR) {
-        const int error = ::WSAGetLastError();
-        if (error == WSAEWOULDBLOCK || error == WSAEINTR) {
-            return kTryAgain;
-        }
-        SetLastError(static_cast<std::uint32_t>(error));
-        return -1;
-    }
+    const long count =
+        Transferred(::recv(Native(handle), reinterpret_cast<char*>(buffer), static_cast<int>(size), 0));
     if (count == 0) {
         SetLastError(WSAECONNRESET);
     }
@@ -126,16 +137,8 @@ long Receive(Handle handle, std::uint8_t* buffer, std::size_t size) {
 }
 
 long Send(Handle handle, const std::uint8_t* data, std::size_t size) {
-    const int count = ::send(Native(handle), reinterpret_cast<const char*>(data), static_cast<int>(size), 0);
-    if (count == SOCKET_ERROR) {
-        const int error = ::WSAGetLastError();
-        if (error == WSAEWOULDBLOCK || error == WSAEINTR) {
-            return kTryAgain;
-        }
-        SetLastError(static_cast<std::uint32_t>(error));
-        return -1;
-    }
-    return count;
+    return Transferred(
+        ::send(Native(handle), reinterpret_cast<const char*>(data), static_cast<int>(size), 0));
 }
 
 void AcknowledgeAtOnce(Handle) {
