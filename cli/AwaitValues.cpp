@@ -10,11 +10,8 @@
 #include "cli/WaitLoop.h"
 #include "platform/AppErrors.h"
 
-int AwaitValues(CliConnection& connection, double timeoutSeconds,
+int AwaitValues(CliConnection& connection, const CommandDeadline& deadline,
                 const std::function<std::string()>& missing) {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                               std::chrono::duration<double>(timeoutSeconds));
     bool answered = false;  // nothing at all means the line or the settings, not a missing register
     CRefusals refusals(connection.Controller());
     for (;;) {
@@ -23,12 +20,12 @@ int AwaitValues(CliConnection& connection, double timeoutSeconds,
             return kExitOk;
         }
         DeviceEvent event;
-        switch (WaitForEvent(connection.Events(), deadline, event)) {
+        switch (WaitForEvent(connection.Events(), deadline.At(), event)) {
             case WaitResult::Interrupted:
                 return kExitInterrupted;
             case WaitResult::TimedOut: {
                 const std::string unknown = refusals.UnknownValues();
-                PrintError(fmt::format("no value within {:g} s for: {}{}", timeoutSeconds, lacking,
+                PrintError(fmt::format("no value within {:g} s for: {}{}", deadline.Seconds(), lacking,
                                        unknown.empty() ? "" : " (" + unknown + ")"));
                 if (!answered) {
                     PrintNote(NoAnswerNote(connection.Options()));

@@ -59,14 +59,15 @@ public:
 
     StepCode Write(const ScanCandidate& from, const ScanCandidate& to,
                    std::optional<std::uint16_t>& firmware) override {
+        const CommandDeadline reading(m_timeoutSeconds);
         CliConnection connection;
-        if (!connection.Open(At(from))) {
+        if (!connection.Open(At(from), &reading)) {
             return kExitPortOpen;
         }
         CArdeno& controller = connection.Controller();
         controller.RequireConfirmation();
         std::pair<int, int> version;
-        const int read = AwaitValues(connection, m_timeoutSeconds, [&]() -> std::string {
+        const int read = AwaitValues(connection, reading, [&]() -> std::string {
             return controller.GetVersion(version) ? std::string() : "firmware version";
         });
         if (read != kExitOk) {
@@ -75,19 +76,20 @@ public:
         firmware = static_cast<std::uint16_t>(version.first * 100 + version.second);
         const CommConfig config{to.line.baudRate, to.address, CommModeTable.at(to.line.modeIndex).m_mode};
         CTerminalView view(m_options.json);
-        return RunProcedure(connection, At(from), config, m_timeoutSeconds, view);
+        return RunProcedure(connection, At(from), config, CommandDeadline(m_timeoutSeconds), view);
     }
 
     StepCode ReadBack(const ScanCandidate& at, bool& holds) override {
+        const CommandDeadline deadline(m_timeoutSeconds);
         CliConnection connection;
-        if (!connection.Open(At(at))) {
+        if (!connection.Open(At(at), &deadline)) {
             return kExitPortOpen;
         }
         CArdeno& controller = connection.Controller();
         unsigned char address = 0;
         unsigned long baudRate = 0;
         CArdeno::ECommModeSetting mode{};
-        const int read = AwaitValues(connection, m_timeoutSeconds, [&]() -> std::string {
+        const int read = AwaitValues(connection, deadline, [&]() -> std::string {
             const bool all = controller.GetAddress(address) && controller.GetBaudRate(baudRate) &&
                              controller.GetCommMode(mode);
             return all ? std::string() : "address, baud rate, mode";

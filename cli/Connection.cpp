@@ -7,8 +7,11 @@
 #include "platform/LastError.h"
 #include "platform/SystemText.h"
 
-bool CliConnection::Open(const CliOptions& options) {
+bool CliConnection::Open(const CliOptions& options, const CommandDeadline* deadline) {
     m_options = options;
+    if (deadline != nullptr) {
+        m_connection.Port().m_openingLimitMs = deadline->RemainingMs();
+    }
     const DeviceSettings settings{options.port, options.baudRate, options.modeIndex, options.address,
                                   options.replyTimeoutMs};
     if (!StartTrace(options, m_trace) || !m_connection.OpenPort(settings) ||

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "cli/CliOptions.h"
+#include "cli/CommandDeadline.h"
 #include "device/DeviceConnection.h"
 #include "traffic/Trace.h"
 
@@ -12,8 +13,9 @@ class CliConnection {
 public:
     // Starts the trace the options ask for, opens the port (in RS-485 mode and with the reply time
     // and echo handling asked for) and starts polling. False when the trace file or the port could not
-    // be opened or configured (the reason has been given) or the worker could not start.
-    bool Open(const CliOptions& options);
+    // be opened or configured (the reason has been given) or the worker could not start. A deadline
+    // limits how long a network gateway may take to connect.
+    bool Open(const CliOptions& options, const CommandDeadline* deadline = nullptr);
 
     CArdeno& Controller() { return m_connection.Controller(); }
     // The options it was opened with: the settings tried, for the next step to name.

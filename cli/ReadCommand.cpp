@@ -31,17 +31,17 @@ ValueTexts ReadAll(CArdeno& controller, std::string& missing) {
 }  // namespace
 
 int RunRead(const CliOptions& options) {
+    const CommandDeadline deadline(options.timeoutSeconds.value_or(kDefaultTimeoutSeconds));
     CliConnection connection;
-    if (!connection.Open(options)) {
+    if (!connection.Open(options, &deadline)) {
         return kExitPortOpen;
     }
     ValueTexts texts;
-    const int exitCode =
-        AwaitValues(connection, options.timeoutSeconds.value_or(kDefaultTimeoutSeconds), [&] {
-            std::string missing;
-            texts = ReadAll(connection.Controller(), missing);
-            return missing;
-        });
+    const int exitCode = AwaitValues(connection, deadline, [&] {
+        std::string missing;
+        texts = ReadAll(connection.Controller(), missing);
+        return missing;
+    });
     if (exitCode == kExitOk) {
         std::fputs((options.json ? FormatJson(texts) : FormatLines(texts)).c_str(), stdout);
     }

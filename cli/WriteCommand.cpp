@@ -40,14 +40,14 @@ struct WriteArgs {
 };
 
 // The settings to write: those given, and the controller's current values for the rest.
-int ChooseSettings(CliConnection& connection, double timeoutSeconds, const WriteArgs& args,
+int ChooseSettings(CliConnection& connection, const CommandDeadline& deadline, const WriteArgs& args,
                    CommConfig& config) {
     config = {args.baudRate, args.address, CommModeTable.at(args.modeIndex).m_mode};
     if (args.AllGiven()) {
         return kExitOk;
     }
     CArdeno& controller = connection.Controller();
-    return AwaitValues(connection, timeoutSeconds, [&]() -> std::string {
+    return AwaitValues(connection, deadline, [&]() -> std::string {
         unsigned char address = 0;
         unsigned long baudRate = 0;
         CArdeno::ECommModeSetting mode{};
@@ -73,18 +73,22 @@ int ChooseSettings(CliConnection& connection, double timeoutSeconds, const Write
 
 int RunWrite(const CliOptions& options, const WriteArgs& args) {
     const double timeoutSeconds = options.timeoutSeconds.value_or(kDefaultTimeoutSeconds);
+    // Opening and reading the settings left out share one limit; the procedure gets its own (as long
+    // again) after a read, the same one when there was nothing to read.
+    const CommandDeadline first(timeoutSeconds);
     CliConnection connection;
-    if (!connection.Open(options)) {
+    if (!connection.Open(options, &first)) {
         return kExitPortOpen;
     }
     // The settings kept are written back: only confirmed values may be.
     connection.Controller().RequireConfirmation();
     CommConfig config;
-    if (const int exitCode = ChooseSettings(connection, timeoutSeconds, args, config); exitCode != kExitOk) {
+    if (const int exitCode = ChooseSettings(connection, first, args, config); exitCode != kExitOk) {
         return exitCode;
     }
     CTerminalView view(options.json);
-    const int exitCode = RunProcedure(connection, options, config, timeoutSeconds, view);
+    const int exitCode = RunProcedure(connection, options, config,
+                                      args.AllGiven() ? first : CommandDeadline(timeoutSeconds), view);
     if (exitCode == kExitOk) {
         std::fputs(
             (options.json ? WriteResultJson(config, view.m_steps) : NextStepText(config) + "\n").c_str(),

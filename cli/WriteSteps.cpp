@@ -18,16 +18,14 @@ namespace {
 constexpr std::chrono::milliseconds kInterruptCheck{100};
 
 // Runs the procedure until it ends; the exit code.
-int RunSteps(CliConnection& connection, CWriteProcedure& procedure, double timeoutSeconds,
+int RunSteps(CliConnection& connection, CWriteProcedure& procedure, const CommandDeadline& limit,
              CTerminalView& view) {
     // Interrupting a write leaves the controller in an unknown state: the first Ctrl-C only warns, the
     // second one ends the command. A termination request (SIGTERM, SIGHUP) ends it at once.
     CountCtrlC();
     procedure.Start();
 
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                               std::chrono::duration<double>(timeoutSeconds));
+    const auto deadline = limit.At();
     CRefusals refusals(connection.Controller());
     int interruptsSeen = 0;
     while (!view.m_exitCode) {
@@ -48,7 +46,7 @@ int RunSteps(CliConnection& connection, CWriteProcedure& procedure, double timeo
         }
         const auto now = std::chrono::steady_clock::now();
         if (now >= deadline) {
-            PrintError(fmt::format("write did not finish within {:g} s (last step: {})", timeoutSeconds,
+            PrintError(fmt::format("write did not finish within {:g} s (last step: {})", limit.Seconds(),
                                    procedure.GetStatusText()));
             return kExitTimeout;
         }
@@ -76,9 +74,9 @@ int RunSteps(CliConnection& connection, CWriteProcedure& procedure, double timeo
 }  // namespace
 
 int RunProcedure(CliConnection& connection, const CliOptions& options, const CommConfig& config,
-                 double timeoutSeconds, CTerminalView& view) {
+                 const CommandDeadline& deadline, CTerminalView& view) {
     CWriteProcedure procedure(connection.Controller(), config, view);
-    const int exitCode = RunSteps(connection, procedure, timeoutSeconds, view);
+    const int exitCode = RunSteps(connection, procedure, deadline, view);
     if (exitCode != kExitOk) {
         if (const std::string left = LeftUnsavedText(config, procedure.UnsavedWrites(), options);
             !left.empty()) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/CliOptions.h"
+#include "cli/CommandDeadline.h"
 #include "cli/ExitCodes.h"
 #include "cli/Messages.h"
 #include "device/WriteProcedure.h"
@@ -45,7 +46,7 @@ private:
     bool m_json;
 };
 
-// Runs the procedure to its end within timeoutSeconds; the exit code. A write that stops early says
-// what it left in the controller.
+// Runs the procedure to its end within the deadline; the exit code. A write that stops early says what
+// it left in the controller.
 int RunProcedure(CliConnection& connection, const CliOptions& options, const CommConfig& config,
-                 double timeoutSeconds, CTerminalView& view);
+                 const CommandDeadline& deadline, CTerminalView& view);

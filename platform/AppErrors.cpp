@@ -51,6 +51,9 @@ std::string AppErrorText(std::uint32_t code) {
         case kErrorNoComPortControl:
             return "The gateway does not take line settings (no RFC 2217 there); use tcp:// for a "
                    "transparent bridge.";
+        case kErrorOpeningTimedOut:
+            return "The gateway did not finish connecting within the time allowed; allow more time or "
+                   "check the gateway.";
         default:
             break;
     }

@@ -27,6 +27,8 @@ inline constexpr std::uint32_t kErrorBadNetworkName = kAppErrorBit | 0x07;
 inline constexpr std::uint32_t kErrorHostNotFound = kAppErrorBit | 0x08;
 // The server at an rfc2217:// address did not agree to set line settings.
 inline constexpr std::uint32_t kErrorNoComPortControl = kAppErrorBit | 0x09;
+// A network gateway did not finish connecting within the opening's limit.
+inline constexpr std::uint32_t kErrorOpeningTimedOut = kAppErrorBit | 0x0A;
 // A Modbus slave refused a request with an exception reply; the low byte is the exception code.
 inline constexpr std::uint32_t kErrorModbusExceptionBase = kAppErrorBit | 0x100;
 

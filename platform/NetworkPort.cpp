@@ -10,7 +10,6 @@
 namespace platform {
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using Milliseconds = std::chrono::milliseconds;
 
 // Connecting and agreeing on the COM port option; a gateway slower than this is not usable anyway.
@@ -57,8 +56,19 @@ bool NetworkPort::Fail(std::uint32_t code) {
     return false;
 }
 
+NetworkPort::Limit NetworkPort::Within(Clock::time_point own, std::uint32_t ownError) const {
+    if (m_openingDeadline && *m_openingDeadline < own) {
+        return {*m_openingDeadline, kErrorOpeningTimedOut};
+    }
+    return {own, ownError};
+}
+
 bool NetworkPort::Open(const std::string& name) {
     Close();
+    m_openingDeadline.reset();
+    if (m_openingLimit) {
+        m_openingDeadline = Clock::now() + *m_openingLimit;
+    }
     m_state = State::Invalid;
     m_timeouts = {};
     m_data.clear();
@@ -77,10 +87,11 @@ bool NetworkPort::Open(const std::string& name) {
         host = host.substr(1, host.size() - 2);
     }
     std::uint32_t roundTripMs = 0;
-    m_socket =
-        socket::Connect(host, rest.substr(colon + 1), static_cast<int>(kConnectLimit.count()), roundTripMs);
+    const Limit connect = Within(Clock::now() + kConnectLimit, 0);
+    m_socket = socket::Connect(host, rest.substr(colon + 1), RemainingMs(connect.at), roundTripMs);
     if (m_socket == socket::kNoHandle) {
-        return false;
+        // Cut short by the opening's limit rather than the system's: say which.
+        return connect.error != 0 && GetLastError() == socket::kErrorTimedOut && Fail(connect.error);
     }
     // The handshake took one round trip.
     m_roundTripMs = roundTripMs;
@@ -102,11 +113,11 @@ bool NetworkPort::Negotiate() {
     if (!SendAll(offer)) {
         return false;
     }
-    const auto deadline = Clock::now() + kConnectLimit;
+    const Limit limit = Within(Clock::now() + kConnectLimit, kErrorNoComPortControl);
     while (!m_comPortAgreed) {
-        const int waitMs = RemainingMs(deadline);
+        const int waitMs = RemainingMs(limit.at);
         if (waitMs == 0) {
-            return Fail(kErrorNoComPortControl);
+            return Fail(limit.error);
         }
         if (!Receive(waitMs)) {
             return false;
@@ -193,7 +204,7 @@ bool NetworkPort::SendAll(const std::vector<std::uint8_t>& bytes) {
 }
 
 bool NetworkPort::SetComPort(std::uint8_t command, const std::vector<std::uint8_t>& value,
-                             std::chrono::steady_clock::time_point deadline) {
+                             const Limit& limit) {
     std::vector<std::uint8_t> payload(1 + value.size());
     payload[0] = command;
     std::copy(value.begin(), value.end(), payload.begin() + 1);
@@ -210,9 +221,9 @@ bool NetworkPort::SetComPort(std::uint8_t command, const std::vector<std::uint8_
             }
         }
         m_commands.clear();
-        const int waitMs = RemainingMs(deadline);
+        const int waitMs = RemainingMs(limit.at);
         if (waitMs == 0) {
-            return Fail(kErrorSettingsNotTaken);
+            return Fail(limit.error);
         }
         if (!Receive(waitMs)) {
             return false;
@@ -228,14 +239,15 @@ bool NetworkPort::Configure(std::uint32_t baudRate, std::uint8_t parity, std::ui
         (stopBits != kOneStopBit && stopBits != kTwoStopBits)) {
         return Fail(socket::kErrorBadSetting);
     }
+    const Limit limit =
+        Within(Clock::now() + kSettingsReplyLimit + Milliseconds(m_allowanceMs), kErrorSettingsNotTaken);
+    m_openingDeadline.reset();  // the opening ends with its first settings
     if (m_protocol == NetworkProtocol::Raw) {
         return true;
     }
-    const auto deadline = Clock::now() + kSettingsReplyLimit + Milliseconds(m_allowanceMs);
-    return SetComPort(kSetBaudRate, BigEndian(baudRate), deadline) &&
-           SetComPort(kSetDataSize, {8}, deadline) &&
-           SetComPort(kSetParity, {ParityCode(parity)}, deadline) &&
-           SetComPort(kSetStopSize, {static_cast<std::uint8_t>(stopBits == kTwoStopBits ? 2 : 1)}, deadline);
+    return SetComPort(kSetBaudRate, BigEndian(baudRate), limit) && SetComPort(kSetDataSize, {8}, limit) &&
+           SetComPort(kSetParity, {ParityCode(parity)}, limit) &&
+           SetComPort(kSetStopSize, {static_cast<std::uint8_t>(stopBits == kTwoStopBits ? 2 : 1)}, limit);
 }
 
 bool NetworkPort::SetTimeouts(const ReadTimeouts& timeouts) {

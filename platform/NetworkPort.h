@@ -37,9 +37,10 @@ public:
 
     bool IsNull() const override { return m_state == State::Null; }
     bool IsOpen() const override { return m_state == State::Open; }
-    // Resolves and connects, within a few seconds; an RFC 2217 server must also agree to the COM port
-    // option. kErrorBadNetworkName for a name without HOST:PORT, kErrorHostNotFound when the host does
-    // not resolve, the system's code when the connection is refused or times out.
+    // Resolves and connects, within a few seconds and the opening's limit; an RFC 2217 server must also
+    // agree to the COM port option. kErrorBadNetworkName for a name without HOST:PORT, kErrorHostNotFound
+    // when the host does not resolve, the system's code when the connection is refused or times out,
+    // kErrorOpeningTimedOut when the opening's limit ran out first.
     bool Open(const std::string& name) override;
     // Through RFC 2217 each setting is sent and checked against what the server reports back
     // (kErrorSettingsNotTaken otherwise). A transparent bridge takes any setting: it cannot change its own.
@@ -62,13 +63,21 @@ public:
     bool SetsLineSettings() const override { return m_protocol == NetworkProtocol::Rfc2217; }
     std::optional<std::uint32_t> RoundTripMs() const override { return m_roundTripMs; }
     void SetNetworkAllowance(std::uint32_t ms) override { m_allowanceMs = ms; }
+    void LimitOpening(std::uint32_t ms) override { m_openingLimit = std::chrono::milliseconds(ms); }
 
 private:
     enum class State { Null, Invalid, Open };
+    using Clock = std::chrono::steady_clock;
+    // When a wait of the opening must end, and the error when it does.
+    struct Limit {
+        Clock::time_point at;
+        std::uint32_t error;
+    };
+    // The earlier of a wait's own limit and the opening's.
+    Limit Within(Clock::time_point own, std::uint32_t ownError) const;
     bool Negotiate();
     // Sends one COM port setting and waits for the server's report of it, up to the deadline.
-    bool SetComPort(std::uint8_t command, const std::vector<std::uint8_t>& value,
-                    std::chrono::steady_clock::time_point deadline);
+    bool SetComPort(std::uint8_t command, const std::vector<std::uint8_t>& value, const Limit& limit);
     bool SendAll(const std::vector<std::uint8_t>& bytes);
     // Waits up to waitMs for bytes and takes them in; false when the connection failed or dropped.
     bool Receive(int waitMs);
@@ -85,6 +94,8 @@ private:
     std::deque<std::uint8_t> m_data;          // received data not yet read
     std::vector<telnet::Command> m_commands;  // received commands not yet looked at
     bool m_comPortAgreed = false;
+    std::optional<std::chrono::milliseconds> m_openingLimit;
+    std::optional<Clock::time_point> m_openingDeadline;  // from Open to the end of the first Configure
 };
 
 }  // namespace platform

@@ -68,6 +68,9 @@ public:
     virtual std::optional<std::uint32_t> RoundTripMs() const { return std::nullopt; }
     // The time a reply may take for the network, on top of the read time-outs; nothing for a local line.
     virtual void SetNetworkAllowance(std::uint32_t /*ms*/) {}
+    // Set before Open: how long Open and the first Configure after it may wait on a network in all (a
+    // command's time limit); a local line never waits there.
+    virtual void LimitOpening(std::uint32_t /*ms*/) {}
 };
 
 }  // namespace platform

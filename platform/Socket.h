@@ -17,13 +17,16 @@ namespace platform::socket {
 using Handle = std::intptr_t;
 inline constexpr Handle kNoHandle = -1;
 
-// What the port reports for a call on a port that is not open, and for a setting it cannot take.
+// What the port reports for a call on a port that is not open, and for a setting it cannot take; what
+// Connect reports when nothing answered within its limit.
 #ifdef _WIN32
 inline constexpr std::uint32_t kErrorNotOpen = ERROR_INVALID_HANDLE;
 inline constexpr std::uint32_t kErrorBadSetting = ERROR_INVALID_PARAMETER;
+inline constexpr std::uint32_t kErrorTimedOut = WSAETIMEDOUT;
 #else
 inline constexpr std::uint32_t kErrorNotOpen = EBADF;
 inline constexpr std::uint32_t kErrorBadSetting = EINVAL;
+inline constexpr std::uint32_t kErrorTimedOut = ETIMEDOUT;
 #endif
 
 // Returned by Receive and Send when the call should simply be made again.

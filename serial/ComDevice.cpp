@@ -31,6 +31,9 @@ CComDevice::~CComDevice() = default;
 bool CComDevice::OpenPort(const std::string& name) {
     m_port->Close();
     m_port = MakePort(name);
+    if (m_openingLimitMs) {
+        m_port->LimitOpening(*m_openingLimitMs);
+    }
     if (!m_port->Open(name)) {
         return false;
     }

@@ -40,6 +40,9 @@ public:
     // What a reply may take for a network on top of the serial limits; set before Open. None: from the
     // round trip measured at connect.
     std::optional<std::uint32_t> m_networkAllowanceMs;
+    // How long opening a network port (connecting, agreeing on settings) may take in all; set before
+    // Open. None: the port's own limits.
+    std::optional<std::uint32_t> m_openingLimitMs;
 
 private:
     std::unique_ptr<platform::IPort> m_port;

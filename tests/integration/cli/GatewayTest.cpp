@@ -117,16 +117,19 @@ TEST(CliGateway, UnreachableGatewaysAreNotOpened) {
     const std::string noTelnet = "rfc2217://127.0.0.1:" + std::to_string(bridge.Port());
     const struct {
         std::string url;
+        const char* timeout;
         const char* err;
     } cases[] = {
-        {"rfc2217://no-such-host.invalid:4001", "does not resolve"},
-        {closed, "refused"},
-        {"tcp://127.0.0.1", "tcp://HOST:PORT"},
-        {noTelnet, "does not take line settings"},
+        {"rfc2217://no-such-host.invalid:4001", "5", "does not resolve"},
+        {closed, "5", "refused"},
+        {"tcp://127.0.0.1", "5", "tcp://HOST:PORT"},
+        {noTelnet, "5", "does not take line settings"},
+        // The command's limit ends the wait for an agreement before the gateway's own limit does.
+        {noTelnet, "1", "did not finish connecting within the time allowed"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.url);
-        CliProcess cli({"--port", c.url, "read"});
+        CliProcess cli({"--port", c.url, "--timeout", c.timeout, "read"});
         EXPECT_EQ(cli.Wait(), 3);
         EXPECT_NE(cli.err.find(c.err), std::string::npos) << cli.err;
     }
