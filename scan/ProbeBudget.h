@@ -10,9 +10,10 @@
 //                                      latency adds about 1 ms each way)
 //   the reply on the wire              7 characters
 // A character is 11 bits at most (start, 8 data, parity or a second stop bit, stop). The sum is rounded
-// up to whole milliseconds plus one, the granularity of the port's timers. A silent probe then costs this
-// wait twice (the late-reply guard waits as long again before the next request): about 36 ms at 38400
-// baud instead of the second or more of a generic tool's time-out.
+// up to whole milliseconds plus one, the granularity of the port's timers. A silent probe waits only
+// until the reply's first byte is due (the budget less the rest of the reply), and no late-reply guard
+// waits after it, since a reply names its sender: about 17 ms at 38400 baud instead of the second or
+// more of a generic tool's time-out.
 #include <cstddef>
 #include <cstdint>
 
