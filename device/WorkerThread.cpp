@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "device/ModbusDevice.h"
+#include "modbus/ModbusSlave.h"
 
 CWorkerThread::~CWorkerThread() {
     Stop();
@@ -38,6 +39,8 @@ bool CWorkerThread::Stop() {
         return true;
     }
     m_device->m_stop = true;
+    // An exchange under way ends now, not when its reply time runs out (seconds on a slow line).
+    m_device->m_slave->Interrupt();
     m_device->m_wakeEvent->Set();
     const bool endedInTime =
         m_ended.wait_for(std::chrono::milliseconds(kStopWaitMs)) == std::future_status::ready;

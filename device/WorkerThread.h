@@ -20,9 +20,9 @@ public:
     // the thread cannot be created; the device's stop flag is then set so that a later Run returns
     // at once.
     bool Start(CModbusDevice& device);
-    // Sets the stop flag, wakes the worker and waits for its end: up to kStopWaitMs, then, if it is
-    // still running, for as long as it takes, since the device must outlive it. True when the worker
-    // ended within kStopWaitMs (or none was running).
+    // Sets the stop flag, interrupts the exchange under way, wakes the worker and waits for its end: up
+    // to kStopWaitMs, then, if it is still running, for as long as it takes, since the device must
+    // outlive it. True when the worker ended within kStopWaitMs (or none was running).
     bool Stop();
     bool IsRunning() const { return m_thread.joinable(); }
 

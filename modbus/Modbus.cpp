@@ -116,6 +116,10 @@ bool CModbus::DropWaiting() {
     return true;
 }
 
+void CModbus::Interrupt() {
+    m_device->Port().Interrupt();
+}
+
 bool CModbus::KeepSilence() {
     if (m_silencePendingFor == 0) {
         return true;

@@ -37,6 +37,9 @@ public:
     // reading; bytes in it are evidence. Called before a reply's value is believed; a caller that has
     // done other work since pays nothing. False only when the port failed.
     bool KeepSilence();
+    // From another thread, when the exchanges are to end: the exchange under way, and every later one,
+    // gives up its wait at once and fails as a time-out (see IPort::Interrupt).
+    void Interrupt();
 
     // The frame tap: every request sent and every reply read (or not) goes to the observer, on the
     // thread that runs the exchanges. Install it before that thread starts; it must outlive the

@@ -21,6 +21,12 @@ bool CModbusSlave::KeepSilence() {
     return m_modbus == nullptr || m_modbus->KeepSilence();
 }
 
+void CModbusSlave::Interrupt() {
+    if (m_modbus != nullptr) {
+        m_modbus->Interrupt();
+    }
+}
+
 bool CModbusSlave::ReadInputRegisters(std::uint16_t firstRegister, std::uint16_t count,
                                       std::uint16_t* destination) {
     return m_modbus->ReadRegisters(m_address, kReadInputRegisters, firstRegister, count, destination);

@@ -15,6 +15,8 @@ public:
     virtual std::uint64_t LineEvidence();
     // Keeps the inter-frame silence after the last reply (CModbus::KeepSilence).
     virtual bool KeepSilence();
+    // From another thread: ends the exchange under way at once (CModbus::Interrupt).
+    virtual void Interrupt();
     virtual bool ReadInputRegisters(std::uint16_t firstRegister, std::uint16_t count,
                                     std::uint16_t* destination);
     virtual bool ReadHoldingRegisters(std::uint16_t firstRegister, std::uint16_t count,

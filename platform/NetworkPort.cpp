@@ -75,6 +75,7 @@ bool NetworkPort::Open(const std::string& name) {
     m_commands.clear();
     m_decoder = {};
     m_comPortAgreed = false;
+    m_interrupted = false;
     const std::string rest =
         name.substr(m_protocol == NetworkProtocol::Raw ? kRawPrefix.size() : kRfc2217Prefix.size());
     // HOST:PORT, the host possibly a bracketed IPv6 address.
@@ -304,7 +305,7 @@ bool NetworkPort::Read(std::uint8_t* data, std::size_t size, std::size_t& receiv
         return Fail(socket::kErrorNotOpen);
     }
     // The same limits as on a serial line, each widened by the network's allowance.
-    ReadDeadline deadline(timeouts, size, m_allowanceMs);
+    ReadDeadline deadline(timeouts, size, m_interrupted, m_allowanceMs);
     while (received < size) {
         if (!m_data.empty()) {
             const std::size_t count = std::min(size - received, m_data.size());

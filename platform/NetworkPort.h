@@ -6,6 +6,7 @@
 // Written on plain sockets: the Telnet part needed is a few commands, less than wrapping a library.
 // The round trip measured while connecting gives replies a network allowance on top of the serial
 // limits; a dropped connection is a port failure.
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <deque>
@@ -59,6 +60,7 @@ public:
     bool Read(std::uint8_t* data, std::size_t size, std::size_t& received,
               const ReadTimeouts& timeouts) override;
     void Close() override;
+    void Interrupt() override { m_interrupted = true; }
 
     bool SetsLineSettings() const override { return m_protocol == NetworkProtocol::Rfc2217; }
     std::optional<std::uint32_t> RoundTripMs() const override { return m_roundTripMs; }
@@ -94,6 +96,7 @@ private:
     std::deque<std::uint8_t> m_data;          // received data not yet read
     std::vector<telnet::Command> m_commands;  // received commands not yet looked at
     bool m_comPortAgreed = false;
+    std::atomic<bool> m_interrupted{false};
     std::optional<std::chrono::milliseconds> m_openingLimit;
     std::optional<Clock::time_point> m_openingDeadline;  // from Open to the end of the first Configure
 };

@@ -60,6 +60,9 @@ public:
                       const ReadTimeouts& timeouts) = 0;
     // Releases an open port. The port becomes invalid (not null: it has been used).
     virtual void Close() = 0;
+    // From another thread: ends the read under way, and every later one until the port opens again, as
+    // if its time had run out, so that a worker asked to stop need not wait for a reply.
+    virtual void Interrupt() = 0;
 
     // False where Configure cannot reach the line itself (a transparent network bridge runs its serial
     // side at its own settings and passes the bytes through).

@@ -1,5 +1,7 @@
 #include "platform/ReadDeadline.h"
 
+#include <algorithm>
+
 namespace platform {
 
 using Clock = std::chrono::steady_clock;
@@ -10,8 +12,10 @@ int RemainingMs(Clock::time_point deadline) {
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
-ReadDeadline::ReadDeadline(const ReadTimeouts& timeouts, std::size_t size, std::uint32_t extraMs)
-    : m_hasTotal(timeouts.totalConstantMs != 0 || timeouts.totalPerByteMs != 0),
+ReadDeadline::ReadDeadline(const ReadTimeouts& timeouts, std::size_t size,
+                           const std::atomic<bool>& interrupted, std::uint32_t extraMs)
+    : m_interrupted(interrupted),
+      m_hasTotal(timeouts.totalConstantMs != 0 || timeouts.totalPerByteMs != 0),
       m_total(Clock::now() + Milliseconds(timeouts.totalConstantMs + extraMs +
                                           std::uint64_t{timeouts.totalPerByteMs} * size)),
       m_hasInterval(timeouts.intervalMs != 0),
@@ -24,14 +28,17 @@ void ReadDeadline::BytesArrived() {
 }
 
 int ReadDeadline::WaitMs() const {
+    if (m_interrupted) {
+        return 0;
+    }
     if (!m_hasTotal && !m_intervalEnd) {
-        return -1;
+        return kInterruptCheckMs;
     }
     auto deadline = m_hasTotal ? m_total : *m_intervalEnd;
     if (m_intervalEnd && *m_intervalEnd < deadline) {
         deadline = *m_intervalEnd;
     }
-    return RemainingMs(deadline);
+    return std::min(RemainingMs(deadline), kInterruptCheckMs);
 }
 
 }  // namespace platform

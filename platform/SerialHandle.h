@@ -2,6 +2,7 @@
 // The serial port handle: open exclusively, configure, purge, read with the port's time-outs, write.
 // Every failing operation leaves its reason in platform::GetLastError(). A read that merely runs out of
 // time is not a failure: it succeeds with fewer bytes than asked for.
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -54,9 +55,11 @@ public:
     // Releases an open port without waiting for unsent output, and gives it back the settings found
     // when it was opened. The handle becomes invalid (not null: it has been used).
     void Close() override;
+    void Interrupt() override;
 
 private:
     ReadTimeouts m_timeouts;
+    std::atomic<bool> m_interrupted{false};
 #ifdef _WIN32
     void* m_native = nullptr;  // HANDLE: null, INVALID_HANDLE_VALUE or an open port
 #else

@@ -108,6 +108,7 @@ bool SerialHandle::Open(const std::string& devicePath) {
     Close();
     m_state = State::Invalid;
     m_timeouts = {};
+    m_interrupted = false;
     // Non-blocking: the open must not wait for a carrier, and reads are paced by poll().
     const int fd = ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
@@ -291,7 +292,7 @@ bool SerialHandle::Read(std::uint8_t* data, std::size_t size, std::size_t& recei
         SetLastError(EBADF);
         return false;
     }
-    ReadDeadline deadline(timeouts, size);
+    ReadDeadline deadline(timeouts, size, m_interrupted);
     while (received < size) {
         const int waitMs = deadline.WaitMs();
         if (waitMs == 0) {
@@ -334,6 +335,10 @@ bool SerialHandle::Read(std::uint8_t* data, std::size_t size, std::size_t& recei
         return false;
     }
     return true;
+}
+
+void SerialHandle::Interrupt() {
+    m_interrupted = true;  // the read under way sees it within its next wait
 }
 
 void SerialHandle::Close() {

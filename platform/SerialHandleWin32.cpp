@@ -45,6 +45,7 @@ bool SerialHandle::IsOpen() const {
 
 bool SerialHandle::Open(const std::string& devicePath) {
     Close();
+    m_interrupted = false;
     // Share mode 0: nobody else may open the port while this handle holds it.
     m_native = CreateFileW(DevicePath(devicePath).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                            OPEN_EXISTING, 0, nullptr);
@@ -139,9 +140,16 @@ bool SerialHandle::Write(const std::uint8_t* data, std::size_t size, std::size_t
 }
 
 bool SerialHandle::Read(std::uint8_t* data, std::size_t size, std::size_t& received) {
+    received = 0;
+    if (m_interrupted) {
+        return true;  // as if its time had run out
+    }
     DWORD count = 0;
     const BOOL ok = ReadFile(m_native, data, static_cast<DWORD>(size), &count, nullptr);
     received = count;
+    if (!ok && ::GetLastError() == ERROR_OPERATION_ABORTED && m_interrupted) {
+        return true;  // cut short by Interrupt
+    }
     if (!ok) {
         // Clears a pending line error (framing, parity, overrun) so the next exchange starts afresh; the
         // read's own error stays the reason.
@@ -163,6 +171,15 @@ bool SerialHandle::Read(std::uint8_t* data, std::size_t size, std::size_t& recei
     ApplyTimeouts(m_native, m_timeouts);
     ::SetLastError(readError);
     return ok;
+}
+
+void SerialHandle::Interrupt() {
+    m_interrupted = true;
+    // A read under way waits inside ReadFile on the worker's thread: cancelling the handle's I/O ends it.
+    // One that starts after this sees the flag.
+    if (IsOpen()) {
+        CancelIoEx(m_native, nullptr);
+    }
 }
 
 void SerialHandle::Close() {

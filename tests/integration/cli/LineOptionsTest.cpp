@@ -8,11 +8,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "sim/ControllerSim.h"
 #include "tests/integration/cli/CliProcess.h"
+#include "tests/integration/cli/Gateway.h"
 
 namespace {
 
@@ -89,6 +91,25 @@ TEST(CliLineOptions, ReplyTimeoutGivesASlowLineTime) {
         args.insert(args.end(), c.args.begin(), c.args.end());
         CliProcess cli(args);
         EXPECT_EQ(cli.Wait(), c.exitCode) << cli.err;
+    }
+}
+
+// A long reply time does not hold a command past its own limit: the read under way is cut short, on
+// the line and through a gateway alike. It used to end only when that read's 10 s ran out.
+TEST(CliLineOptions, ALongReplyTimeEndsWithTheCommand) {
+    for (const bool throughGateway : {false, true}) {
+        SCOPED_TRACE(throughGateway ? "tcp://" : "pty");
+        sim::ControllerSim controller;
+        controller.AddFault({.kind = sim::FaultKind::NoReply});
+        std::optional<GatewayProcess> gateway;
+        if (throughGateway) {
+            gateway.emplace(GatewayProcess::Kind::Socat, controller.TerminalPath());
+        }
+        const std::string port = gateway ? gateway->Url() : controller.DevicePath();
+        const auto start = std::chrono::steady_clock::now();
+        CliProcess cli({"--port", port, "--reply-timeout", "10000", "--timeout", "1", "read"});
+        EXPECT_EQ(cli.Wait(), 5) << cli.err;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 7s);
     }
 }
 
