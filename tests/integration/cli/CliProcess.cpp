@@ -6,18 +6,28 @@
 #include <unistd.h>
 
 #include <stdexcept>
+#include <utility>
 
 CliProcess::CliProcess(const std::vector<std::string>& args, const std::vector<std::string>& launcher) {
+    std::vector<std::string> argv(launcher);
+    argv.push_back(ARDENOX_CLI_PATH);
+    argv.insert(argv.end(), args.begin(), args.end());
+    Start(std::move(argv));
+}
+
+CliProcess::CliProcess(const Program& program, std::vector<std::string> args) {
+    args.insert(args.begin(), program.path);
+    Start(std::move(args));
+}
+
+void CliProcess::Start(std::vector<std::string> args) {
     int outPipe[2];
     int errPipe[2];
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0) {
         throw std::runtime_error("pipe");
     }
     std::vector<char*> argv;
-    std::vector<std::string> copies(launcher);
-    copies.push_back(ARDENOX_CLI_PATH);
-    copies.insert(copies.end(), args.begin(), args.end());
-    for (std::string& arg : copies) {
+    for (std::string& arg : args) {
         argv.push_back(arg.data());
     }
     argv.push_back(nullptr);

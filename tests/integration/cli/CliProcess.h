@@ -1,5 +1,6 @@
 #pragma once
-// Runs ardenox-cli as a child process with its output captured.
+// Runs ardenox-cli (or another of the programs, such as the stand-in) as a child process with its output
+// captured.
 #include <chrono>
 #include <string>
 #include <vector>
@@ -10,6 +11,10 @@ class CliProcess {
 public:
     // `launcher` runs before the program when given, e.g. setpriv to run it as another user.
     explicit CliProcess(const std::vector<std::string>& args, const std::vector<std::string>& launcher = {});
+    struct Program {
+        std::string path;
+    };
+    CliProcess(const Program& program, std::vector<std::string> args);
     CliProcess(const CliProcess&) = delete;
     CliProcess& operator=(const CliProcess&) = delete;
     ~CliProcess();  // kills a child still running
@@ -25,6 +30,7 @@ public:
     std::string err;
 
 private:
+    void Start(std::vector<std::string> argv);
     // Reads what is available within the slice; false once both pipes are closed.
     bool ReadSome(std::chrono::milliseconds slice);
 

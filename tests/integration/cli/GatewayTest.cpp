@@ -2,6 +2,7 @@
 // socat as transparent bridges, and a relay that splits replies. The stand-in answers only at the speed
 // its end of the line is set to, so an answer through RFC 2217 proves the settings travelled.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <string>
 #include <vector>
@@ -69,18 +70,22 @@ TEST(CliGateway, ReadsAndScansThroughEachGateway) {
     }
 }
 
-// A new speed written through RFC 2217 is reached through it after the restart; a transparent bridge
-// says its own side must follow.
+// A new speed written through RFC 2217 is reached through it after the stand-in, a process of its own,
+// restarts on SIGHUP; a transparent bridge says its own side must follow.
 TEST(CliGateway, WriteRestartAndReadAtTheNewSpeed) {
     for (const Kind kind : {Kind::Ser2netRfc2217, Kind::Socat}) {
         const bool rfc2217 = kind == Kind::Ser2netRfc2217;
         SCOPED_TRACE(rfc2217 ? "rfc2217" : "bridge");
-        sim::ControllerSim controller(Settings(16, 192, 0));
-        GatewayProcess gateway(kind, controller.TerminalPath());
+        CliProcess controller(CliProcess::Program{ARDENOX_SIM_PATH}, {});
+        ASSERT_TRUE(controller.WaitForOutput("\n")) << controller.err;
+        GatewayProcess gateway(kind, controller.out.substr(0, controller.out.find('\n')));
         CliProcess write(With({"write", "--new-baud", "38400"}, gateway.Url()));
         ASSERT_EQ(write.Wait(std::chrono::seconds(60)), 0) << write.err;
         EXPECT_EQ(write.err.find("transparent bridge") == std::string::npos, rfc2217) << write.err;
-        controller.Restart();
+        // Signals are taken lowest first: the count of requests comes once the restart is over.
+        controller.Signal(SIGHUP);
+        controller.Signal(SIGUSR2);
+        ASSERT_TRUE(controller.WaitForOutput("requests: ")) << controller.out << controller.err;
         if (rfc2217) {
             CliProcess read(With({"--baud", "38400", "read"}, gateway.Url()));
             ASSERT_EQ(read.Wait(), 0) << read.err;
