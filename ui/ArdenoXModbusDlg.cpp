@@ -33,6 +33,19 @@ namespace {
 constexpr std::intptr_t kVarFailed = 0;
 constexpr std::intptr_t kVarRead = 1;
 constexpr std::intptr_t kVarUnknown = 2;  // read, but a value this tool does not know
+constexpr std::intptr_t kVarBusy = 3;     // the controller asked to be asked again later
+constexpr std::intptr_t kVarRefused = 4;  // the controller refused the request (an exception reply)
+
+// What a failed notification carries, from the worker thread's last error.
+std::intptr_t FailureKind(std::uint32_t errorCode) {
+    if (platform::UnknownValueOf(errorCode)) {
+        return kVarUnknown;
+    }
+    if (const auto exception = platform::ModbusExceptionOf(errorCode)) {
+        return platform::IsBusyException(*exception) ? kVarBusy : kVarRefused;
+    }
+    return kVarFailed;
+}
 
 constexpr int kAddressMin = 1;
 constexpr int kAddressMax = 247;
@@ -159,21 +172,24 @@ void CArdenoXModbusDlg::OnDeviceError(std::uint32_t errorCode) {
 }
 
 void CArdenoXModbusDlg::OnVarUpdated(int id, bool success) {
-    const bool unknownValue = !success && platform::UnknownValueOf(platform::GetLastError());
     PostDeviceEvent(this, WM_DEVICE_VAR_UPDATED, static_cast<std::uintptr_t>(id),
-                    success        ? kVarRead
-                    : unknownValue ? kVarUnknown
-                                   : kVarFailed);
+                    success ? kVarRead : FailureKind(platform::GetLastError()));
 }
 
 void CArdenoXModbusDlg::customEvent(QEvent* event) {
     if (event->type() == WM_DEVICE_VAR_UPDATED) {
         const auto& message = static_cast<const CDeviceEvent&>(*event);
         const int id = static_cast<int>(message.m_wParam);
-        if (message.m_lParam == kVarUnknown) {
-            ForgetValue(id);
-        } else {
-            OnVarUpdatedMessage(id, message.m_lParam == kVarRead);
+        switch (message.m_lParam) {
+            case kVarBusy:
+                break;  // asked again after a poll period; what is shown still holds
+            case kVarUnknown:
+            case kVarRefused:
+                ForgetValue(id);  // the controller answered: the line is fine, only this value is not
+                break;
+            default:
+                OnVarUpdatedMessage(id, message.m_lParam == kVarRead);
+                break;
         }
     } else if (event->type() == WM_DEVICE_ERROR) {
         OnDeviceErrorMessage(static_cast<std::uint32_t>(static_cast<const CDeviceEvent&>(*event).m_wParam));

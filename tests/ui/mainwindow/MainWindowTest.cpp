@@ -229,6 +229,35 @@ TEST_F(MainWindowTest, FailedExchangeShowsNotConnectedUntilTheNextSuccess) {
     EXPECT_TRUE(m_boxes.Texts().empty());
 }
 
+// A controller that refuses a read has answered: the window stays connected and names no wiring fault.
+// Busy keeps what is shown until the read is asked again; a refusal clears only the value refused.
+TEST_F(MainWindowTest, RefusedReadsKeepTheWindowConnected) {
+    Run([&] {
+        ASSERT_TRUE(m_connection.worker.Start(m_connection.controller));
+        ASSERT_TRUE(WaitForStatus("Connected"));
+        const auto baudShown = [&](const char* text) {
+            return QTest::qWaitFor([&] { return Text("devBaudEdit") == QLatin1String(text); }, kWaitMs);
+        };
+        ASSERT_TRUE(baudShown("19200"));
+        for (const auto& [code, shown] : {std::pair<std::uint8_t, const char*>{6, "19200"}, {2, ""}}) {
+            SCOPED_TRACE(int{code});
+            m_connection.sim.AddFault(
+                {.kind = sim::FaultKind::Exception, .exceptionCode = code, .reg = sim::kRegBaud});
+            const std::size_t before = m_connection.sim.RequestCount(3, sim::kRegBaud);
+            ASSERT_TRUE(QTest::qWaitFor(
+                [&] { return m_connection.sim.RequestCount(3, sim::kRegBaud) >= before + 2; }, kWaitMs));
+            QTest::qWait(100);  // the refusal's notification reaches the window
+            EXPECT_EQ(Text("statusLabel"), "Connected");
+            EXPECT_TRUE(Child("hintLabel").isHidden());
+            EXPECT_EQ(Text("devBaudEdit"), shown);
+            m_connection.sim.ClearFaults();
+            ASSERT_TRUE(baudShown("19200"));
+        }
+        Click("closeButton");
+    });
+    EXPECT_TRUE(m_boxes.Texts().empty());
+}
+
 TEST_F(MainWindowTest, OpenDropDownKeepsTheWriteButtonAsItIs) {
     Run([&] {
         ASSERT_TRUE(m_connection.worker.Start(m_connection.controller));
