@@ -46,6 +46,12 @@ inline constexpr std::uint16_t kStatusSaving = 1;
 
 enum class Table { Input, Holding };
 
+// A time drawn at random, evenly, from [low, high] for each reply; zero by default.
+struct DelayRange {
+    std::chrono::microseconds low{0};
+    std::chrono::microseconds high{0};
+};
+
 // The controller's communication settings as held in holding registers 33 to 35.
 struct CommSettings {
     std::uint8_t address = 16;
@@ -71,6 +77,12 @@ struct Config {
     // Another controller already on the line at this address, with the stand-in's model and firmware;
     // it answers at whatever speed the line runs.
     std::optional<std::uint8_t> neighbour;
+    // Every reply waits a time drawn from this range before it goes out, as a slow controller's does.
+    DelayRange latency;
+    // This share (0 to 1) of replies is sent once more a time drawn from copyDelay later, without
+    // holding the line: a repeater, or a second unit at the same address.
+    double copyShare = 0;
+    DelayRange copyDelay;
 };
 
 enum class FaultKind {
@@ -84,6 +96,7 @@ enum class FaultKind {
     ShortByOne,    // the last byte is missing
     LongByOne,     // one extra byte (0x00) follows the reply
     Twice,         // the reply, a pause of `delay`, and the same reply again (a retransmitting repeater)
+    CopyLater,     // the reply, and the same reply again `delay` later while the line goes on
 };
 
 // A fault applied to replies. It matches requests by function code and first register when those are

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <system_error>
 
@@ -39,7 +40,7 @@ ControllerSim::Impl::Impl(Config config)
       m_lineTap(config.lineTap),
       m_echo(config.echo),
       m_sender(
-          m_terminal, m_wakeFd, [this] { return Interrupted(); }, m_lineTap) {
+          m_terminal, m_wakeFd, [this] { return Interrupted(); }, m_lineTap, config) {
     m_devicePath = m_terminal.ToolPath();
     if (config.neighbour) {
         Config neighbour = config;
@@ -104,10 +105,16 @@ void ControllerSim::Impl::Run() {
     while (!m_stop) {
         const int lineFd = m_terminal.ControllerFd();
         pollfd fds[2] = {{m_wakeFd, POLLIN, 0}, {lineFd, POLLIN, 0}};
-        const int timeout = pending.empty() ? -1 : MillisecondsUntil(lastByte + kIncompleteFrameSilence);
-        if (::poll(fds, lineFd >= 0 ? 2 : 1, timeout) < 0 && errno != EINTR) {
+        const Clock::time_point wakeUp =
+            std::min(pending.empty() ? Clock::time_point::max() : lastByte + kIncompleteFrameSilence,
+                     m_sender.NextCopyDue());
+        const timespec timeout = TimeUntil(wakeUp);
+        if (::ppoll(fds, lineFd >= 0 ? 2 : 1, wakeUp == Clock::time_point::max() ? nullptr : &timeout,
+                    nullptr) < 0 &&
+            errno != EINTR) {
             break;
         }
+        m_sender.SendDueCopies();
         if (fds[0].revents & POLLIN) {
             std::uint64_t count = 0;
             [[maybe_unused]] const ssize_t got = ::read(m_wakeFd, &count, sizeof count);
@@ -154,7 +161,7 @@ void ControllerSim::Impl::TakeFrames(std::vector<std::uint8_t>& pending, Clock::
         pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(take));
         traffic::Tap(m_lineTap, traffic::Direction::ToSlave, traffic::Outcome::Request, frame);
         if (m_echo) {
-            m_sender.Send(frame, std::nullopt);
+            m_sender.Echo(frame);
         }
         Serve(frame);
     }

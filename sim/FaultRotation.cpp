@@ -6,7 +6,7 @@ namespace sim {
 
 FaultBurst FaultRotation::Next() {
     using std::chrono::milliseconds;
-    const std::array<FaultBurst, 11> bursts{{
+    const std::array<FaultBurst, 12> bursts{{
         {"3 replies 150 ms late", {.kind = FaultKind::LateReply, .delay = milliseconds(150), .times = 3}},
         {"2 replies 300 ms late", {.kind = FaultKind::LateReply, .delay = milliseconds(300), .times = 2}},
         {"a corrupted CRC", {.kind = FaultKind::BadCrc, .times = 1}},
@@ -20,6 +20,8 @@ FaultBurst FaultRotation::Next() {
         {"4 replies sent twice, 10 ms apart",
          {.kind = FaultKind::Twice, .delay = milliseconds(10), .times = 4}},
         {"2 busy refusals", {.kind = FaultKind::Exception, .exceptionCode = 6, .times = 2}},
+        {"5 replies copied 4 ms later, the line going on",
+         {.kind = FaultKind::CopyLater, .delay = milliseconds(4), .times = 5}},
     }};
     const FaultBurst& burst = bursts[m_next];
     m_next = (m_next + 1) % bursts.size();

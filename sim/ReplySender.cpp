@@ -13,12 +13,22 @@
 namespace sim {
 
 ReplySender::ReplySender(const PseudoTerminal& terminal, int wakeFd, std::function<bool()> interrupted,
-                         traffic::IFrameObserver* lineTap)
-    : m_terminal(terminal), m_wakeFd(wakeFd), m_interrupted(std::move(interrupted)), m_lineTap(lineTap) {}
+                         traffic::IFrameObserver* lineTap, const Config& config)
+    : m_terminal(terminal),
+      m_wakeFd(wakeFd),
+      m_interrupted(std::move(interrupted)),
+      m_lineTap(lineTap),
+      m_latency(config.latency),
+      m_copyShare(config.copyShare),
+      m_copyDelay(config.copyDelay) {}
 
 void ReplySender::Send(std::vector<std::uint8_t> reply, const std::optional<ReplyFault>& fault) {
+    if (m_latency.high.count() != 0 && !Pause(Draw(m_latency))) {
+        return;
+    }
     if (!fault) {
-        WriteToLine(reply);
+        const bool copied = m_copyShare > 0 && std::bernoulli_distribution(m_copyShare)(m_random);
+        WriteReply(reply, copied ? std::optional(Draw(m_copyDelay)) : std::nullopt);
         return;
     }
     switch (fault->kind) {
@@ -34,6 +44,9 @@ void ReplySender::Send(std::vector<std::uint8_t> reply, const std::optional<Repl
                 WriteToLine(reply);
             }
             return;
+        case FaultKind::CopyLater:
+            WriteReply(reply, fault->delay);
+            return;
         case FaultKind::ByteGap: {
             const std::size_t before = std::min(fault->gapAfter, reply.size());
             if (WriteToLine(std::span(reply).first(before)) && Pause(fault->delay)) {
@@ -45,6 +58,30 @@ void ReplySender::Send(std::vector<std::uint8_t> reply, const std::optional<Repl
             WriteToLine(Alter(std::move(reply), fault->kind));
             return;
     }
+}
+
+void ReplySender::WriteReply(const std::vector<std::uint8_t>& reply,
+                             std::optional<std::chrono::microseconds> copyAfter) {
+    if (WriteToLine(reply) && copyAfter) {
+        m_copies.emplace(Clock::now() + *copyAfter, reply);
+    }
+}
+
+Clock::time_point ReplySender::NextCopyDue() const {
+    return m_copies.empty() ? Clock::time_point::max() : m_copies.begin()->first;
+}
+
+void ReplySender::SendDueCopies() {
+    while (!m_copies.empty() && m_copies.begin()->first <= Clock::now()) {
+        const std::vector<std::uint8_t> copy = std::move(m_copies.begin()->second);
+        m_copies.erase(m_copies.begin());
+        WriteToLine(copy);
+    }
+}
+
+std::chrono::microseconds ReplySender::Draw(const DelayRange& range) {
+    return std::chrono::microseconds(
+        std::uniform_int_distribution<std::int64_t>(range.low.count(), range.high.count())(m_random));
 }
 
 bool ReplySender::WriteToLine(std::span<const std::uint8_t> bytes) {
@@ -74,15 +111,16 @@ bool ReplySender::WriteToLine(std::span<const std::uint8_t> bytes) {
     return bytes.empty();
 }
 
-bool ReplySender::Pause(std::chrono::milliseconds duration) {
+bool ReplySender::Pause(std::chrono::microseconds duration) {
     const Clock::time_point end = Clock::now() + duration;
     while (!m_interrupted()) {
-        const int left = MillisecondsUntil(end);
-        if (left == 0) {
+        SendDueCopies();
+        if (Clock::now() >= end) {
             return true;
         }
+        const timespec left = TimeUntil(std::min(end, NextCopyDue()));
         pollfd wake{m_wakeFd, POLLIN, 0};
-        ::poll(&wake, 1, left);
+        ::ppoll(&wake, 1, &left, nullptr);
     }
     return false;
 }

@@ -21,6 +21,26 @@ std::optional<unsigned long> Number(const std::string& text, unsigned long low, 
     return value;
 }
 
+// "2-8" or "1.5-7" (milliseconds, a fraction allowed) or a single "3", within 0 to 10000 ms.
+std::optional<DelayRange> Range(const std::string& text) {
+    const auto milliseconds = [](std::string_view part) -> std::optional<std::chrono::microseconds> {
+        double value = 0;
+        const char* end = part.data() + part.size();
+        const auto [stop, error] = std::from_chars(part.data(), end, value);
+        if (part.empty() || error != std::errc{} || stop != end || !(value >= 0 && value <= 10000)) {
+            return std::nullopt;
+        }
+        return std::chrono::microseconds(static_cast<std::int64_t>(value * 1000));
+    };
+    const std::size_t dash = text.find('-');
+    const auto low = milliseconds(std::string_view(text).substr(0, dash));
+    const auto high = dash == std::string::npos ? low : milliseconds(std::string_view(text).substr(dash + 1));
+    if (!low || !high || *high < *low) {
+        return std::nullopt;
+    }
+    return DelayRange{*low, *high};
+}
+
 struct Parser {
     explicit Parser(const std::vector<std::string>& arguments) : args(arguments) {}
 
@@ -60,6 +80,16 @@ struct Parser {
         }
         const auto value = Value(option, 0, 3);
         return value ? std::optional<std::uint16_t>(static_cast<std::uint16_t>(*value)) : std::nullopt;
+    }
+
+    // The option's value as a range of milliseconds; records an error otherwise.
+    std::optional<DelayRange> RangeValue(const std::string& option) {
+        const std::string text = next < args.size() ? args[next++] : std::string();
+        const auto range = Range(text);
+        if (!range) {
+            error = option + ": '" + text + "' is not MS or LOW-HIGH in milliseconds (e.g. 2-8 or 1.5-7)";
+        }
+        return range;
     }
 
     void Fault(FaultKind kind) { options.faults.push_back({.kind = kind}); }
@@ -193,6 +223,21 @@ struct Parser {
                  }
              }},
             {"--twice-ms", [&] { DelayFault(option, FaultKind::Twice); }},
+            {"--latency-ms",
+             [&] {
+                 if (auto range = RangeValue(option))
+                     config.latency = *range;
+             }},
+            {"--copies",
+             [&] {
+                 if (auto v = Value(option, 0, 100))
+                     config.copyShare = static_cast<double>(*v) / 100;
+             }},
+            {"--copy-ms",
+             [&] {
+                 if (auto range = RangeValue(option))
+                     config.copyDelay = *range;
+             }},
             {"--holding",
              [&] {
                  // REG=VALUE, whatever the value means: a controller reporting what no tool knows.
@@ -243,7 +288,7 @@ std::string UsageText() {
 Answers as an ArdenoX controller (Modbus RTU slave) on a new pseudo-terminal. The first line of
 output is the device path to open. Runs until SIGINT or SIGTERM; SIGHUP restarts the controller
 (saved settings take effect); SIGUSR1 injects the next short burst of reply faults from a fixed
-rotation (late, lost, corrupted, short, long, misaddressed, paused, doubled
+rotation (late, lost, corrupted, short, long, misaddressed, paused, doubled and copied
 replies, busy refusals) and prints its name;
 SIGUSR2 prints the number of requests answered so far; SIGPWR puts a factory-fresh unit
 (address 16, 19200 baud, even1) with the next firmware number in its place and prints that number.
@@ -264,6 +309,11 @@ Controller:
                    address), as a controller that answers one register per request does
   --echo           send every request back before its reply, as a half-duplex adapter that
                    hears itself does
+  --latency-ms R   wait R ms before each reply: a number or a range LOW-HIGH drawn anew for
+                   every reply (e.g. 2-8)
+  --copies P       send P % of the replies, chosen at random, once more ...
+  --copy-ms R      ... R ms after the reply (a range as above, default 0), while answering
+                   the next requests as usual: a repeater or a second unit at the address
 Faults (every reply; when several match, the first given applies):
   --no-reply       carry out requests but never answer
   --late-ms N      answer N ms late
