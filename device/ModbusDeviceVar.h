@@ -33,7 +33,7 @@ public:
     int m_id;
     std::uint32_t m_period;  // ms; 0: leaves the schedule once its work is done
     // Set by the device before Process while the line is unsettled (see LineTrust.h): a value read
-    // then counts only when the next read of the register agrees with no evidence between.
+    // then counts only when another clean read of the register agrees.
     bool m_mustConfirm = false;
     std::uint16_t m_register;
 
@@ -65,8 +65,7 @@ private:
     // Called with the lock held.
     bool Believe(const Raw& raw, std::uint64_t before, std::uint64_t after);
 
-    std::optional<Raw> m_candidate;  // the last read not yet believed
-    std::uint64_t m_candidateEvidence = 0;
+    std::optional<Raw> m_candidate;  // the last clean read not yet believed
 };
 
 // Read with function 4.

@@ -17,7 +17,7 @@ template <typename Raw, typename T>
 bool CModbusDeviceVarInput<Raw, T>::Process(CModbusSlave* slave, std::recursive_mutex& lock) {
     const std::uint64_t before = slave->LineEvidence();
     Raw raw{};
-    bool ok = ReadRaw(slave, &raw) && slave->KeepSilence();
+    bool ok = ReadRaw(slave, &raw);
     const std::uint64_t after = slave->LineEvidence();
     if (ok) {
         CScopeLock hold(lock);
@@ -42,14 +42,18 @@ bool CModbusDeviceVarInput<Raw, T>::Process(CModbusSlave* slave, std::recursive_
 
 template <typename Raw, typename T>
 bool CModbusDeviceVarInput<Raw, T>::Believe(const Raw& raw, std::uint64_t before, std::uint64_t after) {
-    const bool clean = before == after;
-    const bool repeated = m_candidate && *m_candidate == raw && m_candidateEvidence == before;
-    if (clean && (!m_mustConfirm || repeated)) {
+    // A read that evidence came with counts for nothing, not even as a candidate: its reply may be
+    // another request's. A clean one (nothing before its request, nothing while the master listened
+    // after its reply) is its own request's reply unless a copy came later than a reply may take, so
+    // two clean reads that agree confirm the value even with evidence between them.
+    if (before != after) {
+        return false;
+    }
+    if (!m_mustConfirm || (m_candidate && *m_candidate == raw)) {
         m_candidate.reset();
         return true;
     }
     m_candidate = raw;
-    m_candidateEvidence = after;
     return false;
 }
 

@@ -7,14 +7,6 @@ std::uint64_t ReadAllowanceMs(const platform::ReadTimeouts& limits, std::size_t 
     return limits.totalConstantMs + std::uint64_t{limits.totalPerByteMs} * length;
 }
 
-std::uint32_t InterFrameSilenceUs(std::uint32_t baudRate) {
-    constexpr std::uint32_t kFixedAboveUs = 1750;
-    if (baudRate == 0 || baudRate > 19200) {
-        return kFixedAboveUs;
-    }
-    return (35 * 11 * 100000 + 10 * baudRate - 1) / (10 * baudRate);  // rounded up
-}
-
 std::uint32_t GuardQuietMs(const platform::ReadTimeouts& limits, std::size_t replyLength) {
     const std::uint64_t quiet = ReadAllowanceMs(limits, replyLength) + limits.intervalMs;
     return static_cast<std::uint32_t>(

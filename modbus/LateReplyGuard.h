@@ -25,10 +25,6 @@
 // The total time limit of a read of `length` bytes under these limits; 0 when the read has none.
 std::uint64_t ReadAllowanceMs(const platform::ReadTimeouts& limits, std::size_t length);
 
-// Modbus's silence between frames, 3.5 character times of 11 bits (1750 us above 19200 baud); bytes
-// within it after a whole reply belong to no request of ours: the line is out of step.
-std::uint32_t InterFrameSilenceUs(std::uint32_t baudRate);
-
 // How long the line must be quiet after an exchange that expected a reply of `replyLength` bytes.
 std::uint32_t GuardQuietMs(const platform::ReadTimeouts& limits, std::size_t replyLength);
 

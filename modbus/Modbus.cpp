@@ -31,6 +31,7 @@ bool CModbus::Exchange(const CModbusPacket& request, CModbusPacket& reply) {
     }
     // Noise, or what a slave sent unasked, must not be taken for this request's reply.
     port.Purge();
+    const auto start = std::chrono::steady_clock::now();
     const std::span<const std::uint8_t> sent(request.m_frame, static_cast<std::size_t>(request.m_length));
     std::size_t written = 0;
     if (!port.Write(sent.data(), sent.size(), written)) {
@@ -52,8 +53,11 @@ bool CModbus::Exchange(const CModbusPacket& request, CModbusPacket& reply) {
         return false;
     }
     if (reply.IsExceptionReply(static_cast<int>(received))) {
-        // The slave answered in full: the line is settled.
+        // The slave answered in full; a copy of its refusal would pass for the next request's.
         Tap(Direction::FromSlave, Outcome::Exception, bytes, length);
+        if (!ListenAfterReply(bytes)) {
+            return false;
+        }
         platform::SetLastError(platform::ModbusExceptionError(reply.m_frame[2]));
         return false;
     }
@@ -76,9 +80,9 @@ bool CModbus::Exchange(const CModbusPacket& request, CModbusPacket& reply) {
         platform::SetLastError(ERROR_CRC);
         return false;
     }
-    m_replyEnd = std::chrono::steady_clock::now();
-    m_silencePendingFor = length;
-    return true;
+    m_lastReplyTime =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+    return ListenAfterReply(bytes);
 }
 
 bool CModbus::ClearLine(std::size_t replyLength) {
@@ -89,7 +93,6 @@ bool CModbus::ClearLine(std::size_t replyLength) {
         }
         m_guardQuietMs = 0;
     }
-    m_silencePendingFor = 0;
     // What the purge would drop came after the last reply (or the guard): no request of ours asked for
     // it. Seen, traced and counted; then the guard makes sure the rest of it is gone too.
     if (DropWaiting()) {
@@ -120,34 +123,36 @@ void CModbus::Interrupt() {
     m_device->Port().Interrupt();
 }
 
-bool CModbus::KeepSilence() {
-    if (m_silencePendingFor == 0) {
+bool CModbus::ListenAfterReply(std::span<const std::uint8_t> reply) {
+    platform::IPort& port = m_device->Port();
+    const platform::ReadTimeouts& limits = port.Timeouts();
+    const auto listenMs = static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(ReadAllowanceMs(limits, reply.size()), UINT32_MAX));
+    std::array<std::uint8_t, traffic::Frame::kMaxBytes> heard{};
+    std::size_t received = 0;
+    if (!port.Read(heard.data(), 1, received, platform::ReadTimeouts{0, 0, std::max(listenMs, 1u)})) {
+        Tap(traffic::Direction::FromSlave, traffic::Outcome::PortFailure, {});
+        m_portFailed = true;
+        return false;
+    }
+    if (received == 0) {
         return true;
     }
-    const std::size_t length = std::exchange(m_silencePendingFor, 0);
-    const auto silence = std::chrono::microseconds(InterFrameSilenceUs(m_device->m_baudRate));
-    const auto left = m_replyEnd + silence - std::chrono::steady_clock::now();
-    platform::IPort& port = m_device->Port();
-    if (left > std::chrono::steady_clock::duration::zero()) {
-        // Rounded up to whole milliseconds, the read limits' unit: never shorter than the silence.
-        const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
-        std::uint8_t byte = 0;
-        std::size_t received = 0;
-        if (!port.Read(&byte, 1, received, platform::ReadTimeouts{0, 0, static_cast<std::uint32_t>(ms)})) {
-            Tap(traffic::Direction::FromSlave, traffic::Outcome::PortFailure, {});
-            m_portFailed = true;
-            return false;
-        }
-        if (received != 0) {
-            Tap(traffic::Direction::FromSlave, traffic::Outcome::Late, {&byte, received});
-            DropWaiting();
-            GuardNextExchange(length);
-            return true;
-        }
+    // Something is sending: take as much as the reply had, at the pace a reply keeps, to tell a copy.
+    std::size_t rest = 0;
+    const std::size_t more = std::min(reply.size(), heard.size()) - 1;
+    const bool read =
+        port.Read(heard.data() + 1, more, rest, platform::ReadTimeouts{limits.intervalMs, 0, listenMs});
+    received += rest;
+    Tap(traffic::Direction::FromSlave, traffic::Outcome::Late, {heard.data(), received});
+    if (!read) {
+        m_portFailed = true;
+        return false;
     }
-    if (DropWaiting()) {
-        GuardNextExchange(length);
+    if (std::ranges::equal(reply, std::span(heard.data(), received))) {
+        ++m_copiedReplies;
     }
+    GuardNextExchange(reply.size());
     return true;
 }
 

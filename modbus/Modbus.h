@@ -1,6 +1,8 @@
 #pragma once
 // The Modbus RTU master on one open serial port: single transactions and the sticky port-failure flag.
 // Failures leave their reason in platform::GetLastError().
+#include <array>
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -27,16 +29,19 @@ public:
     // waits for the line to go quiet (see LateReplyGuard.h). An exception reply ends the read as soon
     // as it is in: false, with the exception's error code (platform::ModbusExceptionError) as the last
     // error. Bytes already waiting when a request is due are dropped (and tapped as late) first.
+    // After a whole reply (a value or an exception) it listens as long as a reply may take before it
+    // returns (see ListenAfterReply), so that the reply's evidence is in before its value is used.
     bool Exchange(const CModbusPacket& request, CModbusPacket& reply);
 
     // Counts the signs that the line is out of step, so that a reply may not be the one it seems: a
-    // failed exchange, bytes waiting before a request, bytes within the inter-frame silence after a
-    // reply. Each one also arms the late-reply guard. It only ever grows.
+    // failed exchange, bytes waiting before a request, bytes while listening after a whole reply. Each
+    // one also arms the late-reply guard. It only ever grows.
     std::uint64_t Evidence() const { return m_evidence; }
-    // Keeps Modbus's inter-frame silence after the last whole reply: waits out what is left of it,
-    // reading; bytes in it are evidence. Called before a reply's value is believed; a caller that has
-    // done other work since pays nothing. False only when the port failed.
-    bool KeepSilence();
+    // How long the last whole reply took, from the request going out until its last byte was in.
+    std::chrono::microseconds LastReplyTime() const { return m_lastReplyTime; }
+    // Whole replies that came a second time while listening after them (a repeater, or two slaves at
+    // one address); any thread. It only ever grows.
+    std::uint64_t CopiedReplies() const { return m_copiedReplies; }
     // From another thread, when the exchanges are to end: the exchange under way, and every later one,
     // gives up its wait at once and fails as a time-out (see IPort::Interrupt).
     void Interrupt();
@@ -72,6 +77,11 @@ private:
     bool ClearLine(std::size_t replyLength);
     // Reads and taps as late what is waiting now; true when there was something.
     bool DropWaiting();
+    // After a whole reply of `length` bytes: listens for as long as a reply of that length may take.
+    // A reply that is sent again (by a repeater, or by a second slave at the address) lands within
+    // that time, and would otherwise pass for the next request's reply: whatever comes is evidence,
+    // and a whole copy of the reply is counted as one. False only when the port failed.
+    bool ListenAfterReply(std::span<const std::uint8_t> reply);
     void Tap(traffic::Direction direction, traffic::Outcome outcome, std::span<const std::uint8_t> bytes,
              std::size_t expected = 0) {
         traffic::Tap(m_tap, direction, outcome, bytes, expected);
@@ -84,7 +94,6 @@ private:
     std::uint32_t m_guardQuietMs = 0;
     // A line just opened has not yet shown that it is in step: its first values are confirmed too.
     std::uint64_t m_evidence = 1;
-    // The length of the last whole reply, while its inter-frame silence has not been kept.
-    std::size_t m_silencePendingFor = 0;
-    std::chrono::steady_clock::time_point m_replyEnd;
+    std::atomic<std::uint64_t> m_copiedReplies{0};
+    std::chrono::microseconds m_lastReplyTime{0};
 };

@@ -17,8 +17,8 @@ std::uint64_t CModbusSlave::LineEvidence() {
     return m_modbus != nullptr ? m_modbus->Evidence() : 0;
 }
 
-bool CModbusSlave::KeepSilence() {
-    return m_modbus == nullptr || m_modbus->KeepSilence();
+std::uint64_t CModbusSlave::CopiedReplies() {
+    return m_modbus != nullptr ? m_modbus->CopiedReplies() : 0;
 }
 
 void CModbusSlave::Interrupt() {

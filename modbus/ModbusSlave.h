@@ -13,8 +13,8 @@ public:
     virtual bool IsPortFailed();
     // The transport's evidence count (CModbus::Evidence); a slave without a line has none.
     virtual std::uint64_t LineEvidence();
-    // Keeps the inter-frame silence after the last reply (CModbus::KeepSilence).
-    virtual bool KeepSilence();
+    // Whole replies that came twice (CModbus::CopiedReplies); a slave without a line has none.
+    virtual std::uint64_t CopiedReplies();
     // From another thread: ends the exchange under way at once (CModbus::Interrupt).
     virtual void Interrupt();
     virtual bool ReadInputRegisters(std::uint16_t firstRegister, std::uint16_t count,

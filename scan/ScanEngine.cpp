@@ -23,8 +23,6 @@ constexpr std::uint16_t kSettingRegisters = 3;
 // those probes and the identifying reads wait this long for the controller's answer.
 constexpr std::uint32_t kPatientAnswerMs = 150;
 
-using Clock = std::chrono::steady_clock;
-
 // The settings registers as a candidate; empty when a value is not one the controller can hold.
 std::optional<ScanCandidate> HeldSettings(const std::uint16_t (&raw)[kSettingRegisters]) {
     const std::uint32_t baudRate = std::uint32_t{raw[1]} * 100;
@@ -106,15 +104,13 @@ public:
     // The shortest exchange since the last call, in microseconds.
     std::uint64_t TakeFastestUs() { return std::exchange(m_fastestUs, UINT64_MAX); }
     bool Failed() const { return m_modbus.m_portFailed; }
+    std::uint64_t Evidence() const { return m_modbus.Evidence(); }
 
 private:
     bool Read(std::uint8_t address, int function, std::uint16_t reg, std::uint16_t& value) {
-        const auto start = Clock::now();
         const bool read = m_modbus.ReadRegisters(address, function, reg, 1, &value);
         if (read) {
-            const auto us =
-                std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
-            m_fastestUs = std::min(m_fastestUs, static_cast<std::uint64_t>(us));
+            m_fastestUs = std::min(m_fastestUs, static_cast<std::uint64_t>(m_modbus.LastReplyTime().count()));
         }
         return read;
     }
@@ -127,13 +123,13 @@ private:
     std::uint64_t m_fastestUs = UINT64_MAX;
 };
 
-// What answered at `answered`, once it answers there again and its settings registers read: the
-// settings it holds, and whether it answers at them too. Empty when it does not answer again: what
-// came was a late reply to an earlier probe.
-std::optional<FoundController> Confirm(CProbeLine& line, const ScanCandidate& answered) {
-    if (!line.Use(answered.line, kPatientAnswerMs)) {
-        return std::nullopt;
-    }
+// What answers at `answered` when asked again: its model and the settings it holds. Empty when it does
+// not answer again (what came was a late reply to an earlier probe), or, `spoiled`, when the line
+// showed evidence meanwhile: a reply sent twice (a repeater, two units at one address) could pass one
+// register's value for another's.
+std::optional<FoundController> Identify(CProbeLine& line, const ScanCandidate& answered, bool& spoiled) {
+    const std::uint64_t evidence = line.Evidence();
+    spoiled = false;
     line.TakeFastestUs();
     if (!line.Probe(answered)) {
         return std::nullopt;
@@ -143,13 +139,32 @@ std::optional<FoundController> Confirm(CProbeLine& line, const ScanCandidate& an
     if (!held) {
         return std::nullopt;
     }
+    if (line.Evidence() != evidence) {
+        spoiled = true;
+        return std::nullopt;
+    }
     found.fasterThanLine = line.TakeFastestUs() < ProbeFloorUs(answered.line.baudRate);
     found.holds = *held;
-    if (!found.holds) {
+    return found;
+}
+
+// What answered at `answered`, once Identify believes it (asked a few times, so that a line that
+// copies replies still finds its controller), and whether it answers at the settings it holds too.
+std::optional<FoundController> Confirm(CProbeLine& line, const ScanCandidate& answered) {
+    constexpr int kAttempts = 3;
+    if (!line.Use(answered.line, kPatientAnswerMs)) {
+        return std::nullopt;
+    }
+    std::optional<FoundController> found;
+    bool spoiled = true;
+    for (int attempt = 0; attempt < kAttempts && spoiled; ++attempt) {
+        found = Identify(line, answered, spoiled);
+    }
+    if (!found || !found->holds) {
         return found;
     }
-    found.holdsConfirmed = *found.holds == answered ||
-                           (line.Use(found.holds->line, kPatientAnswerMs) && line.Probe(*found.holds));
+    found->holdsConfirmed = *found->holds == answered ||
+                            (line.Use(found->holds->line, kPatientAnswerMs) && line.Probe(*found->holds));
     return found;
 }
 

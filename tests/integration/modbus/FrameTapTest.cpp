@@ -119,7 +119,7 @@ TEST_F(FrameTap, BytesTheGuardDropsAreLateFrames) {
     EXPECT_EQ(seen, expected);
 }
 
-// Bytes no request asked for, waiting before a request or within the silence after a whole reply, are
+// Bytes no request asked for, waiting before a request or while the master listens after a whole reply, are
 // traced as late and counted as evidence that the line is out of step; a clean exchange is not.
 TEST_F(FrameTap, StrayBytesAreLateFramesAndEvidence) {
     const Bytes good = rtu::ReadReply(kSlave, 3, {0x0042});
@@ -130,7 +130,7 @@ TEST_F(FrameTap, StrayBytesAreLateFramesAndEvidence) {
         bool trailing;
     };
     for (const Case& c : {Case{"clean", false, false}, Case{"waiting before the request", true, false},
-                          Case{"within the silence after the reply", false, true}}) {
+                          Case{"while listening after the reply", false, true}}) {
         SCOPED_TRACE(c.name);
         m_tap.frames.clear();
         if (c.before) {
@@ -145,7 +145,6 @@ TEST_F(FrameTap, StrayBytesAreLateFramesAndEvidence) {
         const std::uint64_t evidence = m_modbus.Evidence();
         std::uint16_t value = 0;
         EXPECT_TRUE(m_slave.ReadHoldingRegisters(0, 1, &value));
-        EXPECT_TRUE(m_slave.KeepSilence());
         m_peer.JoinSender();
         EXPECT_EQ(value, 0x0042);
         Bytes late;

@@ -157,7 +157,8 @@ TEST_F(DeviceVarTest, InputValidityFollowsReadsAndVerdicts) {
     EXPECT_EQ(address, 17);
 }
 
-// While the line is unsettled a value counts only when the next read agrees with no evidence between.
+// While the line is unsettled a value counts only when two clean reads agree; a read with evidence counts
+// for nothing.
 TEST_F(DeviceVarTest, UnsettledValuesCountOnlyWhenASecondCleanReadAgrees) {
     struct Read {
         std::uint16_t raw;
@@ -177,12 +178,15 @@ TEST_F(DeviceVarTest, UnsettledValuesCountOnlyWhenASecondCleanReadAgrees) {
         {"unsettled: reads that differ",
          true,
          {{17, false, false, false}, {18, false, false, false}, {18, false, false, true}}},
-        {"unsettled: evidence between",
+        {"unsettled: evidence between two clean reads",
          true,
-         {{17, false, false, false}, {17, true, false, false}, {17, false, false, true}}},
-        {"unsettled: evidence during the second",
+         {{17, false, false, false}, {17, true, false, true}}},
+        {"unsettled: a read with evidence counts for nothing",
          true,
-         {{17, false, false, false}, {17, false, true, false}, {17, false, false, true}}},
+         {{17, false, false, false}, {18, false, true, false}, {17, false, false, true}}},
+        {"unsettled: nor is it a candidate",
+         true,
+         {{18, false, true, false}, {18, false, false, false}, {18, false, false, true}}},
     };
     for (const Case& c : cases) {
         ScriptedSlave freshSlave;
