@@ -1,4 +1,5 @@
-// monitor: prints every change of a value and of the connection state until SIGINT or SIGTERM.
+// monitor: prints every change of a value and of the connection state until SIGINT or SIGTERM. A register
+// the controller refuses is named once; the other values go on.
 #include <fmt/chrono.h>
 
 #include <array>
@@ -6,6 +7,7 @@
 #include <cstdio>
 #include <ctime>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "cli/Commands.h"
@@ -89,6 +91,7 @@ int RunMonitor(const CliOptions& options) {
     bool hinted = false;
     CRefusals refusals(connection.Controller());
     std::string unknownTold;
+    std::set<int> refusedTold;  // variables whose refusal has been told, until they read again
     for (;;) {
         DeviceEvent event;
         const auto result =
@@ -96,13 +99,19 @@ int RunMonitor(const CliOptions& options) {
         if (result != WaitResult::Event) {
             return kExitOk;
         }
+        connection.TellCopiedReplies();
         if (event.kind == DeviceEvent::DeviceError) {
             printer.Connection(false);
             ReportPortFailure(event.errorCode);
             return kExitPortFailure;
         }
-        if (refusals.Report(event)) {
-            return kExitRejected;
+        // A refused register is told once and left out; the other values go on.
+        if (const std::string refusal = refusals.StayingRefusal(event); !refusal.empty()) {
+            if (refusedTold.insert(event.id).second) {
+                PrintNote(refusal + "; showing the other values");
+            }
+        } else if (event.success) {
+            refusedTold.erase(event.id);
         }
         // The line is fine, the value is not: told once on standard error, never shown as a value.
         if (const std::string unknown = refusals.UnknownValues(); unknown != unknownTold) {

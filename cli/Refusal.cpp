@@ -36,8 +36,17 @@ std::string DescribeRequest(CArdeno& controller, int varId) {
 }  // namespace
 
 bool CRefusals::Report(const DeviceEvent& event) {
-    if (event.kind != DeviceEvent::VarUpdated) {
+    const std::string refusal = StayingRefusal(event);
+    if (refusal.empty()) {
         return false;
+    }
+    PrintError(refusal);
+    return true;
+}
+
+std::string CRefusals::StayingRefusal(const DeviceEvent& event) {
+    if (event.kind != DeviceEvent::VarUpdated) {
+        return {};
     }
     if (const std::string text = UnknownValueText(event); !text.empty()) {
         m_unknownValues[event.id] = text;
@@ -47,17 +56,15 @@ bool CRefusals::Report(const DeviceEvent& event) {
     const auto exception = platform::ModbusExceptionOf(event.errorCode);
     if (event.success || !exception) {
         m_refusedInARow.erase(event.id);
-        return false;
+        return {};
     }
     const bool isWrite = event.id >= kVarConfCommand;
     if (platform::IsBusyException(*exception) || (++m_refusedInARow[event.id] < 2 && !isWrite)) {
-        return false;
+        return {};
     }
     const std::string name = platform::ModbusExceptionName(*exception);
-    PrintError(fmt::format("the controller refused {}: exception {}{}",
-                           DescribeRequest(m_controller, event.id), unsigned{*exception},
-                           name.empty() ? "" : " (" + name + ")"));
-    return true;
+    return fmt::format("the controller refused {}: exception {}{}", DescribeRequest(m_controller, event.id),
+                       unsigned{*exception}, name.empty() ? "" : " (" + name + ")");
 }
 
 std::string CRefusals::UnknownValueText(const DeviceEvent& event) const {

@@ -1,6 +1,6 @@
 #pragma once
-// A request the controller refused with an exception reply ends every command with exit 7, with a
-// message that names the refused register and the exception, once the refusal stays: a write is
+// A request the controller refused with an exception reply ends every one-shot command with exit 7, with
+// a message that names the refused register and the exception, once the refusal stays: a write is
 // refused at once (it is not sent again), a read when its retry a poll period later is refused again.
 // Busy (exceptions 5 and 6) is no refusal: the device asks again after a poll period, within the
 // command's time limit. A read value the controller cannot mean is told by its own text.
@@ -17,6 +17,9 @@ public:
 
     // True when the event is a refusal that stays; the message has then been printed on standard error.
     bool Report(const DeviceEvent& event);
+    // When the event is a refusal that stays, its message ("the controller refused reading model (input
+    // register 2): exception 2 (illegal data address)"); empty otherwise. Prints nothing.
+    std::string StayingRefusal(const DeviceEvent& event);
     // "the controller reports mode 9, which this tool does not know" for every value it reported last
     // that this tool does not know, joined by "; "; empty when none.
     std::string UnknownValues() const;

@@ -1,12 +1,12 @@
 #include "device/LineTrust.h"
 
-void CLineTrust::Note(int varId, bool succeeded, std::uint64_t before, std::uint64_t after,
+void CLineTrust::Note(int varId, bool answered, std::uint64_t before, std::uint64_t after,
                       std::size_t roundSize) {
     if (after != m_evidence) {
         m_evidence = after;
         Unsettle();
     }
-    if (m_settled || !succeeded || before != after) {
+    if (m_settled || !answered || before != after) {
         return;
     }
     m_clean.insert(varId);

@@ -21,6 +21,9 @@ bool IsRefusal(std::uint32_t code) {
     return platform::ModbusExceptionOf(code) || platform::UnknownValueOf(code);
 }
 
+// One copy may be a glitch; a second one is a pattern worth telling the operator.
+constexpr std::uint64_t kCopiesToTell = 2;
+
 // A not-valid variable waits for its retry only while held after a refusal.
 bool IsHeld(const CModbusDeviceVar& var, std::uint64_t now) {
     return !var.m_valid && now < var.m_heldUntil;
@@ -56,6 +59,10 @@ void CModbusDevice::QueueVar(CModbusDeviceVar* var) {
 
 unsigned CModbusDevice::ThreadProc(void* device) {
     return static_cast<CModbusDevice*>(device)->Run();
+}
+
+bool CModbusDevice::RepliesArriveTwice() const {
+    return m_slave->CopiedReplies() >= kCopiesToTell;
 }
 
 bool CModbusDevice::CompareDue(const CModbusDeviceVar* a, const CModbusDeviceVar* b) {
@@ -128,7 +135,8 @@ bool CModbusDevice::ProcessTrusted(CModbusDeviceVar* var) {
     const bool ok = var->Process(m_slave, m_lock);
     if (var->m_period != 0) {
         const platform::LastErrorKeeper keepError;
-        m_trust.Note(var->m_id, ok, before, m_slave->LineEvidence(), m_polledCount);
+        const bool answered = ok || IsRefusal(platform::GetLastError());
+        m_trust.Note(var->m_id, answered, before, m_slave->LineEvidence(), m_polledCount);
     }
     return ok;
 }

@@ -9,7 +9,7 @@ namespace {
 
 struct Read {
     int varId;
-    bool succeeded;
+    bool answered;
     std::uint64_t before;
     std::uint64_t after;
     bool settledAfter;
@@ -22,14 +22,14 @@ TEST(LineTrust, SettlesOnlyAfterAWholeRoundWithoutEvidence) {
         {1, false, 0, 1, false},  // a failed exchange is evidence
         {2, true, 1, 1, false},  {0, true, 1, 1, false},
         {0, true, 1, 1, false},   // the same variable twice is no round
-        {1, false, 1, 1, false},  // nor a failed read (a refusal, an unknown value)
+        {1, false, 1, 1, false},  // nor a read that got no reply
         {1, true, 1, 2, false},   // evidence during a read starts the round anew
         {2, true, 2, 2, false},  {0, true, 2, 2, false},
         {1, true, 2, 2, true},
     };
     CLineTrust trust;
     for (const Read& read : reads) {
-        trust.Note(read.varId, read.succeeded, read.before, read.after, kRound);
+        trust.Note(read.varId, read.answered, read.before, read.after, kRound);
         EXPECT_EQ(trust.Settled(read.after), read.settledAfter)
             << "var " << read.varId << " at " << read.after;
     }
