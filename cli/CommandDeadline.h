@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cstdint>
 
+#include "cli/CliOptions.h"
+
 class CommandDeadline {
 public:
     explicit CommandDeadline(double seconds);  // from now
@@ -17,3 +19,8 @@ private:
     double m_seconds;
     std::chrono::steady_clock::time_point m_at;
 };
+
+// The time limit of a command: --timeout when given, otherwise the command's default (in seconds, for
+// the default reply time) grown in step with --reply-timeout: every read waits for its reply and then
+// listens as long again, so a slow line needs proportionally longer.
+double TimeoutSeconds(const CliOptions& options, double defaultSeconds);

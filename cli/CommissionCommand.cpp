@@ -44,7 +44,7 @@ public:
     CTerminalBench(const CliOptions& options, const CommissionArgs& args)
         : m_options(options),
           m_args(args),
-          m_timeoutSeconds(options.timeoutSeconds.value_or(kDefaultTimeoutSeconds)) {}
+          m_timeoutSeconds(TimeoutSeconds(options, kDefaultTimeoutSeconds)) {}
 
     StepCode Ask(const ScanCandidate& at, bool& answers, std::optional<std::uint16_t>& model) override {
         const BusAnswer answer = AskBus(m_options.port, at);

@@ -31,7 +31,7 @@ ValueTexts ReadAll(CArdeno& controller, std::string& missing) {
 }  // namespace
 
 int RunRead(const CliOptions& options) {
-    const CommandDeadline deadline(options.timeoutSeconds.value_or(kDefaultTimeoutSeconds));
+    const CommandDeadline deadline(TimeoutSeconds(options, kDefaultTimeoutSeconds));
     CliConnection connection;
     if (!connection.Open(options, &deadline)) {
         return kExitPortOpen;

@@ -72,7 +72,7 @@ int ChooseSettings(CliConnection& connection, const CommandDeadline& deadline, c
 }
 
 int RunWrite(const CliOptions& options, const WriteArgs& args) {
-    const double timeoutSeconds = options.timeoutSeconds.value_or(kDefaultTimeoutSeconds);
+    const double timeoutSeconds = TimeoutSeconds(options, kDefaultTimeoutSeconds);
     // Opening and reading the settings left out share one limit; the procedure gets its own (as long
     // again) after a read, the same one when there was nothing to read.
     const CommandDeadline first(timeoutSeconds);
