@@ -33,6 +33,7 @@ int AwaitValues(CliConnection& connection, const CommandDeadline& deadline,
                 return kExitTimeout;
             }
             case WaitResult::Event:
+                connection.TellCopiedReplies();
                 if (event.kind == DeviceEvent::DeviceError) {
                     ReportPortFailure(event.errorCode);
                     return kExitPortFailure;

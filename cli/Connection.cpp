@@ -6,6 +6,8 @@
 #include "platform/AppErrors.h"
 #include "platform/LastError.h"
 #include "platform/SystemText.h"
+#include "res/Hints.h"
+#include "scan/ScanPlan.h"
 
 bool CliConnection::Open(const CliOptions& options, const CommandDeadline* deadline) {
     m_options = options;
@@ -20,6 +22,13 @@ bool CliConnection::Open(const CliOptions& options, const CommandDeadline* deadl
     }
     m_connection.Transport().m_echo.SetNotice([] { PrintNote(CAdapterEcho::kNoticeText); });
     return m_connection.Start(options.echo, m_trace ? &m_trace->Observer() : nullptr);
+}
+
+void CliConnection::TellCopiedReplies() {
+    if (!m_copiesTold && Controller().RepliesArriveTwice()) {
+        m_copiesTold = true;
+        PrintNote(res::CopiedRepliesHint(m_options.address, kFactorySettings.address));
+    }
 }
 
 bool CliConnection::EnableRs485(const std::string& port) {

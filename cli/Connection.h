@@ -23,12 +23,15 @@ public:
     // False through a transparent bridge, whose serial side keeps its own line settings.
     bool SetsLineSettings() { return m_connection.Port().Port().SetsLineSettings(); }
     DeviceEventQueue& Events() { return m_connection.Events(); }
+    // Once replies have come twice often enough, says so on standard error, once a connection.
+    void TellCopiedReplies();
 
 private:
     // --rs485: turns on the driver's RS-485 mode; false, said in one line, when it cannot.
     bool EnableRs485(const std::string& port);
 
     CliOptions m_options;
+    bool m_copiesTold = false;
     std::optional<traffic::Trace> m_trace;  // outlives the worker, which reports to it
     CDeviceConnection m_connection;
 };

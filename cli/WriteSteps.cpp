@@ -54,6 +54,7 @@ int RunSteps(CliConnection& connection, CWriteProcedure& procedure, const Comman
         if (!event) {
             continue;
         }
+        connection.TellCopiedReplies();
         if (event->kind == DeviceEvent::DeviceError) {
             ReportPortFailure(event->errorCode);
             return kExitPortFailure;

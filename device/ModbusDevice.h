@@ -66,6 +66,10 @@ public:
     // thread. The write procedure asks for it so that it verifies and keeps only confirmed values.
     void RequireConfirmation() { m_confirmationWanted = true; }
 
+    // True once whole replies have come a second time often enough to name it: two slaves may share
+    // the address, or a repeater copies the line. Any thread.
+    bool RepliesArriveTwice() const;
+
     // The schedule's order: valid variables by due time before every not-valid one.
     static bool CompareDue(const CModbusDeviceVar* a, const CModbusDeviceVar* b);
 

@@ -10,6 +10,10 @@ namespace res {
 // termination, or find the settings with <findWith>."
 std::string NoAnswerHint(std::string_view findWith);
 
+// For a line where whole replies arrive twice: "replies arrive twice: two controllers may share
+// address 16 (factory-fresh units all answer at 16), or a repeater copies the line".
+std::string CopiedRepliesHint(unsigned address, unsigned factoryAddress);
+
 // For a scan where nothing answered at any setting: the checklist's first steps.
 std::string NothingFoundHint();
 

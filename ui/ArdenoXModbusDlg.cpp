@@ -134,6 +134,7 @@ void CArdenoXModbusDlg::OnInitDialog() {
 
     m_connBaudRate = m_comDevice.m_baudRate;
     m_connAddress = m_comDevice.m_address;
+    m_copiedRepliesHint = CopiedRepliesWindowHint(m_connAddress);
     m_connMode.clear();
     for (const CommModeEntry& entry : CommModeTable) {
         if (entry.m_parity == m_comDevice.m_parity && entry.m_stopBits == m_comDevice.m_stopBits) {
@@ -190,6 +191,11 @@ void CArdenoXModbusDlg::customEvent(QEvent* event) {
             default:
                 OnVarUpdatedMessage(id, message.m_lParam == kVarRead);
                 break;
+        }
+        // Values still show (each is confirmed), but the operator should know why the line stumbles.
+        if (m_controller.RepliesArriveTwice() && m_hintText != m_copiedRepliesHint) {
+            m_hintText = m_copiedRepliesHint;
+            UpdateData();
         }
     } else if (event->type() == WM_DEVICE_ERROR) {
         OnDeviceErrorMessage(static_cast<std::uint32_t>(static_cast<const CDeviceEvent&>(*event).m_wParam));

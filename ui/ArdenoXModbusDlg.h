@@ -102,7 +102,8 @@ private:
     QPushButton* m_readButton;
     QPushButton* m_writeButton;
     QString m_statusText;
-    QString m_hintText;  // the next step, beside "Not connected" while nothing answers
+    QString m_hintText;           // the next step, beside "Not connected" while nothing answers
+    QString m_copiedRepliesHint;  // shown instead once replies arrive twice
     QString m_modelText;
     QString m_versionText;
     CIntegerFieldValidator m_addressValidator;

@@ -10,6 +10,12 @@ QString NoAnswerWindowHint(std::uint32_t baudRate, const QString& modeText, unsi
            QString::fromStdString(res::NoAnswerHint("Change, then Find"));
 }
 
+QString CopiedRepliesWindowHint(unsigned address) {
+    QString text = QString::fromStdString(res::CopiedRepliesHint(address, kFactorySettings.address)) + ".";
+    text[0] = text[0].toUpper();
+    return text;
+}
+
 QString FindResultText(const ScanResult& result) {
     switch (result.outcome) {
         case ScanResult::Found: {
