@@ -67,6 +67,25 @@ TEST_F(WriteConfDlgTest, StepsThroughToDoneWhileTheControllerSaves) {
     EXPECT_TRUE(m_boxes.Texts().empty());
 }
 
+// A controller whose status reads 2 once the save is over: that is "not saving", so the save is done.
+class WriteConfDlgStatusTwoTest : public WriteConfDlgTest {
+protected:
+    WriteConfDlgStatusTwoTest() : WriteConfDlgTest(StatusAfterSave(sim::kStatusOther)) {}
+
+    static sim::Config StatusAfterSave(std::uint16_t status) {
+        sim::Config config = SavingFor(std::chrono::milliseconds(500));
+        config.statusAfterSave = status;
+        return config;
+    }
+};
+
+TEST_F(WriteConfDlgStatusTwoTest, StatusTwoAfterTheSaveReachesDone) {
+    EXPECT_EQ(Run(kNewSettings), CWriteConfDlg::IDOK);
+    EXPECT_EQ(m_steps.back(), "Done");
+    EXPECT_EQ(m_connection.sim.Register(sim::Table::Holding, sim::kRegStatus), sim::kStatusOther);
+    EXPECT_EQ(m_connection.sim.SavedSettings(), (sim::CommSettings{16, 384, 1}));
+}
+
 TEST_F(WriteConfDlgTest, SettingThatKeepsItsOldValueFailsVerificationWithoutSaving) {
     m_connection.sim.SetStickyRegister(sim::kRegAddress, true);
     EXPECT_EQ(Run(CommConfig{38400, 5, CArdeno::ModeOdd1Stop}), CWriteConfDlg::IDCANCEL);
