@@ -63,7 +63,10 @@ bool OpenConnection(CComDevice& device, IProfile& profile, const ConnectionDialo
     // Only a preselection: nothing is written to the controller or the profile, the operator still
     // confirms with OK, and these settings are remembered only once a port opened with them.
     if (written) {
-        current.baudRate = written->m_baudRate;
+        // A kept speed the dialog does not offer would show as its default: the speed in use stays.
+        if (IsOfferedBaudRate(written->m_baudRate)) {
+            current.baudRate = written->m_baudRate;
+        }
         current.address = written->m_address;
         for (const CommModeEntry& mode : CommModeTable) {
             if (mode.m_mode == written->m_mode) {

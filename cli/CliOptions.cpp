@@ -27,7 +27,7 @@ std::optional<Number> ParseNumber(std::string_view text) {
 
 std::optional<std::uint32_t> ParseBaudRate(std::string_view text) {
     const auto value = ParseNumber<std::uint32_t>(text);
-    if (!value || std::find(BaudRateTable.begin(), BaudRateTable.end(), *value) == BaudRateTable.end()) {
+    if (!value || !IsOfferedBaudRate(*value)) {
         return std::nullopt;
     }
     return value;

@@ -26,7 +26,15 @@ std::optional<std::string> ReadConfStatus(CArdeno& controller) {
     if (!controller.GetConfStatus(status)) {
         return std::nullopt;
     }
-    return status == CArdeno::StatusSaving ? "saving" : "idle";
+    switch (status) {
+        case CArdeno::StatusSaving:
+            return "saving";
+        case CArdeno::StatusOther:
+            return "status 2";  // valid, and not saving; the tool knows no more of it
+        case CArdeno::StatusIdle:
+            break;
+    }
+    return "idle";
 }
 
 std::optional<std::string> ReadAddress(CArdeno& controller) {

@@ -16,9 +16,14 @@ std::string ModeText(const CommConfig& config) {
 }  // namespace
 
 std::string NextStepText(const CommConfig& written) {
+    // A kept speed no --baud takes: naming it as one to connect with would send the operator astray.
+    const std::string next =
+        IsOfferedBaudRate(written.m_baudRate)
+            ? ConnectWithText(written.m_baudRate, written.m_mode, written.m_address)
+            : "ardenox-cli connects only at 9600, 19200, 38400 or 57600 baud: to reach the controller "
+              "after its restart, write one of them with --new-baud before restarting it";
     return fmt::format("the controller uses {} baud, {}, address {} after its next restart; {}",
-                       written.m_baudRate, ModeText(written), unsigned{written.m_address},
-                       ConnectWithText(written.m_baudRate, written.m_mode, written.m_address));
+                       written.m_baudRate, ModeText(written), unsigned{written.m_address}, next);
 }
 
 std::string WriteResultJson(const CommConfig& written, const std::vector<std::string>& steps) {

@@ -20,10 +20,12 @@ public:
     enum ECommConfCommand : std::uint32_t {
         CommandSave = 2371,  // saves the settings written to registers 33 to 35
     };
-    // Read from holding register 32.
+    // Read from holding register 32. Only 1 has a known meaning ("saving"); 0 and 2 are both valid and
+    // both mean the save is over, whatever else the controller tells apart by them.
     enum ECommConfStatus : std::uint32_t {
         StatusIdle = 0,
         StatusSaving = 1,
+        StatusOther = 2,
     };
 
     using Raw = unsigned short;

@@ -21,9 +21,10 @@ struct VersionFromRegister {
     }
 };
 
+// 0, 1 and 2 are the controller's statuses; 3 and above are none.
 struct ConfStatusFromRegister {
     bool operator()(const unsigned short& raw, CArdeno::ECommConfStatus& status) const {
-        if (raw > CArdeno::StatusSaving) {
+        if (raw > CArdeno::StatusOther) {
             return false;
         }
         status = static_cast<CArdeno::ECommConfStatus>(raw);
@@ -39,12 +40,12 @@ struct AddressFromRegister {
     }
 };
 
-// The register counts in units of 100 baud, and holds one of the controller's four speeds: any other
-// value is no speed at all (16 is not 1600 baud).
+// The register counts in units of 100 baud. Every value is a reading the controller may give (48 is
+// 4800 baud, 0 is 0): only a write needs one of the speeds this tool offers.
 struct BaudRateFromRegister {
     bool operator()(const unsigned short& raw, unsigned long& baudRate) const {
         baudRate = static_cast<unsigned long>(raw) * 100;
-        return raw == 96 || raw == 192 || raw == 384 || raw == 576;
+        return true;
     }
 };
 

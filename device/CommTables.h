@@ -1,6 +1,7 @@
 #pragma once
 // The selectable serial settings, shared by the windows and the command-line tool. A list that offers
 // them holds them in this order, so a list index is a table index.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -8,6 +9,11 @@
 #include "res/Strings.h"
 
 inline constexpr std::array<std::uint32_t, 4> BaudRateTable{9600, 19200, 38400, 57600};
+
+// A speed the tool can set a line to and write as a new setting. The controller may report others.
+constexpr bool IsOfferedBaudRate(std::uint32_t baudRate) {
+    return std::find(BaudRateTable.begin(), BaudRateTable.end(), baudRate) != BaudRateTable.end();
+}
 
 struct CommModeEntry {
     unsigned m_nameId;        // string-table id of the text

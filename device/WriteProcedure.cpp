@@ -129,6 +129,7 @@ void CWriteProcedure::OnSaveWritten(int id) {
     }
 }
 
+// The save is over once the status reads anything accepted other than "saving" (0 or 2).
 void CWriteProcedure::OnStatusRead(int id) {
     CArdeno::ECommConfStatus status{};
     if (id == kVarConfStatus && m_controller.GetConfStatus(status) && status != CArdeno::StatusSaving) {

@@ -7,7 +7,7 @@
 namespace res {
 namespace {
 
-constexpr std::array<std::pair<unsigned, std::string_view>, 27> kTable{{
+constexpr std::array<std::pair<unsigned, std::string_view>, 28> kTable{{
     {IDS_INTEGER_RANGE, "Enter an integer value between %i and %i."},
     {IDS_INVALID_FORMAT, "Invalid format"},
     {IDS_INVALID_VALUE, "Invalid value"},
@@ -46,6 +46,10 @@ constexpr std::array<std::pair<unsigned, std::string_view>, 27> kTable{{
      "The controller has saved the new settings and uses them after its next restart: %u baud, %s, "
      "address %u. Until then it answers as before. After the restart press Change: the connection "
      "dialog offers these settings."},
+    {IDS_AFTER_WRITE_OUT_OF_REACH,
+     "The controller has saved the settings and uses them after its next restart: %u baud, %s, "
+     "address %u. This tool connects only at 9600, 19200, 38400 or 57600 baud: to reach the controller "
+     "after its restart, write one of these speeds before restarting it."},
 }};
 
 }  // namespace

@@ -32,6 +32,8 @@ enum StringId : unsigned {
     IDS_SCAN_NOTHING = 158,  // "%s": device path
     IDS_SCAN_STORED = 159,   // "%s": the settings that answered, "%s": those stored
     IDS_AFTER_WRITE = 160,   // "%u": baud rate, "%s": parity/stop bits, "%u": address
+    // As IDS_AFTER_WRITE, for a kept speed the connection dialog does not offer.
+    IDS_AFTER_WRITE_OUT_OF_REACH = 161,
 };
 
 // The text of a string id; empty for an id the table does not hold.

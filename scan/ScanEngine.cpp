@@ -23,15 +23,14 @@ constexpr std::uint16_t kSettingRegisters = 3;
 // those probes and the identifying reads wait this long for the controller's answer.
 constexpr std::uint32_t kPatientAnswerMs = 150;
 
-// The settings registers as a candidate; empty when a value is not one the controller can hold.
+// The settings registers as a candidate; empty when a value is not one the controller can hold. Every
+// baud code is one (48 is 4800 baud, 0 is 0).
 std::optional<ScanCandidate> HeldSettings(const std::uint16_t (&raw)[kSettingRegisters]) {
-    const std::uint32_t baudRate = std::uint32_t{raw[1]} * 100;
-    const bool known = raw[0] >= kFirstAddress && raw[0] <= kLastAddress && raw[2] < CommModeTable.size() &&
-                       std::find(BaudRateTable.begin(), BaudRateTable.end(), baudRate) != BaudRateTable.end();
+    const bool known = raw[0] >= kFirstAddress && raw[0] <= kLastAddress && raw[2] < CommModeTable.size();
     if (!known) {
         return std::nullopt;
     }
-    return ScanCandidate{{baudRate, raw[2]}, static_cast<std::uint8_t>(raw[0])};
+    return ScanCandidate{{std::uint32_t{raw[1]} * 100, raw[2]}, static_cast<std::uint8_t>(raw[0])};
 }
 
 // When a probe's reply is due to start: its whole budget less the time of all but its first character,
@@ -164,7 +163,8 @@ std::optional<FoundController> Confirm(CProbeLine& line, const ScanCandidate& an
         return found;
     }
     found->holdsConfirmed = *found->holds == answered ||
-                            (line.Use(found->holds->line, kPatientAnswerMs) && line.Probe(*found->holds));
+                            (IsOfferedBaudRate(found->holds->line.baudRate) &&
+                             line.Use(found->holds->line, kPatientAnswerMs) && line.Probe(*found->holds));
     return found;
 }
 

@@ -6,8 +6,8 @@
 // with a longer wait. Something that answered counts only once it answers again at that line setting
 // with a patient wait and its settings registers (33 to 35, one per request) read: a late reply to a
 // probe at another speed cannot do that. It then tries the settings the controller holds, because the
-// line cannot always tell parity apart and saved settings may wait for a restart. No Qt and no windows:
-// a view observes it.
+// line cannot always tell parity apart and saved settings may wait for a restart; a held speed the tool
+// does not offer (4800, 0) is reported but never tried. No Qt and no windows: a view observes it.
 #include <atomic>
 #include <cstddef>
 #include <cstdint>

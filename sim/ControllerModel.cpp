@@ -52,6 +52,7 @@ std::vector<std::uint8_t> ReceiveAvailable(int fd) {
 
 ControllerModel::ControllerModel(const Config& config)
     : m_saveDuration(config.saveDuration),
+      m_statusAfterSave(config.statusAfterSave),
       m_singleRegisterReads(config.singleRegisterReads),
       m_lineAddress(config.settings.address),
       m_lineBaudRate(std::uint32_t{config.settings.baudHundreds} * 100),
@@ -249,6 +250,7 @@ void ControllerModel::UpdateStatus() {
     if (m_saveRunning && !m_stuckSaving && Clock::now() >= m_saveEnd) {
         m_saveRunning = false;
         m_saved = m_saving;
+        m_idleStatus = m_statusAfterSave.value_or(m_idleStatus);
     }
     *Slot(Table::Holding, kRegStatus) = m_saveRunning ? kStatusSaving : m_idleStatus;
 }

@@ -73,6 +73,7 @@ private:
     std::vector<std::uint8_t> m_request;  // the accepted request, as libmodbus took it
 
     std::chrono::milliseconds m_saveDuration;
+    std::optional<std::uint16_t> m_statusAfterSave;
     bool m_singleRegisterReads;
     std::uint8_t m_lineAddress;
     std::uint32_t m_lineBaudRate;  // the speed in effect: the saved one as of the last (re)start

@@ -13,8 +13,9 @@
 // still be altered, delayed or withheld.
 //
 // Register map. Input registers 0 (firmware version, 205 = "2.5") and 2 (model number); holding
-// registers 32 (status on read: 0 idle, 1 saving; command on write: 2371 = save), 33 (slave address),
-// 34 (baud rate in hundreds: 96, 192, 384, 576), 35 (parity/stop-bit mode 0..3). A write of a value the
+// registers 32 (status on read: 0 idle, 1 saving, 2 another status that is not saving; command on write:
+// 2371 = save), 33 (slave address), 34 (baud rate in hundreds: writes take 96, 192, 384, 576, while
+// SetRegister may put any value there for reading), 35 (parity/stop-bit mode 0..3). A write of a value the
 // controller cannot take (another command, an address outside 1..247, another baud rate, a mode above
 // 3) gets the exception "illegal data value" and changes nothing. Written settings read back at once;
 // the save command makes the status read 1 for the save duration and stores them when it ends; they
@@ -43,6 +44,7 @@ inline constexpr std::uint16_t kRegMode = 35;     // holding
 inline constexpr std::uint16_t kSaveCommand = 2371;
 inline constexpr std::uint16_t kStatusIdle = 0;
 inline constexpr std::uint16_t kStatusSaving = 1;
+inline constexpr std::uint16_t kStatusOther = 2;  // valid, not saving; the tool knows no more of it
 
 enum class Table { Input, Holding };
 
@@ -66,6 +68,9 @@ struct Config {
     std::uint16_t firmware = 205;
     std::uint16_t model = 3102;
     std::chrono::milliseconds saveDuration{300};
+    // The status register 32 reads once a save has ended (until SetRegister sets another); empty: the
+    // status it read before the save.
+    std::optional<std::uint16_t> statusAfterSave;
     std::string linkPath;  // if set, a symlink to the device path is made here (replacing a stale one)
     // Told every frame the line thread reads and every write it makes, on that thread; not owned.
     traffic::IFrameObserver* lineTap = nullptr;

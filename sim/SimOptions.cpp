@@ -153,6 +153,11 @@ struct Parser {
                  if (auto v = Value(option, 0, 600000))
                      config.saveDuration = milliseconds(*v);
              }},
+            {"--status-after-save",
+             [&] {
+                 if (auto v = Value(option, 0, 65535))
+                     config.statusAfterSave = static_cast<std::uint16_t>(*v);
+             }},
             {"--link",
              [&] {
                  if (next < args.size()) {
@@ -302,6 +307,9 @@ Controller:
   --model N        model number register (default 3102)
   --neighbour N    another controller already on the line at address N; it answers at any speed
   --save-ms N      how long a save keeps the status at 1 (default 300)
+  --status-after-save N
+                   the status holding 32 reads once a save has ended, e.g. 2 (default: the
+                   one it read before the save, 0)
   --link PATH      also make PATH a symlink to the device
   --log FILE       write every frame received and sent to FILE, decoded as the tool's trace
   --single-register-reads
@@ -333,7 +341,8 @@ Faults (every reply; when several match, the first given applies):
 Register faults:
   --sticky REG     holding register REG keeps its old value on write (repeatable)
   --holding R=V    holding register R holds V from the start, even one no setting allows
-                   (e.g. 35=9); repeatable
+                   (e.g. 35=9, or 32=2 for the status), or a baud code no write takes (34=48);
+                   repeatable
   --stuck-saving   a save never ends
   --hang-up-ms N   the line goes away N ms after start
   --help           this text
@@ -342,9 +351,10 @@ Register faults:
 Register map (slave address --address; 16-bit registers):
   input 0          firmware version, major * 100 + minor (205 = 2.5)
   input 2          model number (3102)
-  holding 32       configuration status on read (0 idle, 1 saving); writing 2371 saves the settings
+  holding 32       configuration status on read (0 idle, 1 saving, 2 not saving either); writing
+                   2371 saves the settings
   holding 33       address, 1..247
-  holding 34       baud rate / 100 (96, 192, 384, 576)
+  holding 34       baud rate / 100; writes take 96, 192, 384, 576 (--holding 34=48 shows another)
   holding 35       mode: 0 even parity, 1 stop bit; 1 odd, 1 stop bit; 2 none, 2 stop bits;
                    3 none, 1 stop bit
 Saved settings take effect at the next restart (SIGHUP).

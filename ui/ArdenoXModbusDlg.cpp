@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 #include "device/CommTables.h"
 #include "log/LogService.h"
@@ -145,7 +146,7 @@ void CArdenoXModbusDlg::OnInitDialog() {
 
     m_baudCombo->clear();
     for (std::uint32_t baudRate : BaudRateTable) {
-        m_baudCombo->addItem(Format("%i", baudRate));
+        m_baudCombo->addItem(Format("%i", baudRate), baudRate);
     }
     m_modeCombo->clear();
     for (const CommModeEntry& entry : CommModeTable) {
@@ -369,6 +370,7 @@ void CArdenoXModbusDlg::OnBnClickedCommission() {
 }
 
 void CArdenoXModbusDlg::OnBnClickedDefault() {
+    DropKeptBaudEntry();
     m_baudCombo->setCurrentIndex(kDefaultBaudIndex);
     m_modeCombo->setCurrentIndex(kDefaultModeIndex);
     m_addressEdit->setText(Format("%u", kDefaultAddress));
@@ -376,14 +378,24 @@ void CArdenoXModbusDlg::OnBnClickedDefault() {
     UpdateData();
 }
 
+void CArdenoXModbusDlg::DropKeptBaudEntry() {
+    while (m_baudCombo->count() > static_cast<int>(BaudRateTable.size())) {
+        m_baudCombo->removeItem(m_baudCombo->count() - 1);
+    }
+}
+
 void CArdenoXModbusDlg::OnBnClickedRead() {
+    DropKeptBaudEntry();
     m_baudCombo->setCurrentIndex(-1);
     if (unsigned long baudRate = 0; m_controller.GetBaudRate(baudRate)) {
-        for (std::size_t i = 0; i < BaudRateTable.size(); ++i) {
-            if (BaudRateTable[i] == baudRate) {
-                m_baudCombo->setCurrentIndex(static_cast<int>(i));
-            }
+        // A speed the list does not offer is the controller's own: kept, it is written back as it is.
+        const auto* offered = std::find(BaudRateTable.begin(), BaudRateTable.end(), baudRate);
+        if (offered == BaudRateTable.end()) {
+            m_baudCombo->addItem(Format("%u", baudRate), static_cast<unsigned>(baudRate));
         }
+        m_baudCombo->setCurrentIndex(offered == BaudRateTable.end()
+                                         ? m_baudCombo->count() - 1
+                                         : static_cast<int>(offered - BaudRateTable.begin()));
     }
     m_modeCombo->setCurrentIndex(-1);
     if (CArdeno::ECommModeSetting mode{}; m_controller.GetCommMode(mode)) {
@@ -409,8 +421,7 @@ void CArdenoXModbusDlg::OnBnClickedWrite() {
     if (baudIndex == -1 || modeIndex == -1) {
         return;
     }
-    const CommConfig config{BaudRateTable[static_cast<std::size_t>(baudIndex)],
-                            static_cast<std::uint8_t>(address),
+    const CommConfig config{m_baudCombo->itemData(baudIndex).toUInt(), static_cast<std::uint8_t>(address),
                             CommModeTable[static_cast<std::size_t>(modeIndex)].m_mode};
     CWriteConfDlg dialog(config, m_controller, this);
     if (dialog.DoModal() != CWriteConfDlg::IDOK) {
@@ -418,6 +429,8 @@ void CArdenoXModbusDlg::OnBnClickedWrite() {
     }
     // Saved, not yet in use: say when it applies, and keep it for the next Change to offer.
     m_written = config;
-    CLogService::Instance().Report(res::IDS_AFTER_WRITE, true, config.m_baudRate,
-                                   ModeText(config.m_mode).toStdString(), unsigned{config.m_address});
+    const bool offered = IsOfferedBaudRate(config.m_baudRate);
+    CLogService::Instance().Report(offered ? res::IDS_AFTER_WRITE : res::IDS_AFTER_WRITE_OUT_OF_REACH, true,
+                                   config.m_baudRate, ModeText(config.m_mode).toStdString(),
+                                   unsigned{config.m_address});
 }

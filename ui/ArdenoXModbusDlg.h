@@ -75,6 +75,8 @@ private:
     void ShowNotConnected();
     void UpdateWriteButton();
     void UpdateData();
+    // The speed "<- Read" added to the baud list because the list does not offer it goes again.
+    void DropKeptBaudEntry();
 
     void OnBnClickedClose();
     void OnBnClickedDefault();

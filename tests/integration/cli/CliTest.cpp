@@ -72,6 +72,30 @@ TEST_F(CliTest, ReadShowsTheOtherSettingsAndModes) {
     EXPECT_NE(cli.out.find("firmware version: 12.34\n"), std::string::npos) << cli.out;
 }
 
+// Every status the register map allows and every baud code read; the baud rate is the code times 100.
+TEST_F(CliTest, ReadShowsEveryStatusAndBaudCodeTheRegisterMapAllows) {
+    struct Case {
+        std::uint16_t status;
+        std::uint16_t baudCode;
+        bool json;
+        std::vector<std::string> shown;
+    };
+    const Case cases[] = {
+        {2, 48, false, {"configuration status: status 2\n", "baud rate: 4800\n"}},
+        {1, 0, false, {"configuration status: saving\n", "baud rate: 0\n"}},
+        {2, 0, true, {"\"configurationStatus\": \"status 2\"", "\"baudRate\": 0,"}},
+    };
+    for (const Case& c : cases) {
+        controller.SetRegister(sim::Table::Holding, sim::kRegStatus, c.status);
+        controller.SetRegister(sim::Table::Holding, sim::kRegBaud, c.baudCode);
+        CliProcess cli(c.json ? With({"--json", "read"}) : With({"read"}));
+        EXPECT_EQ(cli.Wait(), 0) << cli.err;
+        for (const std::string& text : c.shown) {
+            EXPECT_NE(cli.out.find(text), std::string::npos) << cli.out;
+        }
+    }
+}
+
 TEST_F(CliTest, FailuresExitWithTheirCodeAndSayWhy) {
     struct Case {
         Args args;

@@ -93,6 +93,23 @@ TEST(CliCommission, ThreeUnitsOneMeetingATakenAddressAreLoggedAfterEarlierRows) 
     std::remove(log.c_str());
 }
 
+// A controller whose status reads 2 once its save is over is done like one that reads 0.
+TEST(CliCommission, StatusTwoAfterTheSaveCountsAsSaved) {
+    sim::Config config = Bench();
+    config.statusAfterSave = sim::kStatusOther;
+    sim::ControllerSim bench(config);
+    const std::string log = TempLog("status-two");
+    CliProcess cli({"--port", bench.DevicePath(), "commission", "--first-address", "40", "--log", log});
+    std::size_t from = 0;
+    ASSERT_TRUE(Prompted(cli, "restart", from)) << cli.out << cli.err;
+    bench.Restart();
+    ASSERT_EQ(cli.Wait(kStepLimit), 0) << cli.out << cli.err;
+    const std::vector<std::string> lines = FileLines(log);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_TRUE(lines[1].ends_with("\"19200 baud, Even, 1 stop bit, address 40\",yes,")) << lines[1];
+    std::remove(log.c_str());
+}
+
 TEST(CliCommission, CtrlCEndsTheRunAndReportsTheUnitInHand) {
     struct Case {
         const char* name;

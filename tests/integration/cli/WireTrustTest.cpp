@@ -156,7 +156,7 @@ TEST(WireTrust, UnknownValuesAreToldNeverShownAndNotFlooded) {
     };
     const Case cases[] = {
         {sim::kRegMode, 9, "the controller reports mode 9, which this tool does not know"},
-        {sim::kRegBaud, 16, "the controller reports baud rate code 16, which this tool does not know"},
+        {sim::kRegStatus, 3, "the controller reports configuration status 3, which this tool does not know"},
         {sim::kRegAddress, 0, "the controller reports address 0, which this tool does not know"},
     };
     for (const Case& c : cases) {

@@ -3,7 +3,9 @@
 
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -72,6 +74,41 @@ TEST_F(WriteCommandTest, WritesVerifiesAndSavesTheNewSettings) {
         EXPECT_EQ(controller.SavedSettings(), c.saved);
         EXPECT_EQ(controller.SaveCommandCount(), 1u);
     }
+}
+
+// Status 2 is not "saving": read once the save is over, or all along, it ends the write with "Done".
+TEST(WriteCommand, StatusTwoEndsTheSaveLikeIdle) {
+    struct Case {
+        const char* name;
+        std::optional<std::uint16_t> statusAfterSave;
+        std::uint16_t statusBefore;
+    };
+    const Case cases[] = {{"after the save", 2, 0}, {"all along", std::nullopt, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sim::Config config;
+        config.statusAfterSave = c.statusAfterSave;
+        sim::ControllerSim controller(config);
+        controller.SetRegister(sim::Table::Holding, sim::kRegStatus, c.statusBefore);
+        CliProcess cli(
+            {"--port", controller.DevicePath(), "write", "--new-address", "17", "--timeout", "10"});
+        EXPECT_EQ(cli.Wait(), 0) << cli.err;
+        EXPECT_TRUE(cli.out.starts_with(kAllSteps)) << cli.out;
+        EXPECT_EQ(controller.SavedSettings(), (sim::CommSettings{17, 192, 0}));
+        EXPECT_EQ(controller.Register(sim::Table::Holding, sim::kRegStatus), 2u);
+    }
+}
+
+// A speed kept is written back as the controller reported it, however the controller takes it: this
+// stand-in refuses a write of 48 as a controller without that speed would.
+TEST_F(WriteCommandTest, KeptBaudCodeIsWrittenBackAsItIs) {
+    controller.SetRegister(sim::Table::Holding, sim::kRegBaud, 48);
+    CliProcess cli(Write({"--new-address", "17"}));
+    EXPECT_EQ(cli.Wait(), 7) << cli.err;
+    const std::vector<sim::RequestRecord> requests = controller.Requests();
+    EXPECT_NE(std::find(requests.begin(), requests.end(), sim::RequestRecord{6, sim::kRegBaud, 48}),
+              requests.end());
+    EXPECT_EQ(controller.SaveCommandCount(), 0u);
 }
 
 TEST_F(WriteCommandTest, SettingThatReadsBackDifferentlyIsNamedAndNothingIsSaved) {

@@ -53,6 +53,9 @@ TEST(ScanEngine, FindsTheControllerAndSaysWhatItHolds) {
         {"holds what it runs at", {}, stored, true},
         {"saved settings wait for a restart", {9, 576, 3}, ScanCandidate{{57600, 3}, 9}, false},
         {"unreadable settings", {5, 384, 7}, std::nullopt, false},
+        // Every baud code reads; a speed no line runs at is reported, never tried.
+        {"a baud code outside the four", {5, 48, 2}, ScanCandidate{{4800, 2}, 5}, false},
+        {"baud code 0", {5, 0, 2}, ScanCandidate{{0, 2}, 5}, false},
     };
     for (const Case& c : cases) {
         sim::ControllerSim controller(Stored({5, 384, 2}));

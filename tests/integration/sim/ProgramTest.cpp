@@ -111,12 +111,30 @@ struct BadCommandLine {
 };
 
 TEST(Program, ParsesOptionsAndNamesTheOneThatIsWrong) {
-    const auto parsed = sim::ParseOptions({"--address", "7", "--baud", "57600", "--mode", "2", "--save-ms",
-                                           "50", "--gap-ms", "20", "--gap-after", "4", "--sticky", "34",
-                                           "--stuck-saving", "--single-register-reads", "--holding", "35=9"});
+    const auto parsed = sim::ParseOptions({"--address",
+                                           "7",
+                                           "--baud",
+                                           "57600",
+                                           "--mode",
+                                           "2",
+                                           "--save-ms",
+                                           "50",
+                                           "--gap-ms",
+                                           "20",
+                                           "--gap-after",
+                                           "4",
+                                           "--sticky",
+                                           "34",
+                                           "--stuck-saving",
+                                           "--single-register-reads",
+                                           "--holding",
+                                           "35=9",
+                                           "--status-after-save",
+                                           "2"});
     ASSERT_TRUE(parsed.options) << parsed.error;
     EXPECT_EQ(parsed.options->config.settings, (sim::CommSettings{7, 576, 2}));
     EXPECT_EQ(parsed.options->config.saveDuration, 50ms);
+    EXPECT_EQ(parsed.options->config.statusAfterSave, std::optional<std::uint16_t>(2));
     ASSERT_EQ(parsed.options->faults.size(), 1u);
     EXPECT_EQ(parsed.options->faults[0].kind, sim::FaultKind::ByteGap);
     EXPECT_EQ(parsed.options->faults[0].gapAfter, 4u);

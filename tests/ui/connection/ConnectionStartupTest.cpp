@@ -238,6 +238,20 @@ TEST_F(ConnectionStartupTest, WrittenSettingsAreOfferedOnTheRememberedPortAndSto
     EXPECT_EQ(Remembered(), (std::vector<std::string>{m_pty.Path().toStdString(), "38400", "0", "2", "17"}));
 }
 
+// A kept speed the dialog does not offer (4800) is not turned into its default: the speed in use stays.
+TEST_F(ConnectionStartupTest, WrittenSpeedTheDialogDoesNotOfferLeavesTheSpeedInUse) {
+    Remember(m_pty.Path(), 38400, 2, 0, 16);
+    RecordingProfile profile;
+    CComDevice device;
+    OperatorScript script({[&](const DialogDriver& dialog) {
+        ExpectView(dialog.View(), {m_pty.Path(), "38400", "None, 2 stop bits", "17", true});
+        dialog.Cancel().click();
+    }});
+    EXPECT_FALSE(
+        OpenConnection(device, profile, AskWithComChoiceDlg, CommConfig{4800, 17, CArdeno::ModeNone2Stop}));
+    EXPECT_EQ(script.DialogsShown(), 1);
+}
+
 TEST_F(ConnectionStartupTest, PortWithoutPermissionNamesTheGroupToJoin) {
     const group* dialout = ::getgrnam("dialout");
     if (dialout == nullptr || ::getuid() != 0) {

@@ -141,12 +141,21 @@ TEST_F(MainWindowTest, ReadCopiesTheControllerAndDefaultRestores) {
         EXPECT_EQ(Text("devAddressEdit"), "5");  // Default touches the new settings only
         EXPECT_EQ(Text("connAddressEdit"), "16");
 
-        // A baud register outside the controller's speeds is never shown as a speed, nor read; the
-        // controller still answers, so the window stays connected.
+        // Every baud code is a speed (48 is 4800). One the list does not offer comes into it as one
+        // extra entry on Read, to be written back as it is; Default takes it away.
         controller.SetRegister(sim::Table::Holding, sim::kRegBaud, 48);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return Text("devBaudEdit").isEmpty(); }, kWaitMs));
-        EXPECT_FALSE(Enabled("readButton"));
-        EXPECT_EQ(Text("devAddressEdit"), "5");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Text("devBaudEdit") == "4800"; }, kWaitMs));
+        auto& baud = Child<QComboBox>("baudCombo");
+        for (int read = 0; read < 2; ++read) {
+            Click("readButton");
+            EXPECT_EQ(baud.count(), 5);
+            EXPECT_EQ(baud.currentText(), "4800");
+            EXPECT_EQ(baud.currentData().toUInt(), 4800u);
+            EXPECT_TRUE(Enabled("writeButton"));
+        }
+        Click("defaultButton");
+        EXPECT_EQ(baud.count(), 4);
+        EXPECT_EQ(baud.currentText(), "19200");
         Click("closeButton");
     });
 }

@@ -67,6 +67,14 @@ TEST_F(WriteConfDlgTest, StepsThroughToDoneWhileTheControllerSaves) {
     EXPECT_TRUE(m_boxes.Texts().empty());
 }
 
+// Status 2, read once the save is over, is "not saving": the save is done.
+TEST_F(WriteConfDlgTest, StatusTwoAfterTheSaveReachesDone) {
+    m_connection.sim.SetRegister(sim::Table::Holding, sim::kRegStatus, sim::kStatusOther);
+    EXPECT_EQ(Run(kNewSettings), CWriteConfDlg::IDOK);
+    EXPECT_EQ(m_steps.back(), "Done");
+    EXPECT_EQ(m_connection.sim.SavedSettings(), (sim::CommSettings{16, 384, 1}));
+}
+
 TEST_F(WriteConfDlgTest, SettingThatKeepsItsOldValueFailsVerificationWithoutSaving) {
     m_connection.sim.SetStickyRegister(sim::kRegAddress, true);
     EXPECT_EQ(Run(CommConfig{38400, 5, CArdeno::ModeOdd1Stop}), CWriteConfDlg::IDCANCEL);

@@ -95,15 +95,17 @@ TEST_F(DeviceVarTest, InputConvertersDecideWhatIsAccepted) {
         const char* expected;  // null: refused
     };
     const Case cases[] = {
-        {true, 2, 0, &model, nullptr},       {true, 2, 4711, &model, "4711"},
-        {true, 0, 0, &version, nullptr},     {true, 0, 105, &version, "1.5"},
-        {true, 0, 1234, &version, "12.34"},  {false, 32, 1, &status, "1"},
-        {false, 32, 2, &status, nullptr},    {false, 33, 247, &address, "247"},
-        {false, 33, 1, &address, "1"},       {false, 33, 0, &address, nullptr},
-        {false, 33, 248, &address, nullptr}, {false, 33, 257, &address, nullptr},
-        {false, 34, 96, &baud, "9600"},      {false, 34, 576, &baud, "57600"},
-        {false, 34, 0, &baud, nullptr},      {false, 34, 16, &baud, nullptr},
-        {false, 35, 3, &mode, "3"},          {false, 35, 9, &mode, nullptr},
+        {true, 2, 0, &model, nullptr},        {true, 2, 4711, &model, "4711"},
+        {true, 0, 0, &version, nullptr},      {true, 0, 105, &version, "1.5"},
+        {true, 0, 1234, &version, "12.34"},   {false, 32, 0, &status, "0"},
+        {false, 32, 1, &status, "1"},         {false, 32, 2, &status, "2"},
+        {false, 32, 3, &status, nullptr},     {false, 33, 247, &address, "247"},
+        {false, 33, 1, &address, "1"},        {false, 33, 0, &address, nullptr},
+        {false, 33, 248, &address, nullptr},  {false, 33, 257, &address, nullptr},
+        {false, 34, 96, &baud, "9600"},       {false, 34, 576, &baud, "57600"},
+        {false, 34, 0, &baud, "0"},           {false, 34, 48, &baud, "4800"},
+        {false, 34, 65535, &baud, "6553500"}, {false, 35, 3, &mode, "3"},
+        {false, 35, 9, &mode, nullptr},
     };
     for (const Case& c : cases) {
         ScriptedSlave freshSlave;

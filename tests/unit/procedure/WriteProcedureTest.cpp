@@ -172,8 +172,8 @@ TEST_F(WriteProcedureTest, SaveConfirmationDependsOnTheStatusRead) {
         std::uint16_t status;
         bool done;
     };
-    // 1 is "saving"; 2 and 3 mean nothing to the model and give no value.
-    for (const Case& c : {Case{0, true}, Case{2, false}, Case{1, false}, Case{3, false}}) {
+    // 1 is "saving"; 0 and 2 both end the save; 3 is no status and gives no value.
+    for (const Case& c : {Case{0, true}, Case{2, true}, Case{1, false}, Case{3, false}}) {
         SCOPED_TRACE(c.status);
         m_view = {};
         m_slave.m_holding[32] = 0;
