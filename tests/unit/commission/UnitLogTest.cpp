@@ -32,14 +32,33 @@ TEST(UnitLog, AppendsAndWritesTheHeaderOnlyIntoANewFile) {
     std::remove(path.c_str());
     const UnitRecord first{"t1", 1, 3102, 205, "b", "a", true, ""};
     const UnitRecord second{"t2", 2, 3102, 206, "b", "a", false, "n"};
-    ASSERT_TRUE(AppendUnit(path, first));
-    ASSERT_TRUE(AppendUnit(path, second));
+    for (const UnitRecord* record : {&first, &second}) {  // one run each
+        CUnitLog log;
+        ASSERT_TRUE(log.Open(path)) << log.Failure();
+        ASSERT_TRUE(log.Append(*record)) << log.Failure();
+    }
     std::ostringstream text;
     text << std::ifstream(path).rdbuf();
     EXPECT_EQ(text.str(),
               std::string(kUnitLogHeader) + "\n" + UnitCsvRow(first) + "\n" + UnitCsvRow(second) + "\n");
     std::remove(path.c_str());
-    EXPECT_FALSE(AppendUnit(testing::TempDir() + "no-such-dir/log.csv", first));
 }
 
+// A file that takes no bytes is known at Open, before a run touches any unit, and named.
+TEST(UnitLog, UnwritableFileFailsAtOpen) {
+    struct Case {
+        std::string path;
+        const char* why;
+    };
+    const Case cases[] = {
+        {"/dev/full", "No space left on device"},  // opens, but takes no bytes
+        {testing::TempDir(), "Is a directory"},
+        {testing::TempDir() + "no-such-dir/log.csv", "No such file or directory"},
+    };
+    for (const Case& c : cases) {
+        CUnitLog log;
+        EXPECT_FALSE(log.Open(c.path)) << c.path;
+        EXPECT_EQ(log.Failure(), c.path + ": the log cannot be written (" + c.why + ")");
+    }
+}
 }  // namespace
