@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <thread>
 
@@ -38,12 +37,13 @@ struct CommissionArgs {
 };
 
 // The bench on a terminal: the port of the line options, prompts on standard output (standard error
-// with --json, which keeps standard output for the units), Ctrl-C as the stop, the log file.
+// with --json, which keeps standard output for the units), Ctrl-C as the stop, the log file (open, or
+// none when not asked for).
 class CTerminalBench : public ICommissionBench {
 public:
-    CTerminalBench(const CliOptions& options, const CommissionArgs& args)
+    CTerminalBench(const CliOptions& options, CUnitLog* log)
         : m_options(options),
-          m_args(args),
+          m_log(log),
           m_timeoutSeconds(TimeoutSeconds(options, kDefaultTimeoutSeconds)) {}
 
     StepCode Ask(const ScanCandidate& at, bool& answers, std::optional<std::uint16_t>& model) override {
@@ -113,12 +113,20 @@ public:
             std::printf("%s\n", UnitJson(record).c_str());
             std::fflush(stdout);
         }
-        if (!m_args.logPath.empty() && !AppendUnit(m_args.logPath, record)) {
-            PrintError(
-                fmt::format("{}: the log cannot be written: {}", m_args.logPath, std::strerror(errno)));
-            return false;
+        if (m_log == nullptr || m_log->Append(record)) {
+            return true;
         }
-        return true;
+        // The unit is done: its row goes to standard output (already there with --json), so that it
+        // is not lost with the log.
+        if (!m_options.json) {
+            std::printf("%s\n", UnitCsvRow(record).c_str());
+            std::fflush(stdout);
+        }
+        PrintError(
+            fmt::format("{}; unit {}'s row is on standard output: add it to the log by hand. "
+                        "Free space or choose another --log file before the next run",
+                        m_log->Failure(), record.unit));
+        return false;
     }
 
 private:
@@ -132,17 +140,31 @@ private:
     }
 
     const CliOptions& m_options;
-    const CommissionArgs& m_args;
+    CUnitLog* const m_log;
     const double m_timeoutSeconds;
 };
 
 int RunCommission(const CliOptions& options, const CommissionArgs& args, const CommissionPlan& plan) {
+    // The log is known to take rows before any unit is touched.
+    CUnitLog log;
+    if (!args.logPath.empty() && !log.Open(args.logPath)) {
+        PrintError(
+            fmt::format("{}; no controller was touched. Name a file in a writable folder with "
+                        "--log (not a directory), or free space on its disk",
+                        log.Failure()));
+        return kExitPortOpen;
+    }
     // Ctrl-C ends the run once the step in hand may be left; during a write the first one only warns.
     CountCtrlC();
-    CTerminalBench bench(options, args);
+    CTerminalBench bench(options, args.logPath.empty() ? nullptr : &log);
     const CommissionEnd end = RunCommissioning(plan, bench);
     if (end.kind == CommissionEnd::Done) {
         return kExitOk;
+    }
+    if (end.code == kRecordNotKept) {
+        PrintNote(
+            fmt::format("commissioning stopped after unit {}, before the next unit was touched", end.unit));
+        return kExitPortOpen;
     }
     PrintNote(fmt::format("commissioning stopped at unit {}{}", end.unit,
                           end.inHand ? fmt::format(" ({})", end.note) : " (none connected yet)"));
@@ -184,6 +206,13 @@ CommandRun AddCommission(CLI::App& command) {
                 fmt::format("address {} is where new units answer on these settings: choose a "
                             "--first-address past it, or --new-baud/--new-mode",
                             unsigned{options.address}));
+            return static_cast<int>(kExitUsage);
+        }
+        if (const unsigned last = LastAddressNeeded(plan); last > kLastAddress) {
+            PrintError(
+                fmt::format("--first-address {} with --count {} needs addresses up to {}, past the "
+                            "last one ({}): lower --first-address or --count",
+                            unsigned{plan.firstAddress}, plan.count, last, unsigned{kLastAddress}));
             return static_cast<int>(kExitUsage);
         }
         return RunCommission(options, *args, plan);

@@ -6,6 +6,7 @@
 #include "cli/JsonLine.h"
 #include "cli/NextSteps.h"
 #include "device/CommTables.h"
+#include "device/UnsavedSettings.h"
 
 namespace {
 
@@ -37,21 +38,12 @@ std::string WriteResultJson(const CommConfig& written, const std::vector<std::st
 
 std::string LeftUnsavedText(const CommConfig& written, const std::vector<int>& writes,
                             const CliOptions& options) {
-    std::string registers;
-    for (int id : writes) {
-        const std::string setting =
-            id == kVarAddressSet    ? fmt::format("33 (address {})", unsigned{written.m_address})
-            : id == kVarBaudRateSet ? fmt::format("34 (baud rate {})", written.m_baudRate)
-                                    : fmt::format("35 (mode {})", ModeName(written.m_mode));
-        registers += (registers.empty() ? "" : ", ") + setting;
-    }
-    if (registers.empty()) {
+    const std::string left = UnsavedSettingsText(written, writes, ModeName(written.m_mode));
+    if (left.empty()) {
         return {};
     }
     return fmt::format(
-        "the write stopped before the save: holding register{} {} hold{} new values that are not saved and "
-        "vanish at the controller's next restart unless saved; to see what it holds now: ardenox-cli "
-        "--port {} --baud {} --mode {} --address {} read",
-        writes.size() == 1 ? "" : "s", registers, writes.size() == 1 ? "s" : "", options.port,
-        options.baudRate, ModeName(options.modeIndex), unsigned{options.address});
+        "the write stopped before the save: {}; to see what it holds now: ardenox-cli --port {} --baud {} "
+        "--mode {} --address {} read",
+        left, options.port, options.baudRate, ModeName(options.modeIndex), unsigned{options.address});
 }

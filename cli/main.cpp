@@ -23,7 +23,8 @@ namespace {
 
 constexpr const char* kExitCodes =
     "exit codes:\n"
-    "  0 success           2 bad usage          3 port not opened or configured\n"
+    "  0 success           2 bad usage          3 port not opened or configured,\n"
+    "                                           or the --log or --trace-file not written\n"
     "  4 port failure      5 values missing after --timeout (scan: nothing answered)\n"
     "  6 interrupted       7 request refused    8 written setting read back differently\n";
 

@@ -18,7 +18,7 @@ public:
             }
             m_inHand = false;
             if (!m_bench.Record(m_record)) {
-                return {CommissionEnd::Failed, 0, unit, false, "the record could not be kept"};
+                return {CommissionEnd::Failed, kRecordNotKept, unit, false, "its record could not be kept"};
             }
             ++m_nextAddress;
             if (unit < m_plan.count) {
@@ -129,6 +129,10 @@ private:
 };
 
 }  // namespace
+
+unsigned LastAddressNeeded(const CommissionPlan& plan) {
+    return unsigned{plan.firstAddress} + plan.count - 1;
+}
 
 CommissionEnd RunCommissioning(const CommissionPlan& plan, ICommissionBench& bench) {
     return CRun(plan, bench).Run();

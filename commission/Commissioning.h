@@ -22,8 +22,10 @@ struct CommissionPlan {
 
 // A step's result: 0 when it succeeded, otherwise the bench's own code for why it did not.
 using StepCode = int;
-// The run's own code: every address from the first one on is taken.
+// The run's own codes: every address from the first one on is taken; a unit's record could not be
+// kept (the run ends before the next unit is touched).
 inline constexpr StepCode kNoFreeAddress = -1;
+inline constexpr StepCode kRecordNotKept = -2;
 
 class ICommissionBench {
 public:
@@ -42,7 +44,7 @@ public:
     // A line for the operator: the prompt of the moment.
     virtual void Prompt(const std::string& text) = 0;
     // A unit's record is complete (done, or the run ended with it in hand). False when it cannot be
-    // kept (the run then ends).
+    // kept: the bench has shown the record elsewhere, and the run ends.
     virtual bool Record(const UnitRecord& record) = 0;
 
 protected:
@@ -57,5 +59,9 @@ struct CommissionEnd {
     bool inHand = false;
     std::string note;  // what happened to the unit in hand
 };
+
+// The address the last unit gets when none on the way is taken; past kLastAddress the plan cannot be
+// carried out.
+unsigned LastAddressNeeded(const CommissionPlan& plan);
 
 CommissionEnd RunCommissioning(const CommissionPlan& plan, ICommissionBench& bench);

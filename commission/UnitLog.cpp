@@ -4,8 +4,8 @@
 #include <fmt/format.h>
 
 #include <cerrno>
+#include <cstring>
 #include <ctime>
-#include <fstream>
 #include <nlohmann/json.hpp>
 
 namespace {
@@ -60,16 +60,46 @@ std::string UnitJson(const UnitRecord& record) {
     return json.dump();
 }
 
-bool AppendUnit(const std::string& path, const UnitRecord& record) {
-    std::ofstream file(path, std::ios::app | std::ios::binary);
-    if (!file) {
-        return false;
+CUnitLog::~CUnitLog() {
+    if (m_file != nullptr) {
+        std::fclose(m_file);
     }
-    file.seekp(0, std::ios::end);
-    if (file.tellp() == 0) {
-        file << kUnitLogHeader << '\n';
+}
+
+bool CUnitLog::Open(const std::string& path) {
+    m_path = path;
+    m_file = std::fopen(path.c_str(), "ab");
+    if (m_file == nullptr) {
+        return Fail(errno);
     }
-    file << UnitCsvRow(record) << '\n';
-    file.flush();
-    return static_cast<bool>(file);
+    // Unbuffered: each row goes out in one write, and one that fails leaves nothing behind to be
+    // written ahead of the next row.
+    std::setvbuf(m_file, nullptr, _IONBF, 0);
+    // A file not seekable (a pipe) gets the header too: its reader starts with nothing.
+    const bool empty = std::fseek(m_file, 0, SEEK_END) != 0 || std::ftell(m_file) <= 0;
+    return !empty || Write(kUnitLogHeader);
+}
+
+bool CUnitLog::Append(const UnitRecord& record) {
+    return Write(UnitCsvRow(record));
+}
+
+bool CUnitLog::Write(const std::string& line) {
+    if (m_file == nullptr) {
+        return false;  // Open failed and said why
+    }
+    const std::string text = line + '\n';
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), m_file) != text.size() || std::fflush(m_file) != 0) {
+        const int error = errno;
+        std::clearerr(m_file);
+        return Fail(error);
+    }
+    return true;
+}
+
+bool CUnitLog::Fail(int error) {
+    m_failure = fmt::format("{}: the log cannot be written ({})", m_path,
+                            error != 0 ? std::strerror(error) : "write error");
+    return false;
 }

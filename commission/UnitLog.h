@@ -2,6 +2,7 @@
 // The record of commissioning: one row per unit, appended to a CSV file that is never truncated, so
 // that a bench's whole history stays in one file across runs.
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -26,6 +27,28 @@ inline constexpr const char* kUnitLogHeader = "time,unit,model,firmware,before,a
 std::string UnitCsvRow(const UnitRecord& record);
 std::string UnitJson(const UnitRecord& record);
 
-// Appends the row, with the header first when the file is new or empty. False when it cannot be
-// written (errno tells why).
-bool AppendUnit(const std::string& path, const UnitRecord& record);
+// The log of one run, open for appending from before the first unit is touched to the run's end.
+class CUnitLog {
+public:
+    CUnitLog() = default;
+    CUnitLog(const CUnitLog&) = delete;
+    CUnitLog& operator=(const CUnitLog&) = delete;
+    ~CUnitLog();
+
+    // Opens `path` for appending and writes the header into a new or empty file at once, so that a
+    // file that takes no bytes (a directory, no permission, a full disk, /dev/full) is known before any
+    // unit is touched. False when it cannot be written: Failure() says why.
+    bool Open(const std::string& path);
+    // Appends the row and flushes it. False when it cannot be written: Failure() says why.
+    bool Append(const UnitRecord& record);
+    // "bench.csv: the log cannot be written (No space left on device)"
+    const std::string& Failure() const { return m_failure; }
+
+private:
+    bool Write(const std::string& line);
+    bool Fail(int error);
+
+    std::string m_path;
+    std::FILE* m_file = nullptr;
+    std::string m_failure;
+};

@@ -260,7 +260,13 @@ void CArdenoXModbusDlg::OnDeviceErrorMessage(std::uint32_t errorCode) {
         return;
     }
     m_errorReported = true;
-    CLogService::Instance().ReportError(res::IDS_DEVICE_ERROR, errorCode);
+    QString left;
+    if (m_writeUnderWay != nullptr) {
+        const CommConfig& written = m_writeUnderWay->GetConfig();
+        left = LostPortDuringWriteHint(written, ModeText(written.m_mode), m_writeUnderWay->UnsavedWrites(),
+                                       m_connBaudRate, m_connMode, m_connAddress);
+    }
+    CLogService::Instance().ReportErrorWithHint(res::IDS_DEVICE_ERROR, errorCode, left.toStdString());
     // Ends every modal run, an open write dialog's included. The box above is shown first: once the
     // quit request is made no modal run starts any more.
     QCoreApplication::exit(0);
@@ -424,7 +430,10 @@ void CArdenoXModbusDlg::OnBnClickedWrite() {
     const CommConfig config{m_baudCombo->itemData(baudIndex).toUInt(), static_cast<std::uint8_t>(address),
                             CommModeTable[static_cast<std::size_t>(modeIndex)].m_mode};
     CWriteConfDlg dialog(config, m_controller, this);
-    if (dialog.DoModal() != CWriteConfDlg::IDOK) {
+    m_writeUnderWay = &dialog.Procedure();
+    const int result = dialog.DoModal();
+    m_writeUnderWay = nullptr;
+    if (result != CWriteConfDlg::IDOK) {
         return;
     }
     // Saved, not yet in use: say when it applies, and keep it for the next Change to offer.

@@ -111,6 +111,8 @@ private:
     CIntegerFieldValidator m_addressValidator;
     bool m_ended = false;  // done() was called: the modal run has a result of its own
     std::optional<CommConfig> m_written;
+    // The write dialog's procedure while it runs: a lost port then names what it left unsaved.
+    const CWriteProcedure* m_writeUnderWay = nullptr;
     // Made with the window, so that the rows are there from the first poll on whenever it opens.
     CTrafficModel* m_trafficModel = nullptr;
     CTrafficWindow* m_trafficWindow = nullptr;

@@ -10,9 +10,7 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <functional>
 #include <thread>
 
@@ -39,12 +37,13 @@ QString Number(const std::optional<std::uint16_t>& value) {
 // each record appended to the log here, off the user-interface thread.
 class CWindowBench : public CLineBench {
 public:
-    CWindowBench(CCommissionDlg& dialog, std::string devicePath, std::string logPath,
+    // `log` is open, or null when no log was asked for.
+    CWindowBench(CCommissionDlg& dialog, std::string devicePath, std::unique_ptr<CUnitLog> log,
                  std::function<void(const QString&)> prompt, std::function<void(const UnitRecord&)> record,
                  std::function<void(const ScanCandidate&)> verified)
         : CLineBench(std::move(devicePath), kStepTimeoutSeconds),
           m_dialog(dialog),
-          m_logPath(std::move(logPath)),
+          m_log(std::move(log)),
           m_prompt(std::move(prompt)),
           m_record(std::move(record)),
           m_verified(std::move(verified)) {}
@@ -66,11 +65,13 @@ public:
     void Prompt(const std::string& text) override { Post(m_prompt, Text(text)); }
     bool Record(const UnitRecord& record) override {
         Post(m_record, record);
-        if (!m_logPath.empty() && !AppendUnit(m_logPath, record)) {
-            m_logFailure = m_logPath + ": the log cannot be written: " + std::strerror(errno);
-            return false;
+        if (m_log == nullptr || m_log->Append(record)) {
+            return true;
         }
-        return true;
+        m_logFailure = m_log->Failure() +
+                       ". The unit's row stays in the table: copy it into the log by hand, and free space or "
+                       "choose another log file before the next Start.";
+        return false;
     }
     // Why the run ended early, for the operator.
     std::string Failure() const { return m_logFailure.empty() ? FailureText() : m_logFailure; }
@@ -85,7 +86,7 @@ private:
     }
 
     CCommissionDlg& m_dialog;
-    const std::string m_logPath;
+    const std::unique_ptr<CUnitLog> m_log;
     std::function<void(const QString&)> m_prompt;
     std::function<void(const UnitRecord&)> m_record;
     std::function<void(const ScanCandidate&)> m_verified;
@@ -188,10 +189,30 @@ void CCommissionDlg::Start() {
                        .arg(m_factory.address));
         return;
     }
+    if (const unsigned last = LastAddressNeeded(plan); last > kLastAddress) {
+        ShowPrompt(QStringLiteral("%1 units from address %2 need addresses up to %3, past the last one (%4): "
+                                  "lower the first address or the number of units.")
+                       .arg(plan.count)
+                       .arg(plan.firstAddress)
+                       .arg(last)
+                       .arg(kLastAddress));
+        return;
+    }
+    // The log is known to take rows before any unit is touched.
+    std::unique_ptr<CUnitLog> log;
+    if (const std::string logPath = m_logPath->text().toStdString(); !logPath.empty()) {
+        log = std::make_unique<CUnitLog>();
+        if (!log->Open(logPath)) {
+            ShowPrompt(
+                Text(log->Failure()) +
+                QStringLiteral(". No controller was touched: choose a file in a writable folder (not a "
+                               "folder itself), or free space on its disk, then Start again."));
+            return;
+        }
+    }
     Join();
     m_bench = std::make_unique<CWindowBench>(
-        *this, m_devicePath, m_logPath->text().toStdString(),
-        [this](const QString& text) { ShowPrompt(text); },
+        *this, m_devicePath, std::move(log), [this](const QString& text) { ShowPrompt(text); },
         [this](const UnitRecord& record) { AddRow(record); },
         [this](const ScanCandidate& at) { m_lastDone = at; });
     for (QWidget* field :
@@ -245,11 +266,14 @@ void CCommissionDlg::AddRow(const UnitRecord& record) {
 
 void CCommissionDlg::OnRunEnded(const CommissionEnd& end, const QString& failure) {
     Join();
+    m_bench.reset();  // closes the log
     if (end.kind == CommissionEnd::Done) {
         ShowPrompt(end.unit == 1 ? QStringLiteral("1 unit done.")
                                  : QStringLiteral("All %1 units done.").arg(end.unit));
     } else if (end.kind == CommissionEnd::Stopped) {
         ShowPrompt(QStringLiteral("Stopped at unit %1.").arg(end.unit));
+    } else if (end.code == kRecordNotKept) {
+        ShowPrompt(QStringLiteral("Stopped after unit %1: %2").arg(end.unit).arg(failure));
     } else {
         ShowPrompt(QStringLiteral("Stopped at unit %1: %2")
                        .arg(end.unit)

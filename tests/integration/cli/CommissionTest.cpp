@@ -142,12 +142,69 @@ TEST(CliCommission, CtrlCEndsTheRunAndReportsTheUnitInHand) {
                                                                                     << cli.err;
 
         const std::vector<std::string> lines = FileLines(log);
-        ASSERT_EQ(lines.size(), c.rows == 0 ? 0 : c.rows + 1) << c.name;
+        ASSERT_EQ(lines.size(), c.rows + 1) << c.name << ": the header is written before the first unit";
         if (c.rows != 0) {
             EXPECT_TRUE(lines.back().ends_with(c.lastRowEnd)) << c.name << ": " << lines.back();
         }
         std::remove(log.c_str());
     }
+}
+
+// A log that takes no bytes, or addresses past 247, end the command before the stand-in hears anything.
+TEST(CliCommission, UnusableLogOrAddressesEndTheRunBeforeAnyRequest) {
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"--log", "/dev/full"}, 3, "/dev/full: the log cannot be written (No space left on device)"},
+        {{"--log", testing::TempDir()},
+         3,
+         "the log cannot be written (Is a directory); no controller was touched"},
+        {{"--count", "9"}, 2, "--first-address 240 with --count 9 needs addresses up to 248"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        sim::ControllerSim bench(Bench());
+        std::vector<std::string> args{"--port", bench.DevicePath(), "commission", "--first-address", "240"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        CliProcess cli(args);
+        EXPECT_EQ(cli.Wait(kStepLimit), c.exitCode) << cli.err;
+        EXPECT_NE(cli.err.find(c.message), std::string::npos) << cli.err;
+        EXPECT_TRUE(bench.Requests().empty());
+    }
+}
+
+// A row the log no longer takes (here: past the file size limit) goes to standard output with the
+// reason, and the run ends before the next unit is touched.
+TEST(CliCommission, RowTheLogRefusesLaterIsPrintedAndTheRunEnds) {
+    sim::ControllerSim bench(Bench());
+    const std::string log = TempLog("full");
+    const std::string earlier = "earlier run,1,,,,,yes," + std::string(2000, ' ') + "\n";
+    std::ofstream(log) << "time,unit,model,firmware,before,after,verified,note"
+                       << "\n"
+                       << earlier;
+    // 1 KiB limit on files, the file already larger: its next write fails (EFBIG, its signal ignored).
+    CliProcess cli(
+        {"--port", bench.DevicePath(), "commission", "--first-address", "20", "--count", "2", "--log", log},
+        {"bash", "-c", "trap '' XFSZ; ulimit -f 1; exec \"$0\" \"$@\""});
+    std::size_t from = 0;
+    ASSERT_TRUE(Prompted(cli, "restart", from)) << cli.out << cli.err;
+    bench.Restart();
+    EXPECT_EQ(cli.Wait(kStepLimit), 3) << cli.out << cli.err;
+    EXPECT_NE(
+        cli.out.find(",1,3102,2.5,\"19200 baud, Even, 1 stop bit, address 16\",\"19200 baud, Even, 1 stop "
+                     "bit, address 20\",yes,\n"),
+        std::string::npos)
+        << cli.out;
+    EXPECT_NE(cli.err.find(
+                  log + ": the log cannot be written (File too large); unit 1's row is on standard output"),
+              std::string::npos)
+        << cli.err;
+    EXPECT_EQ(cli.out.find("Connect the next controller"), std::string::npos) << cli.out;
+    EXPECT_EQ(FileLines(log).size(), 2u);
+    std::remove(log.c_str());
 }
 
 }  // namespace

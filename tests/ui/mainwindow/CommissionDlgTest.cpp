@@ -109,4 +109,39 @@ TEST(CommissionDlg, StopAndTheCloseBoxEndTheRunWhileItWaitsForAUnit) {
     }
 }
 
+// What Start cannot carry out is said in the dialog before the stand-in hears anything.
+TEST(CommissionDlg, UnusableLogOrAddressesAreSaidAtStartBeforeAnyRequest) {
+    struct Case {
+        QString log;
+        int count;
+        QString says;
+    };
+    const Case cases[] = {
+        {QStringLiteral("/dev/full"), 1,
+         QStringLiteral("/dev/full: the log cannot be written (No space left")},
+        {QString::fromStdString(testing::TempDir()), 1,
+         QStringLiteral("(Is a directory). No controller was touched")},
+        {QString(), 9, QStringLiteral("need addresses up to 248")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.says.toStdString());
+        sim::ControllerSim bench(Bench({16, 192, 0}));
+        CCommissionDlg dialog(bench.DevicePath(), kFactorySettings);
+        guitest::RunWithScript(
+            dialog, [&] { return dialog.exec(); },
+            [&] {
+                Child<QSpinBox>(dialog, "firstAddress")->setValue(240);
+                Child<QSpinBox>(dialog, "count")->setValue(c.count);
+                Child<QLineEdit>(dialog, "logPath")->setText(c.log);
+                QTest::mouseClick(Child<QPushButton>(dialog, "start"), Qt::LeftButton);
+                EXPECT_TRUE(Child<QLabel>(dialog, "prompt")->text().contains(c.says))
+                    << Child<QLabel>(dialog, "prompt")->text().toStdString();
+                EXPECT_TRUE(Child<QPushButton>(dialog, "start")->isEnabled());
+                QTest::qWait(500);  // a run would have asked the bus by now
+                dialog.close();
+            });
+        EXPECT_TRUE(bench.Requests().empty());
+    }
+}
+
 }  // namespace

@@ -325,6 +325,40 @@ TEST_F(MainWindowTest, LineThatGoesAwayIsReportedOnceAndEndsTheWindow) {
               0u);
 }
 
+// The message names what the write left unsaved and what to do, as the command-line tool does.
+TEST_F(MainWindowTest, LineLostDuringAWriteNamesTheSettingsLeftUnsaved) {
+    const int result = Run([&] {
+        ASSERT_TRUE(m_connection.worker.Start(m_connection.controller));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Enabled("writeButton"); }, kWaitMs));
+        // The mode's read-back never comes: the write waits at verifying, all three settings written.
+        m_connection.sim.AddFault({.kind = sim::FaultKind::NoReply, .function = 3, .reg = sim::kRegMode});
+        Child<QComboBox>("baudCombo").setCurrentIndex(3);
+        Child<QComboBox>("modeCombo").setCurrentIndex(2);
+        Child<QLineEdit>("addressEdit").setText("17");
+        QTimer::singleShot(0, &m_window, [&] {
+            const auto* dialog = m_window.findChild<CWriteConfDlg*>();
+            ASSERT_NE(dialog, nullptr);
+            ASSERT_TRUE(QTest::qWaitFor(
+                [&] { return dialog->Procedure().GetState() == CWriteProcedure::StateVerifying; }, kWaitMs));
+            m_connection.sim.CloseLine();
+        });
+        Click("writeButton");  // returns when the lost line has ended the write dialog
+    });
+    guitest::ClearQuitRequest();
+    EXPECT_EQ(result, -1);
+    const auto boxes = m_boxes.Texts();
+    ASSERT_EQ(boxes.size(), 1u);
+    for (const char* part :
+         {"Communication device error.",
+          "holding registers 33 (address 17), 34 (baud rate 57600), 35 (mode None, 2 stop bits) hold new "
+          "values "
+          "that are not saved",
+          "the controller answers at 19200 baud, Even, 1 stop bit, address 16: connect the adapter again"}) {
+        EXPECT_NE(boxes[0].find(part), std::string::npos) << boxes[0];
+    }
+    EXPECT_EQ(m_connection.sim.SaveCommandCount(), 0u);
+}
+
 TEST_F(MainWindowTest, PortFailureBeforeTheWindowOpensIsReportedRightAway) {
     ASSERT_TRUE(m_connection.worker.Start(m_connection.controller));
     m_connection.sim.CloseLine();

@@ -32,14 +32,18 @@ TEST(UnitLog, AppendsAndWritesTheHeaderOnlyIntoANewFile) {
     std::remove(path.c_str());
     const UnitRecord first{"t1", 1, 3102, 205, "b", "a", true, ""};
     const UnitRecord second{"t2", 2, 3102, 206, "b", "a", false, "n"};
-    ASSERT_TRUE(AppendUnit(path, first));
-    ASSERT_TRUE(AppendUnit(path, second));
+    for (const UnitRecord* record : {&first, &second}) {  // one run each
+        CUnitLog log;
+        ASSERT_TRUE(log.Open(path)) << log.Failure();
+        ASSERT_TRUE(log.Append(*record)) << log.Failure();
+    }
     std::ostringstream text;
     text << std::ifstream(path).rdbuf();
     EXPECT_EQ(text.str(),
               std::string(kUnitLogHeader) + "\n" + UnitCsvRow(first) + "\n" + UnitCsvRow(second) + "\n");
     std::remove(path.c_str());
-    EXPECT_FALSE(AppendUnit(testing::TempDir() + "no-such-dir/log.csv", first));
+    CUnitLog missing;  // /dev/full and a directory: in the commission command and dialog tests
+    EXPECT_FALSE(missing.Open(testing::TempDir() + "no-such-dir/log.csv"));
 }
 
 }  // namespace
