@@ -26,6 +26,8 @@ struct Command {
     std::uint8_t verb = 0;
     std::uint8_t option = 0;
     std::vector<std::uint8_t> payload;
+
+    bool operator==(const Command&) const = default;
 };
 
 // Data bytes with every IAC doubled, ready to send.

@@ -7,10 +7,10 @@
 
 #include <cerrno>
 #include <chrono>
-#include <deque>
 #include <vector>
 
 #include "platform/TelnetCodec.h"
+#include "tests/integration/cli/ComPortAgreement.h"
 
 namespace {
 
@@ -94,42 +94,12 @@ int HostileGateway::Accept() {
     return -1;
 }
 
-bool HostileGateway::Agree(int fd) {
-    const Bytes agreement{kIac, kDo, kOptionComPort};
-    ::send(fd, agreement.data(), agreement.size(), MSG_NOSIGNAL);
-    Decoder decoder;
-    std::deque<std::uint8_t> data;
-    int reported = 0;
-    pollfd wait{fd, POLLIN, 0};
-    while (reported < 4 && !m_stop) {
-        if (::poll(&wait, 1, 20) <= 0) {
-            continue;
-        }
-        std::uint8_t buffer[512];
-        const ssize_t count = ::recv(fd, buffer, sizeof(buffer), 0);
-        if (count <= 0) {
-            return false;
-        }
-        std::vector<Command> commands;
-        decoder.Feed(buffer, static_cast<std::size_t>(count), data, commands);
-        for (Command& command : commands) {
-            if (command.verb == kSb && !command.payload.empty()) {
-                command.payload[0] = static_cast<std::uint8_t>(command.payload[0] + 100);
-                const Bytes report = Subnegotiation(kOptionComPort, command.payload);
-                ::send(fd, report.data(), report.size(), MSG_NOSIGNAL);
-                ++reported;
-            }
-        }
-    }
-    return reported == 4;
-}
-
 void HostileGateway::Serve(Behaviour behaviour, bool agreeFirst) {
     const int fd = Accept();
     if (fd < 0) {
         return;
     }
-    if (!agreeFirst || Agree(fd)) {
+    if (!agreeFirst || AgreeToComPort(fd, m_stop)) {
         if (agreeFirst) {
             // Misbehaving once the port is open, not among the settings' reports.
             std::this_thread::sleep_for(std::chrono::milliseconds(300));

@@ -27,8 +27,6 @@ private:
     void Serve(Behaviour behaviour, bool agreeFirst);
     // Takes the one connection; -1 when the test ended first.
     int Accept();
-    // Agrees to the COM port option and reports each setting back; false when the peer went away.
-    bool Agree(int fd);
 
     int m_listen = -1;
     int m_filler = -1;  // the connection that fills the queue of a gateway that never accepts
