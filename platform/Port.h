@@ -62,7 +62,8 @@ public:
     // Releases an open port. The port becomes invalid (not null: it has been used).
     virtual void Close() = 0;
     // From another thread: ends the read under way, and every later one until the port opens again, as
-    // if its time had run out, so that a worker asked to stop need not wait for a reply.
+    // if its time had run out, so that a worker asked to stop need not wait for a reply. A network port's
+    // opening under way and its sends end too, with kErrorInterrupted.
     virtual void Interrupt() = 0;
 
     // False where Configure cannot reach the line itself (a transparent network bridge runs its serial
