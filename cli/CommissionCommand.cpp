@@ -62,7 +62,7 @@ public:
         const CommandDeadline reading(m_timeoutSeconds);
         CliConnection connection;
         if (!connection.Open(At(from), &reading)) {
-            return kExitPortOpen;
+            return OpenFailedExitCode();
         }
         CArdeno& controller = connection.Controller();
         controller.RequireConfirmation();
@@ -83,7 +83,7 @@ public:
         const CommandDeadline deadline(m_timeoutSeconds);
         CliConnection connection;
         if (!connection.Open(At(at), &deadline)) {
-            return kExitPortOpen;
+            return OpenFailedExitCode();
         }
         CArdeno& controller = connection.Controller();
         unsigned char address = 0;

@@ -1,5 +1,7 @@
 #include "cli/Connection.h"
 
+#include "cli/ExitCodes.h"
+#include "cli/Interrupt.h"
 #include "cli/Messages.h"
 #include "cli/TraceOption.h"
 #include "device/CommTables.h"
@@ -9,8 +11,13 @@
 #include "res/Hints.h"
 #include "scan/ScanPlan.h"
 
+int OpenFailedExitCode() {
+    return Interrupted() ? kExitInterrupted : kExitPortOpen;
+}
+
 bool CliConnection::Open(const CliOptions& options, const CommandDeadline* deadline) {
     m_options = options;
+    m_connection.Port().m_openingStop = &InterruptedFlag();
     if (deadline != nullptr) {
         m_connection.Port().m_openingLimitMs = deadline->RemainingMs();
     }

@@ -9,12 +9,16 @@
 #include "device/DeviceConnection.h"
 #include "traffic/Trace.h"
 
+// The exit code of an Open that failed: interrupted when an interrupt cut the opening short.
+int OpenFailedExitCode();
+
 class CliConnection {
 public:
     // Starts the trace the options ask for, opens the port (in RS-485 mode and with the reply time
     // and echo handling asked for) and starts polling. False when the trace file or the port could not
     // be opened or configured (the reason has been given) or the worker could not start. A deadline
     // limits how long a network gateway may take to connect.
+    // An interrupt ends the opening at once, silently.
     bool Open(const CliOptions& options, const CommandDeadline* deadline = nullptr);
 
     CArdeno& Controller() { return m_connection.Controller(); }

@@ -77,6 +77,10 @@ bool Interrupted() {
     return g_interrupted;
 }
 
+const std::atomic<bool>& InterruptedFlag() {
+    return g_interrupted;
+}
+
 int CtrlCPresses() {
     return g_ctrlCPresses;
 }

@@ -3,6 +3,8 @@
 // shutting down) end a command: the handlers only raise flags that the command's wait loop looks at.
 // Ctrl-Break counts as Ctrl-C.
 
+#include <atomic>
+
 // Installs the handlers; call once, before any thread starts.
 void InstallInterruptHandlers();
 // From now on Ctrl-C no longer ends the command but is counted, for a command that must not be cut
@@ -10,4 +12,6 @@ void InstallInterruptHandlers();
 void CountCtrlC();
 // A termination request, or Ctrl-C while it is not counted.
 bool Interrupted();
+// The flag behind Interrupted(), for a wait below the command that watches it itself (a port opening).
+const std::atomic<bool>& InterruptedFlag();
 int CtrlCPresses();

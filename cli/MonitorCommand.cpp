@@ -84,7 +84,7 @@ private:
 int RunMonitor(const CliOptions& options) {
     CliConnection connection;
     if (!connection.Open(options)) {
-        return kExitPortOpen;
+        return OpenFailedExitCode();
     }
     MonitorPrinter printer(options.json);
     bool answered = false;  // until the first answer, a failure gets the next step once

@@ -34,7 +34,7 @@ int RunRead(const CliOptions& options) {
     const CommandDeadline deadline(TimeoutSeconds(options, kDefaultTimeoutSeconds));
     CliConnection connection;
     if (!connection.Open(options, &deadline)) {
-        return kExitPortOpen;
+        return OpenFailedExitCode();
     }
     ValueTexts texts;
     const int exitCode = AwaitValues(connection, deadline, [&] {

@@ -143,6 +143,7 @@ int RunScan(const CliOptions& options, ScanOptions scanOptions) {
     if (trace) {
         scanOptions.tap = &trace->Observer();
     }
+    scanOptions.openingStop = &InterruptedFlag();
     const bool json = options.json;
     // The line options, defaults or not, are the likeliest guess and go first.
     const ScanCandidate guess{{options.baudRate, options.modeIndex}, options.address};

@@ -78,7 +78,7 @@ int RunWrite(const CliOptions& options, const WriteArgs& args) {
     const CommandDeadline first(timeoutSeconds);
     CliConnection connection;
     if (!connection.Open(options, &first)) {
-        return kExitPortOpen;
+        return OpenFailedExitCode();
     }
     // The settings kept are written back: only confirmed values may be.
     connection.Controller().RequireConfirmation();

@@ -54,6 +54,11 @@ std::string AppErrorText(std::uint32_t code) {
         case kErrorOpeningTimedOut:
             return "The gateway did not finish connecting within the time allowed; allow more time or "
                    "check the gateway.";
+        case kErrorInterrupted:
+            return "Stopped on request.";
+        case kErrorTelnetProtocol:
+            return "The gateway breaks the RFC 2217 protocol (a Telnet subnegotiation without end); check "
+                   "the gateway, or use tcp:// if it is a transparent bridge.";
         default:
             break;
     }

@@ -29,6 +29,10 @@ inline constexpr std::uint32_t kErrorHostNotFound = kAppErrorBit | 0x08;
 inline constexpr std::uint32_t kErrorNoComPortControl = kAppErrorBit | 0x09;
 // A network gateway did not finish connecting within the opening's limit.
 inline constexpr std::uint32_t kErrorOpeningTimedOut = kAppErrorBit | 0x0A;
+// A wait was cut short on request (Ctrl-C, a termination request, a worker asked to stop).
+inline constexpr std::uint32_t kErrorInterrupted = kAppErrorBit | 0x0B;
+// An RFC 2217 server broke the Telnet protocol (a subnegotiation that does not end).
+inline constexpr std::uint32_t kErrorTelnetProtocol = kAppErrorBit | 0x0C;
 // A Modbus slave refused a request with an exception reply; the low byte is the exception code.
 inline constexpr std::uint32_t kErrorModbusExceptionBase = kAppErrorBit | 0x100;
 

@@ -18,6 +18,9 @@ constexpr Milliseconds kConnectLimit{3000};
 constexpr Milliseconds kSettingsReplyLimit{2000};
 // A write that the network does not take within this is stalled.
 constexpr Milliseconds kWriteLimit{2000};
+// At most this many receives are dropped by a purge: a gateway that streams without end must not keep
+// it (or memory) going.
+constexpr int kPurgeReceives = 16;
 
 // COM port option commands; the server answers each with the command plus 100.
 constexpr std::uint8_t kSetBaudRate = 1;
@@ -56,6 +59,10 @@ bool NetworkPort::Fail(std::uint32_t code) {
     return false;
 }
 
+bool NetworkPort::Stopped() const {
+    return m_interrupted || (m_opening && m_openingStop != nullptr && *m_openingStop);
+}
+
 NetworkPort::Limit NetworkPort::Within(Clock::time_point own, std::uint32_t ownError) const {
     if (m_openingDeadline && *m_openingDeadline < own) {
         return {*m_openingDeadline, kErrorOpeningTimedOut};
@@ -75,7 +82,10 @@ bool NetworkPort::Open(const std::string& name) {
     m_commands.clear();
     m_decoder = {};
     m_comPortAgreed = false;
+    m_refusedDo.reset();
+    m_refusedWill.reset();
     m_interrupted = false;
+    m_opening = true;
     const std::string rest =
         name.substr(m_protocol == NetworkProtocol::Raw ? kRawPrefix.size() : kRfc2217Prefix.size());
     // HOST:PORT, the host possibly a bracketed IPv6 address.
@@ -89,7 +99,8 @@ bool NetworkPort::Open(const std::string& name) {
     }
     std::uint32_t roundTripMs = 0;
     const Limit connect = Within(Clock::now() + kConnectLimit, 0);
-    m_socket = socket::Connect(host, rest.substr(colon + 1), RemainingMs(connect.at), roundTripMs);
+    m_socket = socket::Connect(host, rest.substr(colon + 1), RemainingMs(connect.at), roundTripMs,
+                               [this] { return Stopped(); });
     if (m_socket == socket::kNoHandle) {
         // Cut short by the opening's limit rather than the system's: say which.
         return connect.error != 0 && GetLastError() == socket::kErrorTimedOut && Fail(connect.error);
@@ -116,11 +127,7 @@ bool NetworkPort::Negotiate() {
     }
     const Limit limit = Within(Clock::now() + kConnectLimit, kErrorNoComPortControl);
     while (!m_comPortAgreed) {
-        const int waitMs = RemainingMs(limit.at);
-        if (waitMs == 0) {
-            return Fail(limit.error);
-        }
-        if (!Receive(waitMs)) {
+        if (!ReceiveWithin(limit)) {
             return false;
         }
         if (m_state != State::Open) {
@@ -130,7 +137,21 @@ bool NetworkPort::Negotiate() {
     return true;
 }
 
-void NetworkPort::Answer(const telnet::Command& command) {
+bool NetworkPort::ReceiveWithin(const Limit& limit) {
+    if (Stopped()) {
+        return Fail(kErrorInterrupted);
+    }
+    const int waitMs = RemainingMs(limit.at);
+    if (waitMs == 0) {
+        return Fail(limit.error);
+    }
+    const bool received = Receive(std::min(waitMs, ReadDeadline::kInterruptCheckMs));
+    // Data among the settings' replies answers no request of ours: kept, it would only pile up.
+    m_data.clear();
+    return received;
+}
+
+bool NetworkPort::Answer(const telnet::Command& command) {
     using namespace telnet;
     const bool ours = command.option == kOptionComPort || command.option == kOptionBinary ||
                       command.option == kOptionSuppressGoAhead;
@@ -138,12 +159,15 @@ void NetworkPort::Answer(const telnet::Command& command) {
         m_comPortAgreed = true;
     } else if (command.verb == kDont && command.option == kOptionComPort) {
         m_state = State::Invalid;  // the server will not take line settings
-    } else if (!ours && command.verb == kDo) {
-        SendAll({kIac, kWont, command.option});
-    } else if (!ours && command.verb == kWill) {
-        SendAll({kIac, kDont, command.option});
+    } else if (!ours && (command.verb == kDo || command.verb == kWill)) {
+        auto& refused = command.verb == kDo ? m_refusedDo : m_refusedWill;
+        if (!refused.test(command.option)) {
+            refused.set(command.option);
+            return SendAll({kIac, command.verb == kDo ? kWont : kDont, command.option});
+        }
     }
     // Agreements to our own offers need no answer; line and modem state notifications are not used.
+    return true;
 }
 
 bool NetworkPort::Receive(int waitMs) {
@@ -168,10 +192,12 @@ bool NetworkPort::Receive(int waitMs) {
         m_data.insert(m_data.end(), buffer, buffer + count);
         return true;
     }
-    m_decoder.Feed(buffer, static_cast<std::size_t>(count), m_data, m_commands);
+    if (!m_decoder.Feed(buffer, static_cast<std::size_t>(count), m_data, m_commands)) {
+        return Fail(kErrorTelnetProtocol);
+    }
     for (std::size_t i = 0; i < m_commands.size(); ++i) {
-        if (m_commands[i].verb != telnet::kSb) {
-            Answer(m_commands[i]);
+        if (m_commands[i].verb != telnet::kSb && !Answer(m_commands[i])) {
+            return false;
         }
     }
     std::erase_if(m_commands, [](const telnet::Command& command) {
@@ -181,7 +207,7 @@ bool NetworkPort::Receive(int waitMs) {
 }
 
 bool NetworkPort::SendAll(const std::vector<std::uint8_t>& bytes) {
-    const auto deadline = Clock::now() + kWriteLimit;
+    const Limit limit = Within(Clock::now() + kWriteLimit, kErrorOutputStalled);
     std::size_t sent = 0;
     while (sent < bytes.size()) {
         const long count = socket::Send(m_socket, bytes.data() + sent, bytes.size() - sent);
@@ -192,13 +218,15 @@ bool NetworkPort::SendAll(const std::vector<std::uint8_t>& bytes) {
             sent += static_cast<std::size_t>(count);
             continue;
         }
-        const int waitMs = RemainingMs(deadline);
-        const int ready = waitMs == 0 ? 0 : socket::Wait(m_socket, true, waitMs);
-        if (ready < 0) {
-            return false;
+        if (Stopped()) {
+            return Fail(kErrorInterrupted);
         }
-        if (ready == 0 && RemainingMs(deadline) == 0) {
-            return Fail(kErrorOutputStalled);
+        const int waitMs = RemainingMs(limit.at);
+        if (waitMs == 0) {
+            return Fail(limit.error);
+        }
+        if (socket::Wait(m_socket, true, std::min(waitMs, ReadDeadline::kInterruptCheckMs)) < 0) {
+            return false;
         }
     }
     return true;
@@ -222,11 +250,7 @@ bool NetworkPort::SetComPort(std::uint8_t command, const std::vector<std::uint8_
             }
         }
         m_commands.clear();
-        const int waitMs = RemainingMs(limit.at);
-        if (waitMs == 0) {
-            return Fail(limit.error);
-        }
-        if (!Receive(waitMs)) {
+        if (!ReceiveWithin(limit)) {
             return false;
         }
     }
@@ -242,13 +266,15 @@ bool NetworkPort::Configure(std::uint32_t baudRate, std::uint8_t parity, std::ui
     }
     const Limit limit =
         Within(Clock::now() + kSettingsReplyLimit + Milliseconds(m_allowanceMs), kErrorSettingsNotTaken);
-    m_openingDeadline.reset();  // the opening ends with its first settings
-    if (m_protocol == NetworkProtocol::Raw) {
-        return true;
-    }
-    return SetComPort(kSetBaudRate, BigEndian(baudRate), limit) && SetComPort(kSetDataSize, {8}, limit) &&
-           SetComPort(kSetParity, {ParityCode(parity)}, limit) &&
-           SetComPort(kSetStopSize, {static_cast<std::uint8_t>(stopBits == kTwoStopBits ? 2 : 1)}, limit);
+    const bool taken =
+        m_protocol == NetworkProtocol::Raw ||
+        (SetComPort(kSetBaudRate, BigEndian(baudRate), limit) && SetComPort(kSetDataSize, {8}, limit) &&
+         SetComPort(kSetParity, {ParityCode(parity)}, limit) &&
+         SetComPort(kSetStopSize, {static_cast<std::uint8_t>(stopBits == kTwoStopBits ? 2 : 1)}, limit));
+    // The opening ends with its first settings.
+    m_openingDeadline.reset();
+    m_opening = false;
+    return taken;
 }
 
 bool NetworkPort::SetTimeouts(const ReadTimeouts& timeouts) {
@@ -268,7 +294,8 @@ void NetworkPort::Purge() {
         return;
     }
     // Whatever is already readable belongs to an earlier exchange.
-    while (Receive(0) && socket::Wait(m_socket, false, 0) > 0) {
+    for (int i = 0; i < kPurgeReceives && Receive(0) && socket::Wait(m_socket, false, 0) > 0; ++i) {
+        m_data.clear();
     }
     m_data.clear();
     if (m_protocol == NetworkProtocol::Rfc2217) {

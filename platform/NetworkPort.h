@@ -7,6 +7,7 @@
 // The round trip measured while connecting gives replies a network allowance on top of the serial
 // limits; a dropped connection is a port failure.
 #include <atomic>
+#include <bitset>
 #include <chrono>
 #include <cstdint>
 #include <deque>
@@ -41,7 +42,8 @@ public:
     // Resolves and connects, within a few seconds and the opening's limit; an RFC 2217 server must also
     // agree to the COM port option. kErrorBadNetworkName for a name without HOST:PORT, kErrorHostNotFound
     // when the host does not resolve, the system's code when the connection is refused or times out,
-    // kErrorOpeningTimedOut when the opening's limit ran out first.
+    // kErrorOpeningTimedOut when the opening's limit ran out first, kErrorInterrupted when stopped (see
+    // StopOpeningOn and Interrupt), kErrorTelnetProtocol when an RFC 2217 server breaks the protocol.
     bool Open(const std::string& name) override;
     // Through RFC 2217 each setting is sent and checked against what the server reports back
     // (kErrorSettingsNotTaken otherwise). A transparent bridge takes any setting: it cannot change its own.
@@ -49,7 +51,8 @@ public:
     bool SetTimeouts(const ReadTimeouts& timeouts) override;
     const ReadTimeouts& Timeouts() const override { return m_timeouts; }
     void RequestLowLatency() override {}
-    // Drops what has arrived; through RFC 2217 the server is asked to purge its buffers too.
+    // Drops what has arrived (from a gateway that never stops sending, a few buffers' worth); through
+    // RFC 2217 the server is asked to purge its buffers too.
     void Purge() override;
     bool EnableRs485() override;
     // Through a bridge every byte on the socket is data and counts; through RFC 2217 only what has been
@@ -66,6 +69,7 @@ public:
     std::optional<std::uint32_t> RoundTripMs() const override { return m_roundTripMs; }
     void SetNetworkAllowance(std::uint32_t ms) override { m_allowanceMs = ms; }
     void LimitOpening(std::uint32_t ms) override { m_openingLimit = std::chrono::milliseconds(ms); }
+    void StopOpeningOn(const std::atomic<bool>* stop) override { m_openingStop = stop; }
 
 private:
     enum class State { Null, Invalid, Open };
@@ -77,13 +81,23 @@ private:
     };
     // The earlier of a wait's own limit and the opening's.
     Limit Within(Clock::time_point own, std::uint32_t ownError) const;
+    // Interrupted, or asked to stop while opening.
+    bool Stopped() const;
+    // Takes in what arrives within the time left or a short slice of it, whichever ends first; false,
+    // with the reason, when the limit has passed, a stop was asked for or the connection failed. Data
+    // is dropped: it comes before any request.
+    bool ReceiveWithin(const Limit& limit);
     bool Negotiate();
     // Sends one COM port setting and waits for the server's report of it, up to the deadline.
     bool SetComPort(std::uint8_t command, const std::vector<std::uint8_t>& value, const Limit& limit);
+    // Within kWriteLimit and the opening's limit; the socket never blocks, so a server that does not
+    // read cannot hold the port past them.
     bool SendAll(const std::vector<std::uint8_t>& bytes);
-    // Waits up to waitMs for bytes and takes them in; false when the connection failed or dropped.
+    // Waits up to waitMs for bytes and takes them in; false when the connection failed or dropped, or
+    // the server broke the Telnet protocol.
     bool Receive(int waitMs);
-    void Answer(const telnet::Command& command);
+    // False when the answer could not be sent.
+    bool Answer(const telnet::Command& command);
     bool Fail(std::uint32_t code);
 
     NetworkProtocol m_protocol;
@@ -96,7 +110,13 @@ private:
     std::deque<std::uint8_t> m_data;          // received data not yet read
     std::vector<telnet::Command> m_commands;  // received commands not yet looked at
     bool m_comPortAgreed = false;
+    // Options the server asked for and we refused: each is refused once, so that a server repeating
+    // its requests cannot make us send for as long as it keeps asking.
+    std::bitset<256> m_refusedDo;
+    std::bitset<256> m_refusedWill;
     std::atomic<bool> m_interrupted{false};
+    const std::atomic<bool>* m_openingStop = nullptr;
+    bool m_opening = false;  // from Open to the end of the first Configure
     std::optional<std::chrono::milliseconds> m_openingLimit;
     std::optional<Clock::time_point> m_openingDeadline;  // from Open to the end of the first Configure
 };

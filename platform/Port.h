@@ -2,6 +2,7 @@
 // What the layers above need of a port, whatever carries the bytes: a serial device, or a network
 // gateway in front of one. Every failing operation leaves its reason in platform::GetLastError(). A read
 // that merely runs out of time is not a failure: it succeeds with fewer bytes than asked for.
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -61,7 +62,8 @@ public:
     // Releases an open port. The port becomes invalid (not null: it has been used).
     virtual void Close() = 0;
     // From another thread: ends the read under way, and every later one until the port opens again, as
-    // if its time had run out, so that a worker asked to stop need not wait for a reply.
+    // if its time had run out, so that a worker asked to stop need not wait for a reply. A network port's
+    // opening under way and its sends end too, with kErrorInterrupted.
     virtual void Interrupt() = 0;
 
     // False where Configure cannot reach the line itself (a transparent network bridge runs its serial
@@ -74,6 +76,10 @@ public:
     // Set before Open: how long Open and the first Configure after it may wait on a network in all (a
     // command's time limit); a local line never waits there.
     virtual void LimitOpening(std::uint32_t /*ms*/) {}
+    // Set before Open: a flag that, once raised (from another thread or a signal handler), ends Open and
+    // the first Configure after it within a few tens of milliseconds, with kErrorInterrupted; as Interrupt
+    // does during the opening. A local line never waits there.
+    virtual void StopOpeningOn(const std::atomic<bool>* /*stop*/) {}
 };
 
 }  // namespace platform

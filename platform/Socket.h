@@ -3,6 +3,7 @@
 // so that everything above them is shared. Failures set the thread's last error to the system's code.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/LastError.h"
@@ -32,10 +33,15 @@ inline constexpr std::uint32_t kErrorTimedOut = ETIMEDOUT;
 // Returned by Receive and Send when the call should simply be made again.
 inline constexpr long kTryAgain = -2;
 
+// Asked while waiting: true to give up now.
+using StopCheck = std::function<bool()>;
+
 // Resolves the host and connects, without blocking and with requests sent at once (no Nagle), to the
 // first of its addresses that answers within limitMs. roundTripMs gets the handshake's duration.
-// kNoHandle on failure, with kErrorHostNotFound when the host does not resolve.
-Handle Connect(const std::string& host, const std::string& service, int limitMs, std::uint32_t& roundTripMs);
+// kNoHandle on failure, with kErrorHostNotFound when the host does not resolve and kErrorInterrupted
+// when `stopped` said so (it is asked every ReadDeadline::kInterruptCheckMs while the handshake runs).
+Handle Connect(const std::string& host, const std::string& service, int limitMs, std::uint32_t& roundTripMs,
+               const StopCheck& stopped);
 // Waits up to waitMs (negative: without limit) for the socket to become readable, or writable:
 // 1 when it is, 0 when not yet (timed out or interrupted), -1 on failure.
 int Wait(Handle handle, bool forWriting, int waitMs);

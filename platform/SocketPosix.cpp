@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 
@@ -19,9 +20,35 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Milliseconds = std::chrono::milliseconds;
 
+// Waits for a handshake under way in short slices, so that a stop request is seen soon (a signal need
+// not reach this thread): 0 once connected, otherwise why not.
+std::uint32_t AwaitConnection(int fd, Clock::time_point deadline, const StopCheck& stopped) {
+    for (;;) {
+        if (stopped()) {
+            return kErrorInterrupted;
+        }
+        const int waitMs = RemainingMs(deadline);
+        if (waitMs == 0) {
+            return ETIMEDOUT;
+        }
+        pollfd wait{fd, POLLOUT, 0};
+        const int ready = ::poll(&wait, 1, std::min(waitMs, ReadDeadline::kInterruptCheckMs));
+        if (ready > 0) {
+            int error = 0;
+            socklen_t length = sizeof(error);
+            ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
+            return static_cast<std::uint32_t>(error);
+        }
+        if (ready < 0 && errno != EINTR) {
+            return static_cast<std::uint32_t>(errno);
+        }
+    }
+}
+
 }  // namespace
 
-Handle Connect(const std::string& host, const std::string& service, int limitMs, std::uint32_t& roundTripMs) {
+Handle Connect(const std::string& host, const std::string& service, int limitMs, std::uint32_t& roundTripMs,
+               const StopCheck& stopped) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -33,7 +60,8 @@ Handle Connect(const std::string& host, const std::string& service, int limitMs,
     const auto deadline = Clock::now() + Milliseconds(limitMs);
     std::uint32_t lastError = ETIMEDOUT;
     int connected = -1;
-    for (const addrinfo* address = found; address != nullptr && connected < 0; address = address->ai_next) {
+    for (const addrinfo* address = found;
+         address != nullptr && connected < 0 && lastError != kErrorInterrupted; address = address->ai_next) {
         const int fd = ::socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK,
                                 address->ai_protocol);
         if (fd < 0) {
@@ -41,15 +69,13 @@ Handle Connect(const std::string& host, const std::string& service, int limitMs,
             continue;
         }
         const auto start = Clock::now();
-        int error = ::connect(fd, address->ai_addr, address->ai_addrlen) == 0 ? 0 : errno;
+        std::uint32_t error =
+            ::connect(fd, address->ai_addr, address->ai_addrlen) == 0 ? 0 : static_cast<std::uint32_t>(errno);
         if (error == EINPROGRESS) {
-            pollfd wait{fd, POLLOUT, 0};
-            const int ready = ::poll(&wait, 1, RemainingMs(deadline));
-            socklen_t length = sizeof(error);
-            error = ready <= 0 ? ETIMEDOUT : (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length), error);
+            error = AwaitConnection(fd, deadline, stopped);
         }
         if (error != 0) {
-            lastError = static_cast<std::uint32_t>(error);
+            lastError = error;
             ::close(fd);
             continue;
         }

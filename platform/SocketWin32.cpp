@@ -1,6 +1,7 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include "platform/AppErrors.h"
@@ -44,9 +45,34 @@ int Select(SOCKET socket, bool forWriting, int waitMs) {
     return count > 0 ? 1 : 0;
 }
 
+// Waits for a handshake under way in short slices, so that a stop request is seen soon: 0 once
+// connected, otherwise why not.
+std::uint32_t AwaitConnection(SOCKET socket, Clock::time_point deadline, const StopCheck& stopped) {
+    for (;;) {
+        if (stopped()) {
+            return kErrorInterrupted;
+        }
+        const int waitMs = RemainingMs(deadline);
+        if (waitMs == 0) {
+            return WSAETIMEDOUT;
+        }
+        const int ready = Select(socket, true, std::min(waitMs, ReadDeadline::kInterruptCheckMs));
+        if (ready < 0) {
+            return static_cast<std::uint32_t>(::WSAGetLastError());
+        }
+        if (ready > 0) {
+            int error = 0;
+            int length = sizeof(error);
+            ::getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length);
+            return static_cast<std::uint32_t>(error);
+        }
+    }
+}
+
 }  // namespace
 
-Handle Connect(const std::string& host, const std::string& service, int limitMs, std::uint32_t& roundTripMs) {
+Handle Connect(const std::string& host, const std::string& service, int limitMs, std::uint32_t& roundTripMs,
+               const StopCheck& stopped) {
     if (!Started()) {
         SetLastError(static_cast<std::uint32_t>(::WSAGetLastError()));
         return kNoHandle;
@@ -62,7 +88,8 @@ Handle Connect(const std::string& host, const std::string& service, int limitMs,
     const auto deadline = Clock::now() + Milliseconds(limitMs);
     std::uint32_t lastError = WSAETIMEDOUT;
     SOCKET connected = INVALID_SOCKET;
-    for (const addrinfo* address = found; address != nullptr && connected == INVALID_SOCKET;
+    for (const addrinfo* address = found;
+         address != nullptr && connected == INVALID_SOCKET && lastError != kErrorInterrupted;
          address = address->ai_next) {
         const SOCKET socket = ::socket(address->ai_family, address->ai_socktype, address->ai_protocol);
         u_long nonBlocking = 1;
@@ -74,20 +101,14 @@ Handle Connect(const std::string& host, const std::string& service, int limitMs,
             continue;
         }
         const auto start = Clock::now();
-        int error = ::connect(socket, address->ai_addr, static_cast<int>(address->ai_addrlen)) == 0
-                        ? 0
-                        : ::WSAGetLastError();
+        std::uint32_t error = ::connect(socket, address->ai_addr, static_cast<int>(address->ai_addrlen)) == 0
+                                  ? 0
+                                  : static_cast<std::uint32_t>(::WSAGetLastError());
         if (error == WSAEWOULDBLOCK) {
-            const int ready = Select(socket, true, RemainingMs(deadline));
-            int length = sizeof(error);
-            error =
-                ready <= 0
-                    ? WSAETIMEDOUT
-                    : (::getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length),
-                       error);
+            error = AwaitConnection(socket, deadline, stopped);
         }
         if (error != 0) {
-            lastError = static_cast<std::uint32_t>(error);
+            lastError = error;
             ::closesocket(socket);
             continue;
         }

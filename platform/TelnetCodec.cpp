@@ -23,9 +23,18 @@ std::vector<std::uint8_t> Subnegotiation(std::uint8_t option, const std::vector<
     return bytes;
 }
 
-void Decoder::Feed(const std::uint8_t* bytes, std::size_t size, std::deque<std::uint8_t>& data,
+void Decoder::Keep(std::uint8_t byte) {
+    if (m_command.payload.size() == kMaxSubnegotiation) {
+        m_broken = true;
+        m_command.payload = {};
+    } else {
+        m_command.payload.push_back(byte);
+    }
+}
+
+bool Decoder::Feed(const std::uint8_t* bytes, std::size_t size, std::deque<std::uint8_t>& data,
                    std::vector<Command>& commands) {
-    for (std::size_t i = 0; i < size; ++i) {
+    for (std::size_t i = 0; i < size && !m_broken; ++i) {
         const std::uint8_t byte = bytes[i];
         switch (m_state) {
             case State::Data:
@@ -62,7 +71,7 @@ void Decoder::Feed(const std::uint8_t* bytes, std::size_t size, std::deque<std::
                 if (byte == kIac) {
                     m_state = State::SbIac;
                 } else {
-                    m_command.payload.push_back(byte);
+                    Keep(byte);
                 }
                 break;
             case State::SbIac:
@@ -70,12 +79,13 @@ void Decoder::Feed(const std::uint8_t* bytes, std::size_t size, std::deque<std::
                     commands.push_back(std::move(m_command));
                     m_state = State::Data;
                 } else {
-                    m_command.payload.push_back(byte);  // a doubled IAC inside the payload
+                    Keep(byte);  // a doubled IAC inside the payload
                     m_state = State::SbPayload;
                 }
                 break;
         }
     }
+    return !m_broken;
 }
 
 }  // namespace platform::telnet

@@ -26,6 +26,8 @@ struct Command {
     std::uint8_t verb = 0;
     std::uint8_t option = 0;
     std::vector<std::uint8_t> payload;
+
+    bool operator==(const Command&) const = default;
 };
 
 // Data bytes with every IAC doubled, ready to send.
@@ -33,19 +35,29 @@ std::vector<std::uint8_t> Escape(const std::uint8_t* data, std::size_t size);
 // A subnegotiation for `option`, its payload escaped.
 std::vector<std::uint8_t> Subnegotiation(std::uint8_t option, const std::vector<std::uint8_t>& payload);
 
+// The longest subnegotiation payload kept. A COM port report carries at most four bytes, a server's
+// signature a short text; a longer one is a broken or hostile server, and keeping it would let a
+// subnegotiation that never ends take all memory.
+inline constexpr std::size_t kMaxSubnegotiation = 256;
+
 // Splits a received stream into data and commands, whatever the segments: a command cut between two
 // feeds is completed by the next.
 class Decoder {
 public:
     // Appends the data bytes among `size` received ones to `data` and the complete commands to
-    // `commands`.
-    void Feed(const std::uint8_t* bytes, std::size_t size, std::deque<std::uint8_t>& data,
+    // `commands`. False once a subnegotiation grew past kMaxSubnegotiation: the stream cannot be
+    // trusted from there on, and nothing more is taken from it.
+    bool Feed(const std::uint8_t* bytes, std::size_t size, std::deque<std::uint8_t>& data,
               std::vector<Command>& commands);
 
 private:
     enum class State { Data, Iac, Verb, SbOption, SbPayload, SbIac };
+    // One payload byte of the subnegotiation under way; one too many breaks the stream.
+    void Keep(std::uint8_t byte);
+
     State m_state = State::Data;
     Command m_command;
+    bool m_broken = false;
 };
 
 }  // namespace platform::telnet

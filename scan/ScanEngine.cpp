@@ -43,7 +43,10 @@ std::uint32_t FirstByteDueMs(std::uint32_t baudRate, std::uint32_t answerMs) {
 // One scan's port and master, and the line setting the port runs at.
 class CProbeLine {
 public:
-    explicit CProbeLine(traffic::IFrameObserver* tap) : m_modbus(&m_port) { m_modbus.SetFrameObserver(tap); }
+    CProbeLine(traffic::IFrameObserver* tap, const std::atomic<bool>* openingStop) : m_modbus(&m_port) {
+        m_modbus.SetFrameObserver(tap);
+        m_port.m_openingStop = openingStop;
+    }
 
     bool Open(const std::string& devicePath) {
         if (!m_port.OpenPort(devicePath)) {
@@ -174,10 +177,12 @@ ScanResult CScanEngine::Run(const std::string& devicePath, const std::vector<Sca
                             IScanObserver& observer) {
     ScanResult result;
     CLateEvidence evidence(m_options.tap);
-    CProbeLine line(&evidence);
+    CProbeLine line(&evidence, m_options.openingStop);
+    // A port opening stopped on request (see ScanOptions::openingStop) is a cancelled scan.
     const auto portFailed = [&result] {
-        result.outcome = ScanResult::PortFailed;
         result.error = platform::GetLastError();
+        result.outcome =
+            result.error == platform::kErrorInterrupted ? ScanResult::Cancelled : ScanResult::PortFailed;
         return result;
     };
     if (!line.Open(devicePath)) {

@@ -64,6 +64,9 @@ struct ScanOptions {
     bool allAddresses = false;
     // Told every frame of the scan, on the scanning thread; not owned.
     traffic::IFrameObserver* tap = nullptr;
+    // Raised from elsewhere (a signal handler), ends the port's opening at once, with the outcome
+    // Cancelled; not owned. Cancel() is for the probes after it.
+    const std::atomic<bool>* openingStop = nullptr;
 };
 
 class CScanEngine {

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "log/LogService.h"
+#include "platform/AppErrors.h"
 #include "platform/DebugOutput.h"
 #include "platform/LastError.h"
 #include "platform/NetworkPort.h"
@@ -16,6 +17,20 @@ namespace {
 
 constexpr std::uint32_t kPerByteMs = 10;
 constexpr std::uint32_t kShortestPauseMs = 200;
+
+// A stopped opening is no failure to report. A driver's refusal (EINVAL) would tell the operator
+// nothing; the program's own reasons (a gateway's time limit or broken protocol, settings read back
+// otherwise) do.
+void ReportConfigFailure(const std::string& path, std::uint32_t code) {
+    if (code == platform::kErrorInterrupted) {
+        return;
+    }
+    if (platform::AppErrorText(code).empty()) {
+        CLogService::Instance().Report(res::IDS_CONFIG_FAILED, true, path);
+    } else {
+        CLogService::Instance().ReportError(res::IDS_CONFIG_FAILED, code, path);
+    }
+}
 
 }  // namespace
 
@@ -34,6 +49,7 @@ bool CComDevice::OpenPort(const std::string& name) {
     if (m_openingLimitMs) {
         m_port->LimitOpening(*m_openingLimitMs);
     }
+    m_port->StopOpeningOn(m_openingStop);
     if (!m_port->Open(name)) {
         return false;
     }
@@ -51,15 +67,20 @@ bool CComDevice::Open(const std::string& devicePath, std::uint32_t baudRate, std
                       std::uint8_t stopBits) {
     if (!OpenPort(devicePath)) {
         const std::uint32_t openError = platform::GetLastError();
+        if (openError == platform::kErrorInterrupted) {
+            return false;
+        }
         CLogService::Instance().ReportErrorWithHint(res::IDS_OPEN_FAILED, openError,
                                                     OpenFailureHint(devicePath, openError), devicePath);
         return false;
     }
     if (!m_port->Configure(baudRate, parity, stopBits) ||
         !m_port->SetTimeouts(ReadTimeoutsFor(m_replyTimeoutMs))) {
+        const std::uint32_t configError = platform::GetLastError();
         // Closed again at once, so that the next attempt finds the port free.
         m_port->Close();
-        CLogService::Instance().Report(res::IDS_CONFIG_FAILED, true, devicePath);
+        ReportConfigFailure(devicePath, configError);
+        platform::SetLastError(configError);
         return false;
     }
     m_port->RequestLowLatency();

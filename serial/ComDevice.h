@@ -1,5 +1,6 @@
 #pragma once
 // The serial port of one connection and the settings it was opened with.
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -19,7 +20,8 @@ public:
 
     // Opens the device exclusively and configures it (8 data bits, parity, stop bits, read time-outs
     // from m_replyTimeoutMs).
-    // On failure the operator has been told why through the log service and no port is held.
+    // On failure the operator has been told why through the log service (unless the opening was
+    // stopped, see m_openingStop) and no port is held.
     bool Open(const std::string& devicePath, std::uint32_t baudRate, std::uint8_t parity,
               std::uint8_t stopBits);
     // Opens the port the name stands for, not yet configured: a serial device path, or a network
@@ -43,6 +45,9 @@ public:
     // How long opening a network port (connecting, agreeing on settings) may take in all; set before
     // Open. None: the port's own limits.
     std::optional<std::uint32_t> m_openingLimitMs;
+    // Raised from another thread or a signal handler, ends opening a network port at once; set before
+    // Open. Not a failure to report: Open then fails with kErrorInterrupted and tells nobody.
+    const std::atomic<bool>* m_openingStop = nullptr;
 
 private:
     std::unique_ptr<platform::IPort> m_port;

@@ -2,6 +2,7 @@
 
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -108,7 +109,9 @@ int CliProcess::Wait(std::chrono::milliseconds limit) {
         }
     }
     int status = 0;
-    waitpid(m_pid, &status, 0);
+    rusage usage{};
+    wait4(m_pid, &status, 0, &usage);
+    peakMemoryKb = usage.ru_maxrss;
     m_pid = -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

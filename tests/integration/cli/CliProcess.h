@@ -28,6 +28,7 @@ public:
 
     std::string out;
     std::string err;
+    long peakMemoryKb = 0;  // the most memory the child held at once (its peak resident set), once ended
 
 private:
     void Start(std::vector<std::string> argv);

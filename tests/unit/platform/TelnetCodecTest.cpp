@@ -44,6 +44,24 @@ TEST(TelnetCodec, DecodesWhateverTheSegments) {
     }
 }
 
+// A subnegotiation may grow to kMaxSubnegotiation bytes; one byte more and the stream is broken for
+// good: nothing after it is taken, so that a server streaming one without end cannot take memory.
+TEST(TelnetCodec, SubnegotiationLongerThanTheLimitBreaksTheStream) {
+    for (const std::size_t length : {kMaxSubnegotiation, kMaxSubnegotiation + 1}) {
+        SCOPED_TRACE(length);
+        const bool fits = length <= kMaxSubnegotiation;
+        Bytes stream = Subnegotiation(kOptionComPort, Bytes(length, kIac));
+        stream.push_back(0x41);
+        Decoder decoder;
+        std::deque<std::uint8_t> data;
+        std::vector<Command> commands;
+        EXPECT_EQ(decoder.Feed(stream.data(), stream.size(), data, commands), fits);
+        EXPECT_EQ(decoder.Feed(stream.data(), 1, data, commands), fits);
+        EXPECT_EQ(commands.size(), fits ? 1u : 0u);
+        EXPECT_EQ(data.size(), fits ? 1u : 0u);
+    }
+}
+
 TEST(TelnetCodec, NetworkNamesAndAllowance) {
     EXPECT_EQ(platform::NetworkProtocolOf("tcp://gw:502"), platform::NetworkProtocol::Raw);
     EXPECT_EQ(platform::NetworkProtocolOf("rfc2217://gw:4001"), platform::NetworkProtocol::Rfc2217);
