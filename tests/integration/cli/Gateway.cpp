@@ -20,8 +20,6 @@
 
 extern char** environ;
 
-namespace {
-
 sockaddr_in Loopback(int port) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -29,6 +27,8 @@ sockaddr_in Loopback(int port) {
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     return address;
 }
+
+namespace {
 
 int ConnectTo(int port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);

@@ -1,11 +1,15 @@
 #pragma once
 // Network gateways in front of a stand-in's pseudo-terminal, on free loopback ports: ser2net (RFC 2217
 // and raw TCP), socat (raw TCP), and a relay that splits and delays what comes back.
+#include <netinet/in.h>
 #include <sys/types.h>
 
 #include <atomic>
 #include <string>
 #include <thread>
+
+// 127.0.0.1 at this port.
+sockaddr_in Loopback(int port);
 
 // A gateway program run for the test's length.
 class GatewayProcess {

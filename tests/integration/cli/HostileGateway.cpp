@@ -11,6 +11,7 @@
 
 #include "platform/TelnetCodec.h"
 #include "tests/integration/cli/ComPortAgreement.h"
+#include "tests/integration/cli/Gateway.h"
 
 namespace {
 
@@ -19,14 +20,6 @@ using Bytes = std::vector<std::uint8_t>;
 using Clock = std::chrono::steady_clock;
 
 constexpr auto kLongest = std::chrono::seconds(60);
-
-sockaddr_in Loopback(int port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
-}
 
 // What each misbehaviour sends over and over.
 Bytes Stream(HostileGateway::Behaviour behaviour) {
