@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QThread>
 #include <string_view>
 #include <utility>
 
@@ -18,11 +19,21 @@
 
 namespace {
 
-// The operator's message box: modal, OK only, the application's name as caption.
+// The operator's message box: modal, OK only, the application's name as caption. Widgets live on the
+// user-interface thread alone, so a report made on another thread (a port that fails while the
+// commissioning thread opens it) is handed to that thread, which shows it when it next runs its
+// events; the reporting thread does not wait for the operator.
 void ShowOkMessageBox(std::string_view text) {
-    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(),
-                    QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), QMessageBox::Ok);
-    box.exec();
+    const auto show = [message = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))] {
+        QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), message, QMessageBox::Ok);
+        box.exec();
+    };
+    QCoreApplication* application = QCoreApplication::instance();
+    if (QThread::currentThread() == application->thread()) {
+        show();
+    } else {
+        QMetaObject::invokeMethod(application, show, Qt::QueuedConnection);
+    }
 }
 
 // Installs a message-box sink for the lifetime of the holder.

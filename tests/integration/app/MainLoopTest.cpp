@@ -9,6 +9,10 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include <thread>
+
+#include "log/LogService.h"
+#include "res/Strings.h"
 #include "tests/ui/mainwindow/GuiTestSupport.h"
 #include "ui/ArdenoXModbusDlg.h"
 
@@ -118,6 +122,29 @@ TEST_F(MainLoopTest, PortFailureIsShownOnceAndEndsTheProgram) {
         box.text.startsWith("Communication device error. Check communication adapter and try again.\n"));
     EXPECT_EQ(box.buttons, QMessageBox::Ok);
     EXPECT_EQ(box.icon, QMessageBox::NoIcon);
+}
+
+// A report made on another thread (a port failing while the commissioning thread opens it) reaches the
+// operator through the windows' own thread, which alone may make widgets.
+TEST_F(MainLoopTest, AReportFromAnotherThreadIsShownByTheWindowsThread) {
+    guitest::QuestionAnswer box;
+    QPointer<CArdenoXModbusDlg> connected;
+    CConnectedWindowWatch watch([&](CArdenoXModbusDlg& window) {
+        connected = &window;
+        guitest::AnswerNextQuestion(QMessageBox::Ok, box);
+        std::thread([] { CLogService::Instance().Report(res::IDS_DEVICE_ERROR, true); }).join();
+    });
+    QTimer closeOnceAnswered;
+    QObject::connect(&closeOnceAnswered, &QTimer::timeout, [&] {
+        if (box.answered && connected) {
+            Click(*connected, "closeButton");
+        }
+    });
+    closeOnceAnswered.start(20);
+    CArdenoXModbusApp app(OpenTimes(1));
+    EXPECT_FALSE(app.InitInstance());
+    ASSERT_TRUE(box.answered);
+    EXPECT_TRUE(box.text.startsWith("Communication device error.")) << box.text.toStdString();
 }
 
 }  // namespace
