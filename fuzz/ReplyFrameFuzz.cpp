@@ -1,12 +1,13 @@
-// Frame validation: every reply the master's frame classes accept or refuse must be judged the same
-// way by the independent decoder.
+// Frame validation: every reply the RTU framing accepts or refuses must be judged the same way by the
+// independent decoder.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
+#include <memory>
+#include <span>
 
 #include "fuzz/RtuOracle.h"
-#include "modbus/ModbusPacket.h"
+#include "modbus/Framing.h"
 
 namespace {
 
@@ -41,24 +42,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t length = request.ReplyLength();
     const oracle::Bytes reply = oracle::Reply(input.reply, input.replySize, length, input.sealed);
 
-    CModbusDataPacket read(request.address, request.function == 6 ? 3 : request.function,
-                           request.function == 6 ? 1 : request.countOrValue);
-    CModbusWritePacket echo(request.address, request.reg, request.countOrValue);
-    CModbusPacket& packet = request.function == 6 ? static_cast<CModbusPacket&>(echo) : read;
-    std::memset(packet.m_frame, 0, sizeof packet.m_frame);
-    if (!reply.empty()) {
-        std::memcpy(packet.m_frame, reply.data(), std::min(reply.size(), sizeof packet.m_frame));
+    static const std::unique_ptr<IFraming> rtu = MakeFraming(Framing::Rtu);
+    const ModbusRequest asked{request.address, request.function, request.reg, request.countOrValue};
+    if (rtu->ReplyLength(asked) != length) {
+        std::abort();
     }
 
     const oracle::Expected expected = oracle::Judge(request, reply);
     if (reply.size() >= length && expected.verdict != oracle::Verdict::Exception) {
         const bool valid = expected.verdict == oracle::Verdict::Ok;
-        if (packet.Validate() != valid) {
+        if ((rtu->Check(asked, std::span(reply).first(length)) == traffic::Outcome::Ok) != valid) {
             std::abort();
         }
     }
     const bool exception = expected.verdict == oracle::Verdict::Exception;
-    if (reply.size() >= 5 && packet.IsExceptionReply(5) != exception) {
+    if (reply.size() >= 5 && rtu->IsExceptionReply(asked, std::span(reply).first(5)) != exception) {
         std::abort();
     }
     return 0;

@@ -1,6 +1,6 @@
 #pragma once
 // What a Modbus RTU master must make of the bytes a slave sent, decided apart from the master's own
-// code (a bitwise CRC, no frame classes), so that the fuzz targets check verdicts, not only crashes.
+// code (a bitwise CRC, not the framing), so that the fuzz targets check verdicts, not only crashes.
 #include <cstdint>
 #include <vector>
 

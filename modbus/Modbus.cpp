@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "modbus/LateReplyGuard.h"
-#include "modbus/ModbusPacket.h"
 #include "platform/AppErrors.h"
 #include "platform/LastError.h"
 #include "serial/ComDevice.h"
@@ -19,11 +18,11 @@ constexpr std::uint32_t kRegisterSpace = 0x10000;
 
 }  // namespace
 
-bool CModbus::Exchange(const CModbusPacket& request, CModbusPacket& reply) {
+bool CModbus::Exchange(const ModbusRequest& request, std::span<const std::uint8_t>& pdu) {
     using traffic::Direction;
     using traffic::Outcome;
     platform::IPort& port = m_device->Port();
-    const auto length = static_cast<std::size_t>(reply.m_length);
+    const std::size_t length = m_framing->ReplyLength(request);
     if (!ClearLine(length)) {
         Tap(Direction::FromSlave, Outcome::PortFailure, {});
         m_portFailed = true;
@@ -32,7 +31,8 @@ bool CModbus::Exchange(const CModbusPacket& request, CModbusPacket& reply) {
     // Noise, or what a slave sent unasked, must not be taken for this request's reply.
     port.Purge();
     const auto start = std::chrono::steady_clock::now();
-    const std::span<const std::uint8_t> sent(request.m_frame, static_cast<std::size_t>(request.m_length));
+    std::array<std::uint8_t, kMaxFrameBytes> frame;
+    const std::span<const std::uint8_t> sent(frame.data(), m_framing->Encode(request, frame));
     std::size_t written = 0;
     if (!port.Write(sent.data(), sent.size(), written)) {
         Tap(Direction::ToSlave, Outcome::PortFailure, sent);
@@ -44,21 +44,21 @@ bool CModbus::Exchange(const CModbusPacket& request, CModbusPacket& reply) {
         return false;
     }
     std::size_t received = 0;
-    const bool read = ReadReply(reply, received);
-    const std::span<const std::uint8_t> bytes(reply.m_frame, received);
+    const bool read = ReadReply(request, length, received);
+    const std::span<const std::uint8_t> bytes(m_reply.data(), received);
     if (!read) {
         Tap(Direction::FromSlave, Outcome::PortFailure, bytes, length);
         m_portFailed = true;
         ++m_evidence;
         return false;
     }
-    if (reply.IsExceptionReply(static_cast<int>(received))) {
+    if (m_framing->IsExceptionReply(request, bytes)) {
         // The slave answered in full; a copy of its refusal would pass for the next request's.
         Tap(Direction::FromSlave, Outcome::Exception, bytes, length);
         if (!ListenAfterReply(bytes)) {
             return false;
         }
-        platform::SetLastError(platform::ModbusExceptionError(reply.m_frame[2]));
+        platform::SetLastError(platform::ModbusExceptionError(m_framing->Pdu(bytes)[1]));
         return false;
     }
     if (received != length) {
@@ -67,12 +67,12 @@ bool CModbus::Exchange(const CModbusPacket& request, CModbusPacket& reply) {
         platform::SetLastError(ERROR_TIMEOUT);
         return false;
     }
-    const Outcome outcome = reply.Check();
+    const Outcome outcome = m_framing->Check(request, bytes);
     if (outcome != Outcome::Ok && m_echo.Recognise(sent, bytes)) {
         // That was the adapter's echo: once the line is quiet, ask again, now reading past it.
         Tap(Direction::FromSlave, Outcome::AdapterEcho, bytes, length);
         GuardNextExchange(length);
-        return Exchange(request, reply);
+        return Exchange(request, pdu);
     }
     Tap(Direction::FromSlave, outcome, bytes, length);
     if (outcome != Outcome::Ok) {
@@ -82,6 +82,7 @@ bool CModbus::Exchange(const CModbusPacket& request, CModbusPacket& reply) {
     }
     m_lastReplyTime =
         std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+    pdu = m_framing->Pdu(bytes);
     return ListenAfterReply(bytes);
 }
 
@@ -128,7 +129,7 @@ bool CModbus::ListenAfterReply(std::span<const std::uint8_t> reply) {
     const platform::ReadTimeouts& limits = port.Timeouts();
     const auto listenMs = static_cast<std::uint32_t>(
         std::min<std::uint64_t>(ReadAllowanceMs(limits, reply.size()), UINT32_MAX));
-    std::array<std::uint8_t, traffic::Frame::kMaxBytes> heard{};
+    std::array<std::uint8_t, kMaxFrameBytes> heard{};
     std::size_t received = 0;
     if (!port.Read(heard.data(), 1, received, platform::ReadTimeouts{0, 0, std::max(listenMs, 1u)})) {
         Tap(traffic::Direction::FromSlave, traffic::Outcome::PortFailure, {});
@@ -156,12 +157,11 @@ bool CModbus::ListenAfterReply(std::span<const std::uint8_t> reply) {
     return true;
 }
 
-bool CModbus::ReadReply(CModbusPacket& reply, std::size_t& received) {
+bool CModbus::ReadReply(const ModbusRequest& request, std::size_t length, std::size_t& received) {
     platform::IPort& port = m_device->Port();
     const platform::ReadTimeouts& limits = port.Timeouts();
-    const auto length = static_cast<std::size_t>(reply.m_length);
     if (m_firstByteLimitMs != 0) {
-        if (!port.Read(reply.m_frame, 1, received, platform::ReadTimeouts{0, 0, m_firstByteLimitMs})) {
+        if (!port.Read(m_reply.data(), 1, received, platform::ReadTimeouts{0, 0, m_firstByteLimitMs})) {
             return false;
         }
         if (received == 0) {
@@ -171,14 +171,15 @@ bool CModbus::ReadReply(CModbusPacket& reply, std::size_t& received) {
     const std::uint64_t allowanceMs = ReadAllowanceMs(limits, length);
     const auto start = std::chrono::steady_clock::now();
     // The head first, with the whole reply's total limit: it is all an exception reply has.
-    const std::size_t head = std::min(length, std::size_t{CModbusPacket::kExceptionReplyLength});
+    const std::size_t head = std::min(length, m_framing->ExceptionLength());
     platform::ReadTimeouts part{limits.intervalMs, 0, static_cast<std::uint32_t>(allowanceMs)};
     std::size_t headRead = 0;
-    if (!port.Read(reply.m_frame + received, head - received, headRead, part)) {
+    if (!port.Read(m_reply.data() + received, head - received, headRead, part)) {
         return false;
     }
     received += headRead;
-    if (received < head || head == length || reply.IsExceptionReply(static_cast<int>(received))) {
+    if (received < head || head == length ||
+        m_framing->IsExceptionReply(request, {m_reply.data(), received})) {
         return true;
     }
     if (allowanceMs != 0) {
@@ -190,7 +191,7 @@ bool CModbus::ReadReply(CModbusPacket& reply, std::size_t& received) {
             std::max<std::int64_t>(1, static_cast<std::int64_t>(allowanceMs) - elapsed));
     }
     std::size_t rest = 0;
-    const bool ok = port.Read(reply.m_frame + head, length - head, rest, part);
+    const bool ok = port.Read(m_reply.data() + head, length - head, rest, part);
     received += rest;
     return ok;
 }
@@ -222,23 +223,20 @@ bool CModbus::ReadRegisters(std::uint8_t address, int function, std::uint16_t fi
     if (static_cast<std::uint16_t>(count - 1) > kMaxReadCount - 1) {
         throw std::invalid_argument("numRegisters");
     }
-    CModbusRequestPacket request(address, function, firstRegister, count);
-    request.AppendCrc();
-    CModbusDataPacket reply(address, function, count);
-    if (!Exchange(request, reply)) {
+    std::span<const std::uint8_t> pdu;
+    if (!Exchange({address, static_cast<std::uint8_t>(function), firstRegister, count}, pdu)) {
         return false;
     }
+    // Function code, byte count, then the values, high byte first.
     for (std::uint16_t k = 0; k < count; ++k) {
-        destination[k] = static_cast<std::uint16_t>(reply.m_frame[3 + 2 * k] << 8 | reply.m_frame[4 + 2 * k]);
+        destination[k] = static_cast<std::uint16_t>(pdu[2 + 2 * k] << 8 | pdu[3 + 2 * k]);
     }
     return true;
 }
 
 bool CModbus::WriteRegister(std::uint8_t address, std::uint16_t reg, std::uint16_t value) {
-    CModbusWritePacket request(address, reg, value);
-    request.AppendCrc();
-    CModbusWritePacket echo(address, reg, value);
-    return Exchange(request, echo);
+    std::span<const std::uint8_t> pdu;
+    return Exchange({address, kWriteSingleRegister, reg, value}, pdu);
 }
 
 bool CModbus::WriteRegisters(std::uint8_t address, std::uint16_t firstRegister, std::uint16_t count,

@@ -1,22 +1,25 @@
 #pragma once
-// The Modbus RTU master on one open serial port: single transactions and the sticky port-failure flag.
-// Failures leave their reason in platform::GetLastError().
+// The Modbus master on one open port: single transactions and the sticky port-failure flag. It knows
+// the protocol data unit and the time a reply may take; how a frame is laid out and checked is its
+// framing's (Framing.h says how to add one). Failures leave their reason in platform::GetLastError().
 #include <array>
 #include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 
 #include "modbus/AdapterEcho.h"
+#include "modbus/Framing.h"
 #include "traffic/Frame.h"
 
 class CComDevice;
-class CModbusPacket;
 
 class CModbus {
 public:
-    explicit CModbus(CComDevice* device) : m_device(device) {}
+    explicit CModbus(CComDevice* device, Framing framing = Framing::Rtu)
+        : m_device(device), m_framing(MakeFraming(framing)) {}
     virtual ~CModbus() = default;
 
     bool ReadRegisters(std::uint8_t address, int function, std::uint16_t firstRegister, std::uint16_t count,
@@ -24,14 +27,15 @@ public:
     bool WriteRegister(std::uint8_t address, std::uint16_t reg, std::uint16_t value);
     bool WriteRegisters(std::uint8_t address, std::uint16_t firstRegister, std::uint16_t count,
                         const std::uint16_t* values);
-    // Purges the port, sends the request, reads exactly reply.m_length bytes into reply.m_frame and
-    // checks them (reply.Check(): ERROR_CRC when that fails). After an exchange that failed, it first
+    // Purges the port, sends the request, reads exactly as many bytes as a whole reply to it has and
+    // checks them (IFraming::Check: ERROR_CRC when that fails); `pdu` then holds the reply's protocol
+    // data unit, function code first, until the next exchange. After an exchange that failed, it first
     // waits for the line to go quiet (see LateReplyGuard.h). An exception reply ends the read as soon
     // as it is in: false, with the exception's error code (platform::ModbusExceptionError) as the last
     // error. Bytes already waiting when a request is due are dropped (and tapped as late) first.
     // After a whole reply (a value or an exception) it listens as long as a reply may take before it
     // returns (see ListenAfterReply), so that the reply's evidence is in before its value is used.
-    bool Exchange(const CModbusPacket& request, CModbusPacket& reply);
+    bool Exchange(const ModbusRequest& request, std::span<const std::uint8_t>& pdu);
 
     // Counts the signs that the line is out of step, so that a reply may not be the one it seems: a
     // failed exchange, bytes waiting before a request, bytes while listening after a whole reply. Each
@@ -65,7 +69,7 @@ public:
 
 private:
     // Reads the reply within the time limit of the whole reply, stopping early at an exception reply.
-    bool ReadReply(CModbusPacket& reply, std::size_t& received);
+    bool ReadReply(const ModbusRequest& request, std::size_t length, std::size_t& received);
     // With echo handling on: reads and checks the echo of what was sent; false (reported and tapped)
     // when it did not come back unchanged.
     bool AwaitEcho(std::span<const std::uint8_t> sent, std::size_t replyLength);
@@ -87,7 +91,10 @@ private:
         traffic::Tap(m_tap, direction, outcome, bytes, expected);
     }
 
+    std::unique_ptr<IFraming> m_framing;
     traffic::IFrameObserver* m_tap = nullptr;
+    // The reply of the exchange under way, or of the last one.
+    std::array<std::uint8_t, kMaxFrameBytes> m_reply{};
 
     std::uint32_t m_firstByteLimitMs = 0;
     // Non-zero while the line must go quiet before the next request: the quiet time in ms.
