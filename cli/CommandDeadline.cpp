@@ -2,13 +2,17 @@
 
 #include <algorithm>
 
+#include "modbus/LateReplyGuard.h"
 #include "platform/ReadDeadline.h"
 #include "serial/ComDevice.h"
 
 namespace {
 
-// What a one-register reply of seven bytes adds to the reply time at 10 ms a byte.
-constexpr double kReplyBytesMs = 70;
+// The allowance of a one-register reply (seven bytes) at a reply time.
+double OneRegisterAllowanceMs(std::uint32_t replyTimeoutMs) {
+    constexpr std::size_t kOneRegisterReply = 7;
+    return static_cast<double>(ReadAllowanceMs(ReadTimeoutsFor(replyTimeoutMs), kOneRegisterReply));
+}
 
 }  // namespace
 
@@ -25,7 +29,7 @@ double TimeoutSeconds(const CliOptions& options, double defaultSeconds) {
     if (options.timeoutSeconds) {
         return *options.timeoutSeconds;
     }
-    const double replyMs = options.replyTimeoutMs.value_or(CComDevice::kDefaultReplyTimeoutMs);
-    return defaultSeconds *
-           std::max(1.0, (replyMs + kReplyBytesMs) / (CComDevice::kDefaultReplyTimeoutMs + kReplyBytesMs));
+    const std::uint32_t replyMs = options.replyTimeoutMs.value_or(CComDevice::kDefaultReplyTimeoutMs);
+    return defaultSeconds * std::max(1.0, OneRegisterAllowanceMs(replyMs) /
+                                              OneRegisterAllowanceMs(CComDevice::kDefaultReplyTimeoutMs));
 }

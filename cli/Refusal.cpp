@@ -73,9 +73,7 @@ std::string CRefusals::UnknownValueText(const DeviceEvent& event) const {
     if (event.success || !value || known == nullptr) {
         return {};
     }
-    // A baud register's value is never shown as a number of baud.
-    const std::string_view what = event.id == kVarBaudRate ? "baud rate code" : known->name;
-    return fmt::format("the controller reports {} {}, which this tool does not know", what, *value);
+    return fmt::format("the controller reports {} {}, which this tool does not know", known->name, *value);
 }
 
 std::string CRefusals::UnknownValues() const {

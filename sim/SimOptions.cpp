@@ -82,14 +82,14 @@ struct Parser {
         return value ? std::optional<std::uint16_t>(static_cast<std::uint16_t>(*value)) : std::nullopt;
     }
 
-    // The option's value as a range of milliseconds; records an error otherwise.
-    std::optional<DelayRange> RangeValue(const std::string& option) {
+    // Sets `range` from the option's value, a range of milliseconds; records an error otherwise.
+    void SetRange(const std::string& option, DelayRange& range) {
         const std::string text = next < args.size() ? args[next++] : std::string();
-        const auto range = Range(text);
-        if (!range) {
+        if (const auto value = Range(text)) {
+            range = *value;
+        } else {
             error = option + ": '" + text + "' is not MS or LOW-HIGH in milliseconds (e.g. 2-8 or 1.5-7)";
         }
-        return range;
     }
 
     void Fault(FaultKind kind) { options.faults.push_back({.kind = kind}); }
@@ -228,21 +228,13 @@ struct Parser {
                  }
              }},
             {"--twice-ms", [&] { DelayFault(option, FaultKind::Twice); }},
-            {"--latency-ms",
-             [&] {
-                 if (auto range = RangeValue(option))
-                     config.latency = *range;
-             }},
+            {"--latency-ms", [&] { SetRange(option, config.latency); }},
             {"--copies",
              [&] {
                  if (auto v = Value(option, 0, 100))
                      config.copyShare = static_cast<double>(*v) / 100;
              }},
-            {"--copy-ms",
-             [&] {
-                 if (auto range = RangeValue(option))
-                     config.copyDelay = *range;
-             }},
+            {"--copy-ms", [&] { SetRange(option, config.copyDelay); }},
             {"--holding",
              [&] {
                  // REG=VALUE, whatever the value means: a controller reporting what no tool knows.
