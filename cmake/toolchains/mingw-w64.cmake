@@ -20,8 +20,9 @@ set(ENV{PKG_CONFIG_PATH} "")
 # Static C, C++ and thread runtimes: the programs run without MinGW DLLs beside them.
 set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
 
-# Debian installs the 64-bit loader outside PATH unless the `wine` wrapper package is there too.
+# Debian installs the 64-bit loader outside PATH unless the `wine` wrapper package is there too. The tests
+# run through wine-run, which starts again a program that wine lost before it printed anything.
 find_program(ARDENOX_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
 if(ARDENOX_WINE)
-    set(CMAKE_CROSSCOMPILING_EMULATOR ${ARDENOX_WINE})
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run ${ARDENOX_WINE})
 endif()
