@@ -13,7 +13,7 @@
 #include "modbus/Modbus.h"
 #include "modbus/ModbusSlave.h"
 #include "platform/DebugOutput.h"
-#include "serial/ComDevice.h"
+#include "port/ComDevice.h"
 #include "ui/ArdenoXModbusDlg.h"
 #include "ui/CommissionDlg.h"
 

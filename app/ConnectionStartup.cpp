@@ -4,7 +4,7 @@
 
 #include "app/Profile.h"
 #include "device/CommTables.h"
-#include "serial/ComDevice.h"
+#include "port/ComDevice.h"
 #include "ui/ComChoiceDlg.h"
 
 namespace {

@@ -16,7 +16,7 @@
 
 #include "bench/PymodbusPeer.h"
 #include "modbus/Modbus.h"
-#include "serial/ComDevice.h"
+#include "port/ComDevice.h"
 #include "sim/ControllerSim.h"
 #include "tests/integration/cli/Gateway.h"
 

@@ -18,7 +18,7 @@
 
 #include "modbus/Modbus.h"
 #include "platform/LastError.h"
-#include "serial/ComDevice.h"
+#include "port/ComDevice.h"
 #include "sim/ControllerSim.h"
 #include "traffic/FrameRing.h"
 

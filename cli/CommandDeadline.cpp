@@ -4,7 +4,7 @@
 
 #include "modbus/LateReplyGuard.h"
 #include "platform/ReadDeadline.h"
-#include "serial/ComDevice.h"
+#include "port/ComDevice.h"
 
 namespace {
 

@@ -19,11 +19,11 @@
 #include "cli/TraceOption.h"
 #include "device/CommTables.h"
 #include "log/LogService.h"
-#include "platform/NetworkPort.h"
+#include "port/NetworkPort.h"
+#include "port/PortHint.h"
 #include "res/Hints.h"
 #include "res/Strings.h"
 #include "scan/ScanEngine.h"
-#include "serial/PortHint.h"
 
 namespace {
 
@@ -148,7 +148,7 @@ int RunScan(const CliOptions& options, ScanOptions scanOptions) {
     // The line options, defaults or not, are the likeliest guess and go first.
     const ScanCandidate guess{{options.baudRate, options.modeIndex}, options.address};
     // A transparent bridge passes bytes at its own line settings: only the address can be searched.
-    const bool bridge = platform::NetworkProtocolOf(options.port) == platform::NetworkProtocol::Raw;
+    const bool bridge = port::NetworkProtocolOf(options.port) == port::NetworkProtocol::Raw;
     if (bridge) {
         PrintNote(
             fmt::format("scan: {} is a transparent bridge: searching addresses only, at {} (the "

@@ -12,7 +12,7 @@
 #include "device/WorkerThread.h"
 #include "modbus/Modbus.h"
 #include "modbus/ModbusSlave.h"
-#include "serial/ComDevice.h"
+#include "port/ComDevice.h"
 
 struct DeviceSettings {
     std::string port;

@@ -9,8 +9,8 @@
 #include <cstdlib>
 
 #include "fuzz/MasterExchange.h"
-#include "serial/ComDevice.h"
-#include "tests/integration/serial/PtyPeer.h"
+#include "port/ComDevice.h"
+#include "tests/integration/port/PtyPeer.h"
 
 namespace {
 

@@ -21,13 +21,13 @@
 #include <vector>
 
 #include "fuzz/MasterExchange.h"
-#include "platform/TelnetCodec.h"
-#include "serial/ComDevice.h"
+#include "port/ComDevice.h"
+#include "port/TelnetCodec.h"
 #include "tests/integration/cli/ComPortAgreement.h"
 
 namespace {
 
-using namespace platform::telnet;
+using namespace port::telnet;
 
 constexpr std::size_t kRequestLength = 8;  // a read and a single write alike
 

@@ -9,11 +9,11 @@
 #include <deque>
 #include <vector>
 
-#include "platform/TelnetCodec.h"
+#include "port/TelnetCodec.h"
 
 namespace {
 
-using namespace platform::telnet;
+using namespace port::telnet;
 using Bytes = std::vector<std::uint8_t>;
 
 struct Decoded {

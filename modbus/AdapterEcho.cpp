@@ -32,7 +32,7 @@ bool CAdapterEcho::Recognise(std::span<const std::uint8_t> request, std::span<co
     return true;
 }
 
-traffic::Outcome CAdapterEcho::Read(platform::IPort& port, std::span<const std::uint8_t> request,
+traffic::Outcome CAdapterEcho::Read(port::IPort& port, std::span<const std::uint8_t> request,
                                     std::span<std::uint8_t>& echo) {
     const std::size_t length = std::min(request.size(), sizeof m_buffer);
     const platform::ReadTimeouts& limits = port.Timeouts();

@@ -11,7 +11,7 @@
 #include <functional>
 #include <span>
 
-#include "platform/Port.h"
+#include "port/Port.h"
 #include "traffic/Frame.h"
 
 class CAdapterEcho {
@@ -30,7 +30,7 @@ public:
     // Reads the echo of `request` within the port's limits for that many bytes. Outcome::Ok when it
     // came back unchanged, Timeout or Short when (some of) it did not come, WrongEcho when it differs;
     // PortFailure when the port failed. `echo` receives what was read.
-    traffic::Outcome Read(platform::IPort& port, std::span<const std::uint8_t> request,
+    traffic::Outcome Read(port::IPort& port, std::span<const std::uint8_t> request,
                           std::span<std::uint8_t>& echo);
 
     static constexpr const char* kNoticeText = "the adapter echoes what it sends; echo handling is on";

@@ -13,7 +13,7 @@ std::uint32_t GuardQuietMs(const platform::ReadTimeouts& limits, std::size_t rep
         std::clamp<std::uint64_t>(quiet, 1, UINT32_MAX / kGuardMaxQuietPeriods));
 }
 
-bool AwaitQuietLine(platform::IPort& port, std::uint32_t quietMs, traffic::IFrameObserver* tap) {
+bool AwaitQuietLine(port::IPort& port, std::uint32_t quietMs, traffic::IFrameObserver* tap) {
     using Clock = std::chrono::steady_clock;
     const auto giveUp =
         Clock::now() + std::chrono::milliseconds(std::uint64_t{quietMs} * kGuardMaxQuietPeriods);

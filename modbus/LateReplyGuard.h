@@ -19,7 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/Port.h"
+#include "port/Port.h"
 #include "traffic/Frame.h"
 
 // The total time limit of a read of `length` bytes under these limits; 0 when the read has none.
@@ -32,4 +32,4 @@ std::uint32_t GuardQuietMs(const platform::ReadTimeouts& limits, std::size_t rep
 // master) ends the wait after kGuardMaxQuietPeriods quiet times, so the master never stalls for good.
 // False only when the port failed. The dropped bytes go to the tap as late frames, one per read.
 inline constexpr std::uint32_t kGuardMaxQuietPeriods = 10;
-bool AwaitQuietLine(platform::IPort& port, std::uint32_t quietMs, traffic::IFrameObserver* tap);
+bool AwaitQuietLine(port::IPort& port, std::uint32_t quietMs, traffic::IFrameObserver* tap);

@@ -8,7 +8,7 @@
 #include "modbus/LateReplyGuard.h"
 #include "platform/AppErrors.h"
 #include "platform/LastError.h"
-#include "serial/ComDevice.h"
+#include "port/ComDevice.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ constexpr std::uint32_t kRegisterSpace = 0x10000;
 bool CModbus::Exchange(const ModbusRequest& request, std::span<const std::uint8_t>& pdu) {
     using traffic::Direction;
     using traffic::Outcome;
-    platform::IPort& port = m_device->Port();
+    port::IPort& port = m_device->Port();
     const std::size_t length = m_framing->ReplyLength(request);
     if (!ClearLine(length)) {
         Tap(Direction::FromSlave, Outcome::PortFailure, {});
@@ -87,7 +87,7 @@ bool CModbus::Exchange(const ModbusRequest& request, std::span<const std::uint8_
 }
 
 bool CModbus::ClearLine(std::size_t replyLength) {
-    platform::IPort& port = m_device->Port();
+    port::IPort& port = m_device->Port();
     if (m_guardQuietMs != 0) {
         if (!AwaitQuietLine(port, m_guardQuietMs, m_tap)) {
             return false;
@@ -107,7 +107,7 @@ bool CModbus::ClearLine(std::size_t replyLength) {
 }
 
 bool CModbus::DropWaiting() {
-    platform::IPort& port = m_device->Port();
+    port::IPort& port = m_device->Port();
     std::uint8_t dropped[256];
     const std::size_t waiting = std::min(port.Waiting(), sizeof dropped);
     if (waiting == 0) {
@@ -125,7 +125,7 @@ void CModbus::Interrupt() {
 }
 
 bool CModbus::ListenAfterReply(std::span<const std::uint8_t> reply) {
-    platform::IPort& port = m_device->Port();
+    port::IPort& port = m_device->Port();
     const platform::ReadTimeouts& limits = port.Timeouts();
     const auto listenMs = static_cast<std::uint32_t>(
         std::min<std::uint64_t>(ReadAllowanceMs(limits, reply.size()), UINT32_MAX));
@@ -158,7 +158,7 @@ bool CModbus::ListenAfterReply(std::span<const std::uint8_t> reply) {
 }
 
 bool CModbus::ReadReply(const ModbusRequest& request, std::size_t length, std::size_t& received) {
-    platform::IPort& port = m_device->Port();
+    port::IPort& port = m_device->Port();
     const platform::ReadTimeouts& limits = port.Timeouts();
     if (m_firstByteLimitMs != 0) {
         if (!port.Read(m_reply.data(), 1, received, platform::ReadTimeouts{0, 0, m_firstByteLimitMs})) {

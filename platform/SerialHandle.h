@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/Port.h"
+#include "platform/LineSettings.h"
 
 #ifndef _WIN32
 #include <linux/serial.h>
@@ -18,44 +18,45 @@
 
 namespace platform {
 
-class SerialHandle final : public IPort {
+class SerialHandle {
 public:
     SerialHandle() = default;
-    ~SerialHandle() override;
+    SerialHandle(const SerialHandle&) = delete;
+    SerialHandle& operator=(const SerialHandle&) = delete;
+    ~SerialHandle();
 
-    bool IsNull() const override;  // never opened
-    bool IsOpen() const override;  // holds an open port
+    bool IsNull() const;  // never opened
+    bool IsOpen() const;  // holds an open port
 
     // Opens an existing device for reading and writing, held by nobody else. A handle that is still
     // open is closed first. On failure the handle is invalid. The program's own terminal is refused
     // (kErrorOwnTerminal) before anything on it changes.
-    bool Open(const std::string& devicePath) override;
+    bool Open(const std::string& devicePath);
     // 8 data bits, the given baud rate, parity and stop bits, set from a clean slate whatever another
     // program left: no flow control of either kind, one speed both ways; the line passes bytes untouched.
-    bool Configure(std::uint32_t baudRate, std::uint8_t parity, std::uint8_t stopBits) override;
-    bool SetTimeouts(const ReadTimeouts& timeouts) override;
-    const ReadTimeouts& Timeouts() const override { return m_timeouts; }
+    bool Configure(std::uint32_t baudRate, std::uint8_t parity, std::uint8_t stopBits);
+    bool SetTimeouts(const ReadTimeouts& timeouts);
+    const ReadTimeouts& Timeouts() const { return m_timeouts; }
     // Asks the driver for low latency; whether it agrees does not matter.
-    void RequestLowLatency() override;
+    void RequestLowLatency();
     // Discards whatever is waiting to be sent or has been received.
-    void Purge() override;
+    void Purge();
     // Turns on the driver's RS-485 mode, RTS raised while sending. False where the driver has none
     // (kErrorNoRs485) or refused it.
-    bool EnableRs485() override;
+    bool EnableRs485();
     // How many received bytes wait to be read; 0 when none or when the driver cannot tell.
-    std::size_t Waiting() const override;
+    std::size_t Waiting() const;
     // Writes all bytes within a deadline that follows the line speed. False when the port failed,
     // or cannot send (kErrorOutputStalled: flow control or stopped output holds the bytes back).
-    bool Write(const std::uint8_t* data, std::size_t size, std::size_t& written) override;
+    bool Write(const std::uint8_t* data, std::size_t size, std::size_t& written);
     // Reads up to size bytes within the read time-outs. False only when the port failed.
-    bool Read(std::uint8_t* data, std::size_t size, std::size_t& received) override;
+    bool Read(std::uint8_t* data, std::size_t size, std::size_t& received);
     // As Read, with other time-outs for this one read; the port's own stay as they are.
-    bool Read(std::uint8_t* data, std::size_t size, std::size_t& received,
-              const ReadTimeouts& timeouts) override;
+    bool Read(std::uint8_t* data, std::size_t size, std::size_t& received, const ReadTimeouts& timeouts);
     // Releases an open port without waiting for unsent output, and gives it back the settings found
     // when it was opened. The handle becomes invalid (not null: it has been used).
-    void Close() override;
-    void Interrupt() override;
+    void Close();
+    void Interrupt();
 
 private:
     ReadTimeouts m_timeouts;

@@ -17,7 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/Port.h"
+#include "port/Port.h"
 
 inline constexpr std::uint32_t kControllerAnswerMs = 10;
 inline constexpr std::size_t kProbeRequestBytes = 8;

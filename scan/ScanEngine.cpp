@@ -9,8 +9,8 @@
 #include "modbus/Modbus.h"
 #include "platform/AppErrors.h"
 #include "platform/LastError.h"
+#include "port/ComDevice.h"
 #include "scan/LateEvidence.h"
-#include "serial/ComDevice.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ public:
             return true;
         }
         const CommModeEntry& mode = CommModeTable.at(line.modeIndex);
-        platform::IPort& handle = m_port.Port();
+        port::IPort& handle = m_port.Port();
         if (!handle.Configure(line.baudRate, mode.m_parity, mode.m_stopBits) ||
             !handle.SetTimeouts(ProbeTimeouts(line.baudRate, answerMs))) {
             m_line.reset();

@@ -14,7 +14,7 @@
 #include "log/LogService.h"
 #include "platform/AppErrors.h"
 #include "platform/LastError.h"
-#include "serial/ComDevice.h"
+#include "port/ComDevice.h"
 #include "ui/DeadEndHints.h"
 #include "ui/DeviceEvents.h"
 #include "ui/LoadText.h"

@@ -10,7 +10,7 @@
 
 #include "device/CommTables.h"
 #include "log/LogService.h"
-#include "serial/PortHint.h"
+#include "port/PortHint.h"
 #include "ui/DeadEndHints.h"
 #include "ui/LoadText.h"
 #include "ui/ScanDlg.h"

@@ -8,10 +8,10 @@
 #include <deque>
 #include <vector>
 
-#include "platform/TelnetCodec.h"
+#include "port/TelnetCodec.h"
 
 bool AgreeToComPort(int fd, const std::atomic<bool>& stop) {
-    using namespace platform::telnet;
+    using namespace port::telnet;
     const std::vector<std::uint8_t> agreement{kIac, kDo, kOptionComPort};
     ::send(fd, agreement.data(), agreement.size(), MSG_NOSIGNAL);
     Decoder decoder;

@@ -9,13 +9,13 @@
 #include <chrono>
 #include <vector>
 
-#include "platform/TelnetCodec.h"
+#include "port/TelnetCodec.h"
 #include "tests/integration/cli/ComPortAgreement.h"
 #include "tests/integration/cli/Gateway.h"
 
 namespace {
 
-using namespace platform::telnet;
+using namespace port::telnet;
 using Bytes = std::vector<std::uint8_t>;
 using Clock = std::chrono::steady_clock;
 

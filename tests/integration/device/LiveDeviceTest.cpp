@@ -10,7 +10,7 @@
 #include "device/WorkerThread.h"
 #include "modbus/Modbus.h"
 #include "modbus/ModbusSlave.h"
-#include "serial/ComDevice.h"
+#include "port/ComDevice.h"
 #include "sim/ControllerSim.h"
 #include "tests/unit/device/RecordingListener.h"
 

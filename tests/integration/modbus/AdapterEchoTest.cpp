@@ -7,9 +7,9 @@
 #include "modbus/Modbus.h"
 #include "modbus/ModbusSlave.h"
 #include "platform/LastError.h"
-#include "serial/ComDevice.h"
+#include "port/ComDevice.h"
 #include "tests/integration/modbus/RtuBytes.h"
-#include "tests/integration/serial/PtyPeer.h"
+#include "tests/integration/port/PtyPeer.h"
 
 namespace {
 

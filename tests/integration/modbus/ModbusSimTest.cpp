@@ -8,7 +8,7 @@
 #include "modbus/ModbusSlave.h"
 #include "platform/AppErrors.h"
 #include "platform/LastError.h"
-#include "serial/ComDevice.h"
+#include "port/ComDevice.h"
 #include "sim/ControllerSim.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "modbus/Modbus.h"
-#include "serial/ComDevice.h"
+#include "port/ComDevice.h"
 #include "sim/ControllerSim.h"
 #include "tests/ui/connection/DialogDriver.h"
 #include "tests/ui/connection/PseudoTerminal.h"

@@ -17,7 +17,7 @@
 
 #include "app/Profile.h"
 #include "platform/DebugOutput.h"
-#include "serial/ComDevice.h"
+#include "port/ComDevice.h"
 #include "sim/ControllerSim.h"
 #include "tests/ui/connection/DialogDriver.h"
 #include "tests/ui/connection/PseudoTerminal.h"

@@ -15,7 +15,7 @@
 #include "modbus/Modbus.h"
 #include "modbus/ModbusSlave.h"
 #include "platform/DebugOutput.h"
-#include "serial/ComDevice.h"
+#include "port/ComDevice.h"
 #include "sim/ControllerSim.h"
 
 namespace guitest {

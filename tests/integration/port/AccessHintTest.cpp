@@ -1,5 +1,5 @@
 // The line added to an open failure that file permissions caused, for device nodes of several owners.
-#include "serial/AccessHint.h"
+#include "port/AccessHint.h"
 
 #include <gtest/gtest.h>
 

@@ -11,9 +11,9 @@
 #include <thread>
 
 #include "platform/LastError.h"
-#include "platform/NetworkPort.h"
-#include "platform/SerialHandle.h"
-#include "tests/integration/serial/PtyPeer.h"
+#include "port/NetworkPort.h"
+#include "port/SerialLinePort.h"
+#include "tests/integration/port/PtyPeer.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ private:
     std::string m_url;
 };
 
-std::size_t ReadNothing(platform::IPort& port) {
+std::size_t ReadNothing(port::IPort& port) {
     std::uint8_t bytes[7];
     std::size_t received = 1;
     EXPECT_TRUE(port.Read(bytes, sizeof bytes, received)) << platform::GetLastError();
@@ -56,15 +56,15 @@ TEST(PortInterrupt, EndsTheReadUnderWayAndEveryLaterOneUntilTheNextOpen) {
     SilentGateway gateway;
     struct Case {
         const char* name;
-        std::unique_ptr<platform::IPort> port;
+        std::unique_ptr<port::IPort> port;
         std::string path;
     };
-    Case cases[] = {{"serial line", std::make_unique<platform::SerialHandle>(), line.Path()},
-                    {"network bridge",
-                     std::make_unique<platform::NetworkPort>(platform::NetworkProtocol::Raw), gateway.Url()}};
+    Case cases[] = {
+        {"serial line", std::make_unique<port::SerialLinePort>(), line.Path()},
+        {"network bridge", std::make_unique<port::NetworkPort>(port::NetworkProtocol::Raw), gateway.Url()}};
     for (Case& c : cases) {
         SCOPED_TRACE(c.name);
-        platform::IPort& port = *c.port;
+        port::IPort& port = *c.port;
         ASSERT_TRUE(port.Open(c.path)) << platform::GetLastError();
         ASSERT_TRUE(port.Configure(19200, platform::kEvenParity, platform::kOneStopBit));
         ASSERT_TRUE(port.SetTimeouts({10000, 0, 10000}));

@@ -1,4 +1,4 @@
-#include "serial/ComDevice.h"
+#include "port/ComDevice.h"
 
 #include <fmt/format.h>
 
@@ -8,10 +8,10 @@
 #include "platform/AppErrors.h"
 #include "platform/DebugOutput.h"
 #include "platform/LastError.h"
-#include "platform/NetworkPort.h"
+#include "port/NetworkPort.h"
+#include "port/PortFactory.h"
+#include "port/PortHint.h"
 #include "res/Strings.h"
-#include "serial/PortFactory.h"
-#include "serial/PortHint.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ bool CComDevice::OpenPort(const std::string& name) {
     }
     if (const auto roundTripMs = m_port->RoundTripMs()) {
         const std::uint32_t allowanceMs =
-            m_networkAllowanceMs.value_or(platform::NetworkAllowanceMs(*roundTripMs));
+            m_networkAllowanceMs.value_or(port::NetworkAllowanceMs(*roundTripMs));
         m_port->SetNetworkAllowance(allowanceMs);
         platform::OutputDebugText(fmt::format("{}: network round trip {} ms; replies get {} ms more\n", name,
                                               *roundTripMs, allowanceMs));

@@ -1,9 +1,9 @@
 #include <algorithm>
 #include <string_view>
 
-#include "platform/NetworkPort.h"
+#include "port/NetworkPort.h"
 
-namespace platform {
+namespace port {
 
 std::optional<NetworkProtocol> NetworkProtocolOf(const std::string& name) {
     if (name.starts_with(kRawPrefix)) {
@@ -19,4 +19,4 @@ std::uint32_t NetworkAllowanceMs(std::uint32_t roundTripMs) {
     return std::max(kNetworkAllowanceFloorMs, 3 * roundTripMs);
 }
 
-}  // namespace platform
+}  // namespace port

@@ -5,7 +5,7 @@
 
 #include "platform/LastError.h"
 #include "platform/SerialHandle.h"
-#include "tests/integration/serial/PtyPeer.h"
+#include "tests/integration/port/PtyPeer.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The line added to an open failure for a port that does not exist: where ports are listed, and which
 // exist, in a device folder of our own making.
-#include "serial/PortHint.h"
+#include "port/PortHint.h"
 
 #include <gtest/gtest.h>
 

@@ -12,7 +12,7 @@
 #include "platform/AppErrors.h"
 #include "platform/LastError.h"
 #include "platform/SerialHandle.h"
-#include "tests/integration/serial/PtyPeer.h"
+#include "tests/integration/port/PtyPeer.h"
 
 namespace {
 

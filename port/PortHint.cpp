@@ -1,4 +1,4 @@
-#include "serial/PortHint.h"
+#include "port/PortHint.h"
 
 #include <algorithm>
 #include <array>
@@ -6,7 +6,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "serial/AccessHint.h"
+#include "port/AccessHint.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/integration/serial/PtyPeer.h"
+#include "tests/integration/port/PtyPeer.h"
 
 #include <fcntl.h>
 #include <poll.h>

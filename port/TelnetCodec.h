@@ -6,7 +6,7 @@
 #include <deque>
 #include <vector>
 
-namespace platform::telnet {
+namespace port::telnet {
 
 inline constexpr std::uint8_t kIac = 255;
 inline constexpr std::uint8_t kDont = 254;
@@ -60,4 +60,4 @@ private:
     bool m_broken = false;
 };
 
-}  // namespace platform::telnet
+}  // namespace port::telnet

@@ -16,11 +16,11 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/Port.h"
 #include "platform/Socket.h"
-#include "platform/TelnetCodec.h"
+#include "port/Port.h"
+#include "port/TelnetCodec.h"
 
-namespace platform {
+namespace port {
 
 // Whether the name is a network port's, and which.
 enum class NetworkProtocol { Raw, Rfc2217 };
@@ -48,8 +48,8 @@ public:
     // Through RFC 2217 each setting is sent and checked against what the server reports back
     // (kErrorSettingsNotTaken otherwise). A transparent bridge takes any setting: it cannot change its own.
     bool Configure(std::uint32_t baudRate, std::uint8_t parity, std::uint8_t stopBits) override;
-    bool SetTimeouts(const ReadTimeouts& timeouts) override;
-    const ReadTimeouts& Timeouts() const override { return m_timeouts; }
+    bool SetTimeouts(const platform::ReadTimeouts& timeouts) override;
+    const platform::ReadTimeouts& Timeouts() const override { return m_timeouts; }
     void RequestLowLatency() override {}
     // Drops what has arrived (from a gateway that never stops sending, a few buffers' worth); through
     // RFC 2217 the server is asked to purge its buffers too.
@@ -61,7 +61,7 @@ public:
     bool Write(const std::uint8_t* data, std::size_t size, std::size_t& written) override;
     bool Read(std::uint8_t* data, std::size_t size, std::size_t& received) override;
     bool Read(std::uint8_t* data, std::size_t size, std::size_t& received,
-              const ReadTimeouts& timeouts) override;
+              const platform::ReadTimeouts& timeouts) override;
     void Close() override;
     void Interrupt() override { m_interrupted = true; }
 
@@ -102,8 +102,8 @@ private:
 
     NetworkProtocol m_protocol;
     State m_state = State::Null;
-    socket::Handle m_socket = socket::kNoHandle;
-    ReadTimeouts m_timeouts;
+    platform::socket::Handle m_socket = platform::socket::kNoHandle;
+    platform::ReadTimeouts m_timeouts;
     std::uint32_t m_allowanceMs = kNetworkAllowanceFloorMs;
     std::optional<std::uint32_t> m_roundTripMs;
     telnet::Decoder m_decoder;
@@ -121,4 +121,4 @@ private:
     std::optional<Clock::time_point> m_openingDeadline;  // from Open to the end of the first Configure
 };
 
-}  // namespace platform
+}  // namespace port

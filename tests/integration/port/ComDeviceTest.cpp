@@ -11,9 +11,9 @@
 #include "platform/LastError.h"
 #include "platform/SerialHandle.h"
 #include "platform/SystemText.h"
-#include "serial/ComDevice.h"
-#include "serial/PortHint.h"
-#include "tests/integration/serial/PtyPeer.h"
+#include "port/ComDevice.h"
+#include "port/PortHint.h"
+#include "tests/integration/port/PtyPeer.h"
 
 namespace {
 

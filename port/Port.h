@@ -1,29 +1,17 @@
 #pragma once
-// What the layers above need of a port, whatever carries the bytes: a serial device, or a network
-// gateway in front of one. Every failing operation leaves its reason in platform::GetLastError(). A read
-// that merely runs out of time is not a failure: it succeeds with fewer bytes than asked for.
+// The port contract: what the layers above need of a port, whatever carries the bytes: a serial line
+// (SerialLinePort), or a network gateway in front of one (NetworkPort, made by the port factory). Every
+// failing operation leaves its reason in platform::GetLastError(). A read that merely runs out of time is not
+// a failure: it succeeds with fewer bytes than asked for.
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 
-namespace platform {
+#include "platform/LineSettings.h"
 
-// Parity and stop-bit codes of the serial settings.
-inline constexpr std::uint8_t kNoParity = 0;
-inline constexpr std::uint8_t kOddParity = 1;
-inline constexpr std::uint8_t kEvenParity = 2;
-inline constexpr std::uint8_t kOneStopBit = 0;
-inline constexpr std::uint8_t kTwoStopBits = 2;
-
-// Read time-outs: a read of N bytes ends after totalConstantMs + totalPerByteMs * N in all, or when
-// intervalMs pass after a byte without the next one. Zero turns the respective limit off.
-struct ReadTimeouts {
-    std::uint32_t intervalMs = 0;
-    std::uint32_t totalPerByteMs = 0;
-    std::uint32_t totalConstantMs = 0;
-};
+namespace port {
 
 class IPort {
 public:
@@ -40,8 +28,8 @@ public:
     virtual bool Open(const std::string& name) = 0;
     // 8 data bits, the given baud rate, parity and stop bits.
     virtual bool Configure(std::uint32_t baudRate, std::uint8_t parity, std::uint8_t stopBits) = 0;
-    virtual bool SetTimeouts(const ReadTimeouts& timeouts) = 0;
-    virtual const ReadTimeouts& Timeouts() const = 0;
+    virtual bool SetTimeouts(const platform::ReadTimeouts& timeouts) = 0;
+    virtual const platform::ReadTimeouts& Timeouts() const = 0;
     // Asks the driver for low latency; whether it agrees does not matter.
     virtual void RequestLowLatency() = 0;
     // Discards whatever is waiting to be sent or has been received.
@@ -58,7 +46,7 @@ public:
     virtual bool Read(std::uint8_t* data, std::size_t size, std::size_t& received) = 0;
     // As Read, with other time-outs for this one read; the port's own stay as they are.
     virtual bool Read(std::uint8_t* data, std::size_t size, std::size_t& received,
-                      const ReadTimeouts& timeouts) = 0;
+                      const platform::ReadTimeouts& timeouts) = 0;
     // Releases an open port. The port becomes invalid (not null: it has been used).
     virtual void Close() = 0;
     // From another thread: ends the read under way, and every later one until the port opens again, as
@@ -82,4 +70,4 @@ public:
     virtual void StopOpeningOn(const std::atomic<bool>* /*stop*/) {}
 };
 
-}  // namespace platform
+}  // namespace port

@@ -1,6 +1,6 @@
-#include "platform/TelnetCodec.h"
+#include "port/TelnetCodec.h"
 
-namespace platform::telnet {
+namespace port::telnet {
 
 std::vector<std::uint8_t> Escape(const std::uint8_t* data, std::size_t size) {
     std::vector<std::uint8_t> escaped;
@@ -88,4 +88,4 @@ bool Decoder::Feed(const std::uint8_t* bytes, std::size_t size, std::deque<std::
     return !m_broken;
 }
 
-}  // namespace platform::telnet
+}  // namespace port::telnet

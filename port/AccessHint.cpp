@@ -1,4 +1,4 @@
-#include "serial/AccessHint.h"
+#include "port/AccessHint.h"
 
 #include <cerrno>
 

@@ -5,12 +5,12 @@
 #include <deque>
 #include <vector>
 
-#include "platform/NetworkPort.h"
-#include "platform/TelnetCodec.h"
+#include "port/NetworkPort.h"
+#include "port/TelnetCodec.h"
 
 namespace {
 
-using namespace platform::telnet;
+using namespace port::telnet;
 using Bytes = std::vector<std::uint8_t>;
 
 TEST(TelnetCodec, DecodesWhateverTheSegments) {
@@ -63,15 +63,15 @@ TEST(TelnetCodec, SubnegotiationLongerThanTheLimitBreaksTheStream) {
 }
 
 TEST(TelnetCodec, NetworkNamesAndAllowance) {
-    EXPECT_EQ(platform::NetworkProtocolOf("tcp://gw:502"), platform::NetworkProtocol::Raw);
-    EXPECT_EQ(platform::NetworkProtocolOf("rfc2217://gw:4001"), platform::NetworkProtocol::Rfc2217);
-    EXPECT_FALSE(platform::NetworkProtocolOf("/dev/ttyUSB0"));
-    EXPECT_FALSE(platform::NetworkProtocolOf("TCP://gw:502"));
+    EXPECT_EQ(port::NetworkProtocolOf("tcp://gw:502"), port::NetworkProtocol::Raw);
+    EXPECT_EQ(port::NetworkProtocolOf("rfc2217://gw:4001"), port::NetworkProtocol::Rfc2217);
+    EXPECT_FALSE(port::NetworkProtocolOf("/dev/ttyUSB0"));
+    EXPECT_FALSE(port::NetworkProtocolOf("TCP://gw:502"));
     const struct {
         std::uint32_t roundTripMs, allowanceMs;
     } allowances[] = {{0, 50}, {16, 50}, {17, 51}, {150, 450}};
     for (const auto& a : allowances) {
-        EXPECT_EQ(platform::NetworkAllowanceMs(a.roundTripMs), a.allowanceMs) << a.roundTripMs;
+        EXPECT_EQ(port::NetworkAllowanceMs(a.roundTripMs), a.allowanceMs) << a.roundTripMs;
     }
 }
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/Port.h"
+#include "port/Port.h"
 
 class CComDevice {
 public:
@@ -29,8 +29,8 @@ public:
     bool OpenPort(const std::string& name);
 
     // Null until opened; invalid after a failed open.
-    platform::IPort& Port() { return *m_port; }
-    const platform::IPort& Port() const { return *m_port; }
+    port::IPort& Port() { return *m_port; }
+    const port::IPort& Port() const { return *m_port; }
 
     std::string m_devicePath;  // the port's path once it opened, for the operator to see
     std::uint32_t m_baudRate = 0;
@@ -50,7 +50,7 @@ public:
     const std::atomic<bool>* m_openingStop = nullptr;
 
 private:
-    std::unique_ptr<platform::IPort> m_port;
+    std::unique_ptr<port::IPort> m_port;
 };
 
 // The read time-outs of a connection: a reply of N bytes may take replyTimeoutMs + 10 * N ms in all,

@@ -3,11 +3,11 @@
 
 #include "platform/AppErrors.h"
 #include "platform/LastError.h"
-#include "platform/NetworkPort.h"
 #include "platform/ReadDeadline.h"
 #include "platform/Socket.h"
+#include "port/NetworkPort.h"
 
-namespace platform {
+namespace port {
 namespace {
 
 using Milliseconds = std::chrono::milliseconds;
@@ -39,9 +39,9 @@ std::vector<std::uint8_t> BigEndian(std::uint32_t value) {
 // The COM port option's parity code: 1 none, 2 odd, 3 even.
 std::uint8_t ParityCode(std::uint8_t parity) {
     switch (parity) {
-        case kOddParity:
+        case platform::kOddParity:
             return 2;
-        case kEvenParity:
+        case platform::kEvenParity:
             return 3;
         default:
             return 1;
@@ -55,7 +55,7 @@ NetworkPort::~NetworkPort() {
 }
 
 bool NetworkPort::Fail(std::uint32_t code) {
-    SetLastError(code);
+    platform::SetLastError(code);
     return false;
 }
 
@@ -65,7 +65,7 @@ bool NetworkPort::Stopped() const {
 
 NetworkPort::Limit NetworkPort::Within(Clock::time_point own, std::uint32_t ownError) const {
     if (m_openingDeadline && *m_openingDeadline < own) {
-        return {*m_openingDeadline, kErrorOpeningTimedOut};
+        return {*m_openingDeadline, platform::kErrorOpeningTimedOut};
     }
     return {own, ownError};
 }
@@ -91,7 +91,7 @@ bool NetworkPort::Open(const std::string& name) {
     // HOST:PORT, the host possibly a bracketed IPv6 address.
     const auto colon = rest.rfind(':');
     if (colon == std::string::npos || colon == 0 || colon + 1 == rest.size()) {
-        return Fail(kErrorBadNetworkName);
+        return Fail(platform::kErrorBadNetworkName);
     }
     std::string host = rest.substr(0, colon);
     if (host.size() > 2 && host.front() == '[' && host.back() == ']') {
@@ -99,18 +99,19 @@ bool NetworkPort::Open(const std::string& name) {
     }
     std::uint32_t roundTripMs = 0;
     const Limit connect = Within(Clock::now() + kConnectLimit, 0);
-    m_socket = socket::Connect(host, rest.substr(colon + 1), RemainingMs(connect.at), roundTripMs,
-                               [this] { return Stopped(); });
-    if (m_socket == socket::kNoHandle) {
+    m_socket = platform::socket::Connect(host, rest.substr(colon + 1), platform::RemainingMs(connect.at),
+                                         roundTripMs, [this] { return Stopped(); });
+    if (m_socket == platform::socket::kNoHandle) {
         // Cut short by the opening's limit rather than the system's: say which.
-        return connect.error != 0 && GetLastError() == socket::kErrorTimedOut && Fail(connect.error);
+        return connect.error != 0 && platform::GetLastError() == platform::socket::kErrorTimedOut &&
+               Fail(connect.error);
     }
     // The handshake took one round trip.
     m_roundTripMs = roundTripMs;
     m_allowanceMs = NetworkAllowanceMs(roundTripMs);
     m_state = State::Open;
     if (m_protocol == NetworkProtocol::Rfc2217 && !Negotiate()) {
-        const std::uint32_t code = GetLastError();
+        const std::uint32_t code = platform::GetLastError();
         Close();
         return Fail(code);
     }
@@ -125,13 +126,13 @@ bool NetworkPort::Negotiate() {
     if (!SendAll(offer)) {
         return false;
     }
-    const Limit limit = Within(Clock::now() + kConnectLimit, kErrorNoComPortControl);
+    const Limit limit = Within(Clock::now() + kConnectLimit, platform::kErrorNoComPortControl);
     while (!m_comPortAgreed) {
         if (!ReceiveWithin(limit)) {
             return false;
         }
         if (m_state != State::Open) {
-            return Fail(kErrorNoComPortControl);  // refused
+            return Fail(platform::kErrorNoComPortControl);  // refused
         }
     }
     return true;
@@ -139,13 +140,13 @@ bool NetworkPort::Negotiate() {
 
 bool NetworkPort::ReceiveWithin(const Limit& limit) {
     if (Stopped()) {
-        return Fail(kErrorInterrupted);
+        return Fail(platform::kErrorInterrupted);
     }
-    const int waitMs = RemainingMs(limit.at);
+    const int waitMs = platform::RemainingMs(limit.at);
     if (waitMs == 0) {
         return Fail(limit.error);
     }
-    const bool received = Receive(std::min(waitMs, ReadDeadline::kInterruptCheckMs));
+    const bool received = Receive(std::min(waitMs, platform::ReadDeadline::kInterruptCheckMs));
     // Data among the settings' replies answers no request of ours: kept, it would only pile up.
     m_data.clear();
     return received;
@@ -171,19 +172,19 @@ bool NetworkPort::Answer(const telnet::Command& command) {
 }
 
 bool NetworkPort::Receive(int waitMs) {
-    const int ready = socket::Wait(m_socket, false, waitMs);
+    const int ready = platform::socket::Wait(m_socket, false, waitMs);
     if (ready <= 0) {
         return ready == 0;
     }
     std::uint8_t buffer[512];
-    const long count = socket::Receive(m_socket, buffer, sizeof(buffer));
-    if (count == socket::kTryAgain) {
+    const long count = platform::socket::Receive(m_socket, buffer, sizeof(buffer));
+    if (count == platform::socket::kTryAgain) {
         return true;
     }
     // Acknowledged at once: a gateway that holds its next small segment until the last one is
     // acknowledged (Nagle) would otherwise wait out our delayed acknowledgement, 40 ms, on every reply
     // that follows a purge report.
-    socket::AcknowledgeAtOnce(m_socket);
+    platform::socket::AcknowledgeAtOnce(m_socket);
     if (count <= 0) {
         // The gateway closed the connection or it broke: the line is gone, as when an adapter is pulled.
         return false;
@@ -193,7 +194,7 @@ bool NetworkPort::Receive(int waitMs) {
         return true;
     }
     if (!m_decoder.Feed(buffer, static_cast<std::size_t>(count), m_data, m_commands)) {
-        return Fail(kErrorTelnetProtocol);
+        return Fail(platform::kErrorTelnetProtocol);
     }
     for (std::size_t i = 0; i < m_commands.size(); ++i) {
         if (m_commands[i].verb != telnet::kSb && !Answer(m_commands[i])) {
@@ -207,11 +208,11 @@ bool NetworkPort::Receive(int waitMs) {
 }
 
 bool NetworkPort::SendAll(const std::vector<std::uint8_t>& bytes) {
-    const Limit limit = Within(Clock::now() + kWriteLimit, kErrorOutputStalled);
+    const Limit limit = Within(Clock::now() + kWriteLimit, platform::kErrorOutputStalled);
     std::size_t sent = 0;
     while (sent < bytes.size()) {
-        const long count = socket::Send(m_socket, bytes.data() + sent, bytes.size() - sent);
-        if (count < 0 && count != socket::kTryAgain) {
+        const long count = platform::socket::Send(m_socket, bytes.data() + sent, bytes.size() - sent);
+        if (count < 0 && count != platform::socket::kTryAgain) {
             return false;
         }
         if (count > 0) {
@@ -219,13 +220,14 @@ bool NetworkPort::SendAll(const std::vector<std::uint8_t>& bytes) {
             continue;
         }
         if (Stopped()) {
-            return Fail(kErrorInterrupted);
+            return Fail(platform::kErrorInterrupted);
         }
-        const int waitMs = RemainingMs(limit.at);
+        const int waitMs = platform::RemainingMs(limit.at);
         if (waitMs == 0) {
             return Fail(limit.error);
         }
-        if (socket::Wait(m_socket, true, std::min(waitMs, ReadDeadline::kInterruptCheckMs)) < 0) {
+        if (platform::socket::Wait(m_socket, true,
+                                   std::min(waitMs, platform::ReadDeadline::kInterruptCheckMs)) < 0) {
             return false;
         }
     }
@@ -246,7 +248,7 @@ bool NetworkPort::SetComPort(std::uint8_t command, const std::vector<std::uint8_
             if (!reply.payload.empty() && reply.payload.front() == command + kServerOffset) {
                 const bool taken =
                     std::equal(value.begin(), value.end(), reply.payload.begin() + 1, reply.payload.end());
-                return taken || Fail(kErrorSettingsNotTaken);
+                return taken || Fail(platform::kErrorSettingsNotTaken);
             }
         }
         m_commands.clear();
@@ -258,35 +260,37 @@ bool NetworkPort::SetComPort(std::uint8_t command, const std::vector<std::uint8_
 
 bool NetworkPort::Configure(std::uint32_t baudRate, std::uint8_t parity, std::uint8_t stopBits) {
     if (!IsOpen()) {
-        return Fail(socket::kErrorNotOpen);
+        return Fail(platform::socket::kErrorNotOpen);
     }
-    if ((parity != kNoParity && parity != kOddParity && parity != kEvenParity) ||
-        (stopBits != kOneStopBit && stopBits != kTwoStopBits)) {
-        return Fail(socket::kErrorBadSetting);
+    if ((parity != platform::kNoParity && parity != platform::kOddParity &&
+         parity != platform::kEvenParity) ||
+        (stopBits != platform::kOneStopBit && stopBits != platform::kTwoStopBits)) {
+        return Fail(platform::socket::kErrorBadSetting);
     }
-    const Limit limit =
-        Within(Clock::now() + kSettingsReplyLimit + Milliseconds(m_allowanceMs), kErrorSettingsNotTaken);
+    const Limit limit = Within(Clock::now() + kSettingsReplyLimit + Milliseconds(m_allowanceMs),
+                               platform::kErrorSettingsNotTaken);
     const bool taken =
         m_protocol == NetworkProtocol::Raw ||
         (SetComPort(kSetBaudRate, BigEndian(baudRate), limit) && SetComPort(kSetDataSize, {8}, limit) &&
          SetComPort(kSetParity, {ParityCode(parity)}, limit) &&
-         SetComPort(kSetStopSize, {static_cast<std::uint8_t>(stopBits == kTwoStopBits ? 2 : 1)}, limit));
+         SetComPort(kSetStopSize, {static_cast<std::uint8_t>(stopBits == platform::kTwoStopBits ? 2 : 1)},
+                    limit));
     // The opening ends with its first settings.
     m_openingDeadline.reset();
     m_opening = false;
     return taken;
 }
 
-bool NetworkPort::SetTimeouts(const ReadTimeouts& timeouts) {
+bool NetworkPort::SetTimeouts(const platform::ReadTimeouts& timeouts) {
     if (!IsOpen()) {
-        return Fail(socket::kErrorNotOpen);
+        return Fail(platform::socket::kErrorNotOpen);
     }
     m_timeouts = timeouts;
     return true;
 }
 
 bool NetworkPort::EnableRs485() {
-    return Fail(kErrorNoRs485);
+    return Fail(platform::kErrorNoRs485);
 }
 
 void NetworkPort::Purge() {
@@ -294,7 +298,7 @@ void NetworkPort::Purge() {
         return;
     }
     // Whatever is already readable belongs to an earlier exchange.
-    for (int i = 0; i < kPurgeReceives && Receive(0) && socket::Wait(m_socket, false, 0) > 0; ++i) {
+    for (int i = 0; i < kPurgeReceives && Receive(0) && platform::socket::Wait(m_socket, false, 0) > 0; ++i) {
         m_data.clear();
     }
     m_data.clear();
@@ -306,14 +310,14 @@ void NetworkPort::Purge() {
 }
 
 std::size_t NetworkPort::Waiting() const {
-    const bool counted = m_protocol == NetworkProtocol::Raw && m_socket != socket::kNoHandle;
-    return m_data.size() + (counted ? socket::Pending(m_socket) : 0);
+    const bool counted = m_protocol == NetworkProtocol::Raw && m_socket != platform::socket::kNoHandle;
+    return m_data.size() + (counted ? platform::socket::Pending(m_socket) : 0);
 }
 
 bool NetworkPort::Write(const std::uint8_t* data, std::size_t size, std::size_t& written) {
     written = 0;
     if (!IsOpen()) {
-        return Fail(socket::kErrorNotOpen);
+        return Fail(platform::socket::kErrorNotOpen);
     }
     const bool sent = m_protocol == NetworkProtocol::Raw ? SendAll({data, data + size})
                                                          : SendAll(telnet::Escape(data, size));
@@ -326,13 +330,13 @@ bool NetworkPort::Read(std::uint8_t* data, std::size_t size, std::size_t& receiv
 }
 
 bool NetworkPort::Read(std::uint8_t* data, std::size_t size, std::size_t& received,
-                       const ReadTimeouts& timeouts) {
+                       const platform::ReadTimeouts& timeouts) {
     received = 0;
     if (!IsOpen()) {
-        return Fail(socket::kErrorNotOpen);
+        return Fail(platform::socket::kErrorNotOpen);
     }
     // The same limits as on a serial line, each widened by the network's allowance.
-    ReadDeadline deadline(timeouts, size, m_interrupted, m_allowanceMs);
+    platform::ReadDeadline deadline(timeouts, size, m_interrupted, m_allowanceMs);
     while (received < size) {
         if (!m_data.empty()) {
             const std::size_t count = std::min(size - received, m_data.size());
@@ -356,13 +360,13 @@ bool NetworkPort::Read(std::uint8_t* data, std::size_t size, std::size_t& receiv
 }
 
 void NetworkPort::Close() {
-    if (m_socket != socket::kNoHandle) {
-        socket::Close(m_socket);
-        m_socket = socket::kNoHandle;
+    if (m_socket != platform::socket::kNoHandle) {
+        platform::socket::Close(m_socket);
+        m_socket = platform::socket::kNoHandle;
     }
     if (m_state != State::Null) {
         m_state = State::Invalid;
     }
 }
 
-}  // namespace platform
+}  // namespace port
