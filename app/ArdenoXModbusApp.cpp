@@ -8,7 +8,7 @@
 
 #include "app/ConnectionStartup.h"
 #include "device/Ardeno.h"
-#include "device/CommTables.h"
+#include "device/ControllerFacts.h"
 #include "device/WorkerThread.h"
 #include "modbus/Modbus.h"
 #include "modbus/ModbusSlave.h"

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "app/Profile.h"
-#include "device/CommTables.h"
+#include "device/ControllerFacts.h"
 #include "port/ComDevice.h"
 #include "ui/ComChoiceDlg.h"
 

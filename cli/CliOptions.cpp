@@ -6,7 +6,7 @@
 #include <cmath>
 #include <string_view>
 
-#include "device/CommTables.h"
+#include "device/ControllerFacts.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ std::optional<std::size_t> ParseModeName(std::string_view text) {
 
 std::optional<std::uint8_t> ParseAddress(std::string_view text) {
     const auto value = ParseNumber<unsigned>(text);
-    if (!value || *value < 1 || *value > 247) {
+    if (!value || !IsSlaveAddress(*value)) {
         return std::nullopt;
     }
     return static_cast<std::uint8_t>(*value);

@@ -19,7 +19,7 @@
 #include "commission/BusCheck.h"
 #include "commission/Commissioning.h"
 #include "commission/UnitLog.h"
-#include "device/CommTables.h"
+#include "device/ControllerFacts.h"
 
 namespace {
 
@@ -42,9 +42,7 @@ struct CommissionArgs {
 class CTerminalBench : public ICommissionBench {
 public:
     CTerminalBench(const CliOptions& options, CUnitLog* log)
-        : m_options(options),
-          m_log(log),
-          m_timeoutSeconds(TimeoutSeconds(options, kDefaultTimeoutSeconds)) {}
+        : m_options(options), m_log(log), m_timeoutSeconds(TimeoutSeconds(options, kDefaultTimeoutSeconds)) {}
 
     StepCode Ask(const ScanCandidate& at, bool& answers, std::optional<std::uint16_t>& model) override {
         const BusAnswer answer = AskBus(m_options.port, at);

@@ -4,7 +4,7 @@
 #include "cli/Interrupt.h"
 #include "cli/Messages.h"
 #include "cli/TraceOption.h"
-#include "device/CommTables.h"
+#include "device/ControllerFacts.h"
 #include "platform/AppErrors.h"
 #include "platform/LastError.h"
 #include "platform/SystemText.h"

@@ -5,7 +5,7 @@
 #include "cli/CliOptions.h"
 #include "cli/JsonLine.h"
 #include "device/Ardeno.h"
-#include "device/CommTables.h"
+#include "device/ControllerFacts.h"
 
 namespace {
 

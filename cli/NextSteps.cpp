@@ -3,7 +3,7 @@
 #include <fmt/format.h>
 
 #include "cli/Messages.h"
-#include "device/CommTables.h"
+#include "device/ControllerFacts.h"
 #include "res/Hints.h"
 #include "res/Strings.h"
 

@@ -17,7 +17,7 @@
 #include "cli/Messages.h"
 #include "cli/NextSteps.h"
 #include "cli/TraceOption.h"
-#include "device/CommTables.h"
+#include "device/ControllerFacts.h"
 #include "log/LogService.h"
 #include "port/NetworkPort.h"
 #include "port/PortHint.h"

@@ -20,7 +20,7 @@
 #include "cli/WaitLoop.h"
 #include "cli/WriteResult.h"
 #include "cli/WriteSteps.h"
-#include "device/CommTables.h"
+#include "device/ControllerFacts.h"
 #include "device/WriteProcedure.h"
 
 namespace {

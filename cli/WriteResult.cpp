@@ -5,7 +5,7 @@
 #include "cli/CliOptions.h"
 #include "cli/JsonLine.h"
 #include "cli/NextSteps.h"
-#include "device/CommTables.h"
+#include "device/ControllerFacts.h"
 #include "device/UnsavedSettings.h"
 
 namespace {

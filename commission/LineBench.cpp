@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "commission/BusCheck.h"
-#include "device/CommTables.h"
+#include "device/ControllerFacts.h"
 #include "device/DeviceConnection.h"
 #include "platform/LastError.h"
 #include "platform/SystemText.h"

@@ -1,33 +1,26 @@
 #include "device/Ardeno.h"
 
 #include "device/ArdenoConverters.h"
+#include "device/ControllerFacts.h"
 
 namespace {
 
 constexpr std::uint32_t kPollPeriodMs = 1000;
 
-// Protocol addresses of the controller's registers.
-constexpr std::uint16_t kInputVersion = 0;
-constexpr std::uint16_t kInputModel = 2;
-constexpr std::uint16_t kHoldingConf = 32;  // status when read, command when written
-constexpr std::uint16_t kHoldingAddress = 33;
-constexpr std::uint16_t kHoldingBaudRate = 34;
-constexpr std::uint16_t kHoldingCommMode = 35;
-
 }  // namespace
 
 CArdeno::CArdeno(CModbusSlave* slave)
     : CModbusDevice(slave),
-      varModel(kVarModel, kInputModel, kPollPeriodMs, ModelFromRegister{}),
-      varVersion(kVarVersion, kInputVersion, kPollPeriodMs, VersionFromRegister{}),
-      varConfStatus(kVarConfStatus, kHoldingConf, kPollPeriodMs, ConfStatusFromRegister{}),
-      varConfCommand(kVarConfCommand, kHoldingConf, EnumToRegister<ECommConfCommand>),
-      varAddress(kVarAddress, kHoldingAddress, kPollPeriodMs, AddressFromRegister{}),
-      varAddressSet(kVarAddressSet, kHoldingAddress, ByteToRegister),
-      varBaudRate(kVarBaudRate, kHoldingBaudRate, kPollPeriodMs, BaudRateFromRegister{}),
-      varBaudRateSet(kVarBaudRateSet, kHoldingBaudRate, BaudRateToRegister{}),
-      varCommMode(kVarCommMode, kHoldingCommMode, kPollPeriodMs, CommModeFromRegister{}),
-      varCommModeSet(kVarCommModeSet, kHoldingCommMode, EnumToRegister<ECommModeSetting>) {
+      varModel(kVarModel, kModelRegister, kPollPeriodMs, ModelFromRegister{}),
+      varVersion(kVarVersion, kFirmwareRegister, kPollPeriodMs, VersionFromRegister{}),
+      varConfStatus(kVarConfStatus, kConfRegister, kPollPeriodMs, ConfStatusFromRegister{}),
+      varConfCommand(kVarConfCommand, kConfRegister, EnumToRegister<ECommConfCommand>),
+      varAddress(kVarAddress, kAddressRegister, kPollPeriodMs, AddressFromRegister{}),
+      varAddressSet(kVarAddressSet, kAddressRegister, ByteToRegister),
+      varBaudRate(kVarBaudRate, kBaudRateRegister, kPollPeriodMs, BaudRateFromRegister{}),
+      varBaudRateSet(kVarBaudRateSet, kBaudRateRegister, BaudRateToRegister{}),
+      varCommMode(kVarCommMode, kCommModeRegister, kPollPeriodMs, CommModeFromRegister{}),
+      varCommModeSet(kVarCommModeSet, kCommModeRegister, EnumToRegister<ECommModeSetting>) {
     QueueVar(&varModel);
     QueueVar(&varVersion);
     QueueVar(&varConfStatus);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "device/Ardeno.h"
+#include "device/ControllerFacts.h"
 
 struct ModelFromRegister {
     bool operator()(const unsigned short& raw, unsigned short& model) const {
@@ -36,7 +37,7 @@ struct ConfStatusFromRegister {
 struct AddressFromRegister {
     bool operator()(const unsigned short& raw, unsigned char& address) const {
         address = static_cast<unsigned char>(raw & 0xFF);
-        return raw >= 1 && raw <= 247;
+        return IsSlaveAddress(raw);
     }
 };
 

@@ -1,6 +1,6 @@
 #include "device/DeviceConnection.h"
 
-#include "device/CommTables.h"
+#include "device/ControllerFacts.h"
 #include "platform/LastError.h"
 
 CDeviceConnection::~CDeviceConnection() {

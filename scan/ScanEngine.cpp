@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "device/CommTables.h"
+#include "device/ControllerFacts.h"
 #include "modbus/Modbus.h"
 #include "platform/AppErrors.h"
 #include "platform/LastError.h"
@@ -16,8 +16,6 @@ namespace {
 
 constexpr int kReadInput = 4;
 constexpr int kReadHolding = 3;
-constexpr std::uint16_t kModelRegister = 2;
-constexpr std::uint16_t kFirstSettingRegister = 33;  // address, baud rate / 100, mode
 constexpr std::uint16_t kSettingRegisters = 3;
 // Once something has answered, or a late reply pointed at a probe, a slow controller must not be lost:
 // those probes and the identifying reads wait this long for the controller's answer.
@@ -26,7 +24,7 @@ constexpr std::uint32_t kPatientAnswerMs = 150;
 // The settings registers as a candidate; empty when a value is not one the controller can hold. Every
 // baud code is one (48 is 4800 baud, 0 is 0).
 std::optional<ScanCandidate> HeldSettings(const std::uint16_t (&raw)[kSettingRegisters]) {
-    const bool known = raw[0] >= kFirstAddress && raw[0] <= kLastAddress && raw[2] < CommModeTable.size();
+    const bool known = IsSlaveAddress(raw[0]) && raw[2] < CommModeTable.size();
     if (!known) {
         return std::nullopt;
     }
@@ -95,7 +93,7 @@ public:
     std::optional<std::optional<ScanCandidate>> ReadHeld(const ScanCandidate& candidate) {
         std::uint16_t raw[kSettingRegisters] = {};
         for (std::uint16_t i = 0; i < kSettingRegisters; ++i) {
-            const auto reg = static_cast<std::uint16_t>(kFirstSettingRegister + i);
+            const auto reg = static_cast<std::uint16_t>(kAddressRegister + i);
             if (!Read(candidate.address, kReadHolding, reg, raw[i])) {
                 return std::nullopt;
             }

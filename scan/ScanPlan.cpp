@@ -6,7 +6,7 @@
 #include <set>
 #include <tuple>
 
-#include "device/CommTables.h"
+#include "device/ControllerFacts.h"
 
 namespace {
 

@@ -7,24 +7,24 @@
 #include <string>
 #include <vector>
 
+#include "device/ControllerFacts.h"
+
 // One line setting: a baud rate of BaudRateTable and a row of CommModeTable.
 struct LineSettings {
-    std::uint32_t baudRate = 19200;
-    std::size_t modeIndex = 0;
+    std::uint32_t baudRate = kFactoryBaudRate;
+    std::size_t modeIndex = kFactoryCommMode;  // CommModeTable lists the modes in their order
 
     friend bool operator==(const LineSettings&, const LineSettings&) = default;
 };
 
 struct ScanCandidate {
     LineSettings line;
-    std::uint8_t address = 16;
+    std::uint8_t address = kFactoryAddress;
 
     friend bool operator==(const ScanCandidate&, const ScanCandidate&) = default;
 };
 
-inline constexpr ScanCandidate kFactorySettings{{19200, 0}, 16};
-inline constexpr std::uint8_t kFirstAddress = 1;
-inline constexpr std::uint8_t kLastAddress = 247;
+inline constexpr ScanCandidate kFactorySettings{{kFactoryBaudRate, kFactoryCommMode}, kFactoryAddress};
 
 // The remembered settings (when there are any), the factory settings, the factory address at every
 // line setting, then every address at each line setting. The address sweeps start with the remembered

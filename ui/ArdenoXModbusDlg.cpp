@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <algorithm>
 
-#include "device/CommTables.h"
+#include "device/ControllerFacts.h"
 #include "log/LogService.h"
 #include "platform/AppErrors.h"
 #include "platform/LastError.h"

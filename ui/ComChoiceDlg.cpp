@@ -8,7 +8,7 @@
 #include <optional>
 #include <utility>
 
-#include "device/CommTables.h"
+#include "device/ControllerFacts.h"
 #include "log/LogService.h"
 #include "port/PortHint.h"
 #include "ui/DeadEndHints.h"

@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "commission/LineBench.h"
-#include "device/CommTables.h"
+#include "device/ControllerFacts.h"
 #include "res/Strings.h"
 
 namespace {
