@@ -1,0 +1,80 @@
+#include "traffic/LineSigns.h"
+
+#include <algorithm>
+
+namespace traffic {
+namespace {
+
+// Bytes that repeat the start of the request: the adapter sent the request back, nothing answered.
+bool RepeatsRequest(const Frame& reply, const Frame& request) {
+    return reply.length >= 2 && reply.length <= request.length &&
+           std::equal(reply.bytes, reply.bytes + reply.length, request.bytes);
+}
+
+}  // namespace
+
+void LineSigns::OnFrame(const Frame& frame) {
+    switch (frame.outcome) {
+        case Outcome::Request:
+            m_request = frame;
+            m_echoSeen = false;
+            return;
+        case Outcome::AdapterEcho:
+            m_echoSeen = true;
+            return;
+        case Outcome::Ok:
+            return Count(m_answered);
+        case Outcome::Exception:
+            return Count(m_refused);
+        case Outcome::Timeout:
+            return Count(m_echoSeen ? m_echoOnly : m_silent);
+        case Outcome::WrongAddress:
+            m_lastOtherAddress = frame.bytes[0];
+            return Count(m_otherAddress);
+        case Outcome::Short:
+        case Outcome::BadCrc:
+        case Outcome::WrongFunction:
+        case Outcome::WrongCount:
+        case Outcome::WrongEcho:
+            return Count(RepeatsRequest(frame, m_request) ? m_echoOnly : m_damaged);
+        case Outcome::Reply:
+        case Outcome::Late:
+        case Outcome::PortFailure:
+            return;
+    }
+}
+
+LineSignCounts LineSigns::Counts() const {
+    LineSignCounts counts;
+    counts.answered = m_answered.load();
+    counts.refused = m_refused.load();
+    counts.silent = m_silent.load();
+    counts.damaged = m_damaged.load();
+    counts.echoOnly = m_echoOnly.load();
+    counts.otherAddress = m_otherAddress.load();
+    if (const int address = m_lastOtherAddress.load(); address >= 0) {
+        counts.lastOtherAddress = static_cast<std::uint8_t>(address);
+    }
+    return counts;
+}
+
+LineDiagnosis Diagnose(const LineSignCounts& counts) {
+    if (counts.otherAddress > 0) {
+        return LineDiagnosis::OtherAddress;
+    }
+    if (counts.damaged > 0 && counts.damaged == counts.Replies()) {
+        return LineDiagnosis::AllDamaged;
+    }
+    if (counts.echoOnly > 0 && counts.Replies() == 0) {
+        return LineDiagnosis::EchoOnly;
+    }
+    if (counts.damaged > 0) {
+        return LineDiagnosis::SomeDamaged;
+    }
+    if (counts.silent > 0 || counts.echoOnly > 0) {
+        return LineDiagnosis::Silence;
+    }
+    return LineDiagnosis::None;
+}
+
+}  // namespace traffic

@@ -1,0 +1,64 @@
+#pragma once
+// What the line did in each exchange, counted from the frame tap, and what that points to. "Nothing
+// answered" has many causes with different fixes: silence calls for power, port, address and wiring;
+// replies that all arrive broken for the line speed, the parity or swapped data wires; some broken ones
+// for termination, bias and noise; a reply from another slave names that slave. The counts tell them
+// apart from what was seen, not from what was missing.
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "traffic/Frame.h"
+
+namespace traffic {
+
+// The counts so far; a copy, taken at any time from any thread.
+struct LineSignCounts {
+    std::uint64_t answered = 0;  // a whole, valid reply
+    std::uint64_t refused = 0;   // an exception reply: the slave is there and refused
+    std::uint64_t silent = 0;    // not a byte came back
+    std::uint64_t damaged = 0;   // bytes came, but no valid reply: checksum, short, wrong count or function
+    std::uint64_t echoOnly = 0;  // only the request itself came back: the adapter's echo
+    std::uint64_t otherAddress = 0;  // a valid reply from another slave
+    std::optional<std::uint8_t> lastOtherAddress;
+
+    std::uint64_t Replies() const { return answered + refused + damaged + otherAddress; }
+};
+
+enum class LineDiagnosis {
+    None,          // no exchange failed, or none was made
+    Silence,       // nothing came back at all
+    AllDamaged,    // every reply arrived damaged
+    SomeDamaged,   // some replies arrived damaged
+    EchoOnly,      // the adapter's own echo and nothing else
+    OtherAddress,  // another slave answers
+};
+
+// What the counts point to, the strongest sign first: another slave answering names it; replies that
+// are all damaged say that something is there; only the echo says that nothing is; then damage among
+// good replies, then silence.
+LineDiagnosis Diagnose(const LineSignCounts& counts);
+
+// The observer a connection's frame tap reports to; the counts may be read from another thread.
+class LineSigns final : public IFrameObserver {
+public:
+    void OnFrame(const Frame& frame) override;
+    LineSignCounts Counts() const;
+
+private:
+    void Count(std::atomic<std::uint64_t>& counter) { counter.fetch_add(1, std::memory_order_relaxed); }
+
+    // The last request's bytes, to tell an echo from a reply; tap thread only.
+    Frame m_request;
+    bool m_echoSeen = false;
+    std::atomic<std::uint64_t> m_answered{0};
+    std::atomic<std::uint64_t> m_refused{0};
+    std::atomic<std::uint64_t> m_silent{0};
+    std::atomic<std::uint64_t> m_damaged{0};
+    std::atomic<std::uint64_t> m_echoOnly{0};
+    std::atomic<std::uint64_t> m_otherAddress{0};
+    std::atomic<int> m_lastOtherAddress{-1};
+};
+
+}  // namespace traffic
