@@ -1,0 +1,78 @@
+#include "port/PortHolders.h"
+
+#include <fstream>
+#include <system_error>
+
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+#if !defined(_WIN32)
+// The device behind a path or an open file's link: the same node whatever name leads to it
+// (/dev/serial/by-id links included).
+bool SameDevice(const fs::path& path, dev_t device) {
+    struct stat node {};
+    return ::stat(path.c_str(), &node) == 0 && S_ISCHR(node.st_mode) && node.st_rdev == device;
+}
+
+std::string ProgramName(const fs::path& process) {
+    std::ifstream comm(process / "comm");
+    std::string name;
+    std::getline(comm, name);
+    return name;
+}
+
+bool HoldsDevice(const fs::path& process, dev_t device) {
+    std::error_code error;
+    for (fs::directory_iterator fd(process / "fd", error), end; !error && fd != end; fd.increment(error)) {
+        if (SameDevice(fd->path(), device)) {
+            return true;
+        }
+    }
+    return false;
+}
+#endif
+
+}  // namespace
+
+std::vector<PortHolder> OtherHoldersOf(const std::string& devicePath, const fs::path& proc) {
+    std::vector<PortHolder> holders;
+#if defined(_WIN32)
+    // Windows opens a port for one program only: there is no second holder to name.
+    (void)devicePath;
+    (void)proc;
+#else
+    struct stat node {};
+    if (::stat(devicePath.c_str(), &node) != 0 || !S_ISCHR(node.st_mode)) {
+        return holders;
+    }
+    const std::string self = std::to_string(::getpid());
+    std::error_code error;
+    for (fs::directory_iterator entry(proc, error), end; !error && entry != end; entry.increment(error)) {
+        const std::string pid = entry->path().filename().string();
+        if (pid == self || pid.find_first_not_of("0123456789") != std::string::npos) {
+            continue;
+        }
+        if (HoldsDevice(entry->path(), node.st_rdev)) {
+            holders.push_back({std::stoi(pid), ProgramName(entry->path())});
+        }
+    }
+#endif
+    return holders;
+}
+
+std::string DescribeHolders(const std::vector<PortHolder>& holders) {
+    std::string text;
+    for (const PortHolder& holder : holders) {
+        text += (text.empty() ? "also open in process " : ", process ") + std::to_string(holder.pid);
+        if (!holder.name.empty()) {
+            text += " (" + holder.name + ")";
+        }
+    }
+    return text;
+}
