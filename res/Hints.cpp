@@ -17,6 +17,31 @@ std::string CopiedRepliesHint(unsigned address, unsigned factoryAddress) {
            ", or a repeater copies the line";
 }
 
+std::string DamagedRepliesHint(std::string_view findWith) {
+    return "Something answers, but every reply arrives damaged: the line speed or parity may differ (find "
+           "the "
+           "settings with " +
+           std::string(findWith) +
+           "), or the data wires are swapped (an inverted signal reads as garbage); then check the "
+           "termination and the bias.";
+}
+
+std::string SomeDamagedRepliesHint() {
+    return "Some replies arrive damaged: check the 120 ohm termination at both ends of the bus, the bias, "
+           "the "
+           "cable and nearby noise (the field guide's section on damaged replies).";
+}
+
+std::string EchoOnlyHint() {
+    return "Only the adapter's own echo comes back: it sends, but no controller answers. Check the "
+           "controller's power, its address and the wiring.";
+}
+
+std::string OtherAddressHint(unsigned address, std::string_view findWith) {
+    return "Another controller answers, at address " + std::to_string(address) +
+           ": connect at that address, or find the settings with " + std::string(findWith) + ".";
+}
+
 std::string NothingFoundHint() {
     return "First swap the two data wires (A/B, D+/D-) and try again; then check the 120 ohm termination at "
            "both ends of the bus, the bias and the reference wire (the field guide's checklist).";

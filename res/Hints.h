@@ -14,6 +14,19 @@ std::string NoAnswerHint(std::string_view findWith);
 // address 16 (factory-fresh units all answer at 16), or a repeater copies the line".
 std::string CopiedRepliesHint(unsigned address, unsigned factoryAddress);
 
+// For a line where something answers but every reply arrives damaged: the speed or parity, swapped
+// data wires, then termination and bias.
+std::string DamagedRepliesHint(std::string_view findWith);
+
+// For a line where some replies arrive damaged among good ones: termination, bias, cable, noise.
+std::string SomeDamagedRepliesHint();
+
+// For a line where only the adapter's own echo comes back: nothing answers it.
+std::string EchoOnlyHint();
+
+// For a line where another controller answers, at `address`.
+std::string OtherAddressHint(unsigned address, std::string_view findWith);
+
 // For a scan where nothing answered at any setting: the checklist's first steps.
 std::string NothingFoundHint();
 

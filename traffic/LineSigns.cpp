@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "res/Hints.h"
+
 namespace traffic {
 namespace {
 
@@ -75,6 +77,24 @@ LineDiagnosis Diagnose(const LineSignCounts& counts) {
         return LineDiagnosis::Silence;
     }
     return LineDiagnosis::None;
+}
+
+std::string LineHint(const LineSignCounts& counts, std::string_view findWith) {
+    switch (Diagnose(counts)) {
+        case LineDiagnosis::None:
+            return {};
+        case LineDiagnosis::Silence:
+            return res::NoAnswerHint(findWith);
+        case LineDiagnosis::AllDamaged:
+            return res::DamagedRepliesHint(findWith);
+        case LineDiagnosis::SomeDamaged:
+            return res::SomeDamagedRepliesHint();
+        case LineDiagnosis::EchoOnly:
+            return res::EchoOnlyHint();
+        case LineDiagnosis::OtherAddress:
+            return res::OtherAddressHint(counts.lastOtherAddress.value_or(0), findWith);
+    }
+    return {};
 }
 
 }  // namespace traffic

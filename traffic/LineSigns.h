@@ -7,7 +7,8 @@
 #include <atomic>
 #include <cstdint>
 #include <optional>
-#include <span>
+#include <string>
+#include <string_view>
 
 #include "traffic/Frame.h"
 
@@ -39,6 +40,10 @@ enum class LineDiagnosis {
 // are all damaged say that something is there; only the echo says that nothing is; then damage among
 // good replies, then silence.
 LineDiagnosis Diagnose(const LineSignCounts& counts);
+
+// The next step the counts point to, in the words of res/Hints.h; `findWith` names the front end's way to
+// find the settings ("'ardenox-cli --port PORT scan'", "Change, then Find"). Empty for None.
+std::string LineHint(const LineSignCounts& counts, std::string_view findWith);
 
 // The observer a connection's frame tap reports to; the counts may be read from another thread.
 class LineSigns final : public IFrameObserver {

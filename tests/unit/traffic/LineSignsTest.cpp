@@ -64,6 +64,7 @@ TEST(LineSigns, AnotherSlaveIsNamed) {
     LineSigns signs;
     Exchange(signs, Outcome::WrongAddress, {0x05, 0x03, 0x02, 0x00, 0x10, 0x00, 0x00});
     EXPECT_EQ(signs.Counts().lastOtherAddress, 5);
+    EXPECT_NE(LineHint(signs.Counts(), "Find").find("at address 5:"), std::string::npos);
 }
 
 }  // namespace
