@@ -194,7 +194,7 @@ int RunScan(const CliOptions& options, ScanOptions scanOptions) {
 
 CommandRun AddScan(CLI::App& command) {
     auto scanOptions = std::make_shared<ScanOptions>();
-    command.add_flag("--all", scanOptions->allAddresses,
+    command.add_flag("--all", scanOptions->everyController,
                      "go on after the first controller that answers and report every one");
     return [scanOptions](const CliOptions& options) { return RunScan(options, *scanOptions); };
 }

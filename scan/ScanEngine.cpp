@@ -11,6 +11,7 @@
 #include "platform/LastError.h"
 #include "port/ComDevice.h"
 #include "scan/LateEvidence.h"
+#include "traffic/LineSigns.h"
 
 namespace {
 
@@ -169,12 +170,21 @@ std::optional<FoundController> Confirm(CProbeLine& line, const ScanCandidate& an
     return found;
 }
 
+// Damaged replies came at `line`: it is noted once. Their probes are asked again as suspects (the
+// bytes name nobody, see LateEvidence.h).
+void NoteDamage(const LineSettings& line, std::vector<LineSettings>& damagedAt) {
+    if (std::find(damagedAt.begin(), damagedAt.end(), line) == damagedAt.end()) {
+        damagedAt.push_back(line);
+    }
+}
+
 }  // namespace
 
 ScanResult CScanEngine::Run(const std::string& devicePath, const std::vector<ScanCandidate>& candidates,
                             IScanObserver& observer) {
     ScanResult result;
-    CLateEvidence evidence(m_options.tap);
+    traffic::LineSigns signs(m_options.tap);
+    CLateEvidence evidence(&signs);
     CProbeLine line(&evidence, m_options.openingStop);
     // A port opening stopped on request (see ScanOptions::openingStop) is a cancelled scan.
     const auto portFailed = [&result] {
@@ -211,14 +221,15 @@ ScanResult CScanEngine::Run(const std::string& devicePath, const std::vector<Sca
             result.outcome = ScanResult::Cancelled;
             return result;
         }
-        if (foundAt && !m_options.allAddresses) {
+        if (foundAt && !m_options.everyController) {
             break;
         }
-        if (foundAt && candidate.line != *foundAt) {
-            continue;
-        }
+        const std::uint64_t damaged = signs.Counts().damaged;
         if (!probe(candidate, m_options.answerMs)) {
             return portFailed();
+        }
+        if (signs.Counts().damaged != damaged) {
+            NoteDamage(candidate.line, result.damagedAt);
         }
         // Asking a suspect again may show more late replies; each probe is a suspect once.
         for (std::vector<ScanCandidate> suspects = evidence.TakeSuspects(); !suspects.empty() && !foundAt;

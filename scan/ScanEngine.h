@@ -7,7 +7,8 @@
 // with a patient wait and its settings registers (33 to 35, one per request) read: a late reply to a
 // probe at another speed cannot do that. It then tries the settings the controller holds, because the
 // line cannot always tell parity apart and saved settings may wait for a restart; a held speed the tool
-// does not offer (4800, 0) is reported but never tried. No Qt and no windows: a view observes it.
+// does not offer (4800, 0) is reported but never tried. The line settings at which damaged replies came
+// are reported: something may answer there behind a poor line. No Qt and no windows: a view observes it.
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -39,6 +40,9 @@ struct ScanResult {
     std::vector<FoundController> found;  // also those found before a cancel
     std::uint32_t error = 0;             // the port's error when PortFailed
     std::size_t tried = 0;               // probes sent, those asked again included
+    // The line settings at which damaged replies came (bad checksums, short or garbled frames), in the
+    // order seen: something may answer there behind a poor line, or at a parity the line cannot tell.
+    std::vector<LineSettings> damagedAt;
 };
 
 struct ScanProgress {
@@ -59,9 +63,9 @@ protected:
 
 struct ScanOptions {
     std::uint32_t answerMs = kControllerAnswerMs;  // the controller's answer time in the probe budget
-    // After a controller answered, also try the remaining addresses at that line setting: several
-    // controllers on one line share its speed. Otherwise the scan ends with the first one.
-    bool allAddresses = false;
+    // After a controller answered, go on through the whole plan and report every controller found.
+    // Otherwise the scan ends with the first one.
+    bool everyController = false;
     // Told every frame of the scan, on the scanning thread; not owned.
     traffic::IFrameObserver* tap = nullptr;
     // Raised from elsewhere (a signal handler), ends the port's opening at once, with the outcome

@@ -125,6 +125,31 @@ TEST(ScanEngine, ReportsNothingAnsweredAndAPortThatCannotOpen) {
     EXPECT_NE(missing.error, 0u);
 }
 
+TEST(ScanEngine, DamagedRepliesAreAskedAgainAndTheirLineSettingIsNamed) {
+    sim::ControllerSim controller(Stored({5, 96, 0}));
+    controller.AddFault({.kind = sim::FaultKind::BadCrc});
+    ProbeCounter counter;
+    const ScanResult result =
+        CScanEngine(kPatient).Run(controller.DevicePath(), Sweep({9600, 0}, 6), counter);
+    EXPECT_EQ(result.outcome, ScanResult::NothingAnswered);
+    EXPECT_GT(result.tried, 6u) << "the probes a damaged reply may answer are asked again";
+    EXPECT_EQ(result.damagedAt, (std::vector<LineSettings>{{9600, 0}}));
+}
+
+TEST(ScanEngine, EveryControllerRunsThePlanToItsEnd) {
+    sim::ControllerSim controller(Stored({2, 96, 0}));
+    std::vector<ScanCandidate> plan = Sweep({9600, 0}, 4);
+    const std::vector<ScanCandidate> second = Sweep({19200, 0}, 4);
+    plan.insert(plan.end(), second.begin(), second.end());
+    ScanOptions options = kPatient;
+    options.everyController = true;
+    ProbeCounter counter;
+    const ScanResult result = CScanEngine(options).Run(controller.DevicePath(), plan, counter);
+    EXPECT_EQ(result.outcome, ScanResult::Found);
+    EXPECT_EQ(counter.m_probes, plan.size());
+    EXPECT_EQ(result.found.size(), 1u);
+}
+
 TEST(ScanEngine, CancelFromAnotherThreadEndsTheScanWithinAProbe) {
     sim::ControllerSim controller(Stored({200, 96, 1}));
     CScanEngine engine(kPatient);
