@@ -6,7 +6,10 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "present/ConnectionForm.h"
 #include "traffic/Frame.h"
 #include "ui/IntegerFieldValidator.h"
 #include "ui/PortDiscovery.h"
@@ -45,7 +48,7 @@ private:
     void OnInitDialog();
     // Fills the port list from what the system reports now; the entries show descriptions and carry
     // their port text as item data. Returns the entries' port texts.
-    QStringList FillPortList();
+    std::vector<std::string> FillPortList();
     // Reads the list again when it drops down, keeping the current choice (or typed text).
     void OnPortPopup();
     // The port text of the choice: the entry's own when an entry is shown, else what was typed.
@@ -55,7 +58,8 @@ private:
     void OnBnClickedDefault();
     // Scans the chosen port for the controller and, when one answers, shows its settings.
     void OnBnClickedFind();
-    void ShowSettings(std::uint32_t baudRate, std::size_t modeIndex, std::uint8_t address);
+    void ShowSettings(const LineChoice& line);
+    LineChoice ShownLine() const;
 
     std::unique_ptr<Ui::ComChoiceDlg> m_ui;
     const EPortNaming m_naming;
