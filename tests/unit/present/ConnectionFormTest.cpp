@@ -63,27 +63,4 @@ TEST(ConnectionForm, OkTakesAWellFormedAddressInRangeOnly) {
     EXPECT_EQ(FindGuess({2, 1, "5"}), (ScanCandidate{{38400, 1}, 5}));
 }
 
-// The value is converted as wcstol would, in every case: a caller may show it even after a refusal.
-TEST(IntegerField, ConvertsAsTheCLibraryDoesAndNamesItsOwnRange) {
-    const struct {
-        const char* text;
-        std::int32_t min, max, value;
-        bool taken;
-    } rows[] = {
-        {"-5", -5, 5, -5, true},
-        {"6", -5, 5, 6, false},
-        {"\t16", 1, 247, 16, false},
-        {"1e2", 1, 247, 1, false},
-        {"-99999999999", 1, 247, -2147483647 - 1, false},
-        {"2147483648", 1, 247, 2147483647, false},
-        {"000000000000000000000000000016", 1, 247, 16, true},
-    };
-    for (const auto& row : rows) {
-        const IntegerCheck check = CheckInteger(row.text, row.min, row.max);
-        EXPECT_EQ(check.value, row.value) << row.text;
-        EXPECT_EQ(!check.refusal, row.taken) << row.text;
-    }
-    EXPECT_EQ(CheckInteger("99", 100, 200).refusal->message, "Enter an integer value between 100 and 200.");
-}
-
 }  // namespace
