@@ -197,6 +197,21 @@ ReadChoice MainWindowModel::ChoiceOf(const ControllerValues& values) {
     return choice;
 }
 
+WriteRequest MainWindowModel::ToWrite(const LineChoice& shown, std::optional<std::uint32_t> keptBaudRate) {
+    const IntegerCheck address = CheckAddress(shown.address);
+    if (address.refusal) {
+        return *address.refusal;
+    }
+    const auto baudIndex = static_cast<std::size_t>(shown.baudIndex);
+    const bool baudShown = shown.baudIndex >= 0 && (baudIndex < BaudRateTable.size() || keptBaudRate);
+    if (!baudShown || shown.modeIndex < 0) {
+        return std::monostate{};
+    }
+    return CommConfig{baudIndex < BaudRateTable.size() ? BaudRateTable[baudIndex] : *keptBaudRate,
+                      static_cast<std::uint8_t>(address.value),
+                      CommModeTable.at(static_cast<std::size_t>(shown.modeIndex)).m_mode};
+}
+
 AfterWriteNotice MainWindowModel::WriteDone(const CommConfig& written) {
     m_written = written;
     // Saved, not yet in use: say when it applies; a speed the connection dialog does not offer is said

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <variant>
 
 #include "device/Ardeno.h"
 #include "device/WriteProcedure.h"
@@ -60,6 +61,10 @@ struct ReadChoice {
     std::optional<std::uint32_t> keptBaudRate;
 };
 
+// What Write starts: the settings to write, the address field's refusal, or nothing while a list shows
+// no choice.
+using WriteRequest = std::variant<std::monostate, CommConfig, FieldRefusal>;
+
 // What the window says once a write ended with Done: the message and its values.
 struct AfterWriteNotice {
     unsigned messageId;
@@ -86,6 +91,10 @@ public:
 
     static LineChoice DefaultChoice() { return FactoryLineChoice(); }
     static ReadChoice ChoiceOf(const ControllerValues& values);
+
+    // What Write writes from the new-settings column. `keptBaudRate`: the speed after the offered ones,
+    // when Read added one.
+    static WriteRequest ToWrite(const LineChoice& shown, std::optional<std::uint32_t> keptBaudRate);
 
     // The write dialog ended with Done: the settings are kept for the next connection to offer.
     AfterWriteNotice WriteDone(const CommConfig& written);

@@ -11,6 +11,7 @@
 #include "log/LogService.h"
 #include "platform/LastError.h"
 #include "port/ComDevice.h"
+#include "ui/FieldTip.h"
 #include "ui/TrafficModel.h"
 #include "ui/TrafficWindow.h"
 #include "ui/WriteConfDlg.h"
@@ -30,10 +31,7 @@ QString Text(const std::string& text) {
 }  // namespace
 
 CArdenoXModbusDlg::CArdenoXModbusDlg(CArdeno& controller, CComDevice& comDevice, traffic::FrameRing* traffic)
-    : m_ui(std::make_unique<Ui::CArdenoXModbusDlg>()),
-      m_controller(controller),
-      m_comDevice(comDevice),
-      m_addressValidator(*this, QStringLiteral("addressEdit"), kFirstAddress, kLastAddress) {
+    : m_ui(std::make_unique<Ui::CArdenoXModbusDlg>()), m_controller(controller), m_comDevice(comDevice) {
     InitIconResource();
     m_hIcon = QIcon(QStringLiteral(":/icons/ardenox.png"));
     m_ui->setupUi(this);
@@ -242,17 +240,21 @@ void CArdenoXModbusDlg::OnBnClickedRead() {
 }
 
 void CArdenoXModbusDlg::OnBnClickedWrite() {
-    std::int32_t address = 0;
-    if (!m_addressValidator.Validate(address)) {
+    std::optional<std::uint32_t> kept;
+    if (m_baudCombo->count() > static_cast<int>(BaudRateTable.size())) {
+        kept = m_baudCombo->itemData(m_baudCombo->count() - 1).toUInt();
+    }
+    const WriteRequest request = MainWindowModel::ToWrite(
+        {m_baudCombo->currentIndex(), m_modeCombo->currentIndex(), m_addressEdit->text().toStdString()},
+        kept);
+    if (const auto* refusal = std::get_if<FieldRefusal>(&request)) {
+        ShowRefusal(*m_ui->addressEdit, *refusal);
+    }
+    const auto* toWrite = std::get_if<CommConfig>(&request);
+    if (toWrite == nullptr) {
         return;
     }
-    const int baudIndex = m_baudCombo->currentIndex();
-    const int modeIndex = m_modeCombo->currentIndex();
-    if (baudIndex == -1 || modeIndex == -1) {
-        return;
-    }
-    const CommConfig config{m_baudCombo->itemData(baudIndex).toUInt(), static_cast<std::uint8_t>(address),
-                            CommModeTable[static_cast<std::size_t>(modeIndex)].m_mode};
+    const CommConfig config = *toWrite;
     CWriteConfDlg dialog(config, m_controller, this);
     m_writeUnderWay = &dialog.Procedure();
     const int result = dialog.DoModal();

@@ -13,7 +13,6 @@
 #include "device/Ardeno.h"
 #include "device/WriteProcedure.h"
 #include "present/MainWindowModel.h"
-#include "ui/IntegerFieldValidator.h"
 
 class CComDevice;
 class CTrafficModel;
@@ -94,7 +93,6 @@ private:
     QLineEdit* m_addressEdit;
     QPushButton* m_readButton;
     QPushButton* m_writeButton;
-    CIntegerFieldValidator m_addressValidator;
     bool m_ended = false;  // done() was called: the modal run has a result of its own
     // The write dialog's procedure while it runs: a lost port then names what it left unsaved.
     const CWriteProcedure* m_writeUnderWay = nullptr;

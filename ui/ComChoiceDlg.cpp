@@ -10,6 +10,7 @@
 #include "port/PortHint.h"
 #include "present/ConnectionForm.h"
 #include "ui/DeadEndHints.h"
+#include "ui/FieldTip.h"
 #include "ui/ScanDlg.h"
 #include "ui_ComChoiceDlg.h"
 
@@ -33,8 +34,7 @@ CComChoiceDlg::CComChoiceDlg(QString port, std::uint32_t baudRate, std::uint8_t 
       m_ui(std::make_unique<Ui::ComChoiceDlg>()),
       m_naming(naming),
       m_portSource(std::move(ports)),
-      m_rememberedPath(m_port),
-      m_addressValidator(*this, QStringLiteral("addressEdit"), kFirstAddress, kLastAddress) {
+      m_rememberedPath(m_port) {
     m_ui->setupUi(this);
     OnInitDialog();
     // Connected only now: filling and preselecting the lists must not enable OK. Choosing the entry that
@@ -124,7 +124,7 @@ void CComChoiceDlg::OnBnClickedOk() {
     m_port = ChosenPort();
     const std::variant<ChosenLine, FieldRefusal> taken = TakeLine(ShownLine());
     if (const auto* refusal = std::get_if<FieldRefusal>(&taken)) {
-        m_addressValidator.Refuse(*refusal);
+        ShowRefusal(*m_ui->addressEdit, *refusal);
         return;
     }
     const ChosenLine& line = std::get<ChosenLine>(taken);

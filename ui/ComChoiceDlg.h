@@ -11,7 +11,6 @@
 
 #include "present/ConnectionForm.h"
 #include "traffic/Frame.h"
-#include "ui/IntegerFieldValidator.h"
 #include "ui/PortDiscovery.h"
 
 namespace Ui {
@@ -65,6 +64,5 @@ private:
     const EPortNaming m_naming;
     const PortSource m_portSource;
     const QString m_rememberedPath;
-    CIntegerFieldValidator m_addressValidator;
     traffic::IFrameObserver* m_findTap = nullptr;
 };

@@ -124,6 +124,34 @@ TEST(MainWindowModel, ReadCopiesTheControllerKeepingASpeedTheListDoesNotOffer) {
     EXPECT_EQ(MainWindowModel::DefaultChoice(), (LineChoice{1, 0, "16"}));
 }
 
+TEST(MainWindowModel, WriteTakesTheShownSettingsTheKeptSpeedIncluded) {
+    const struct {
+        LineChoice shown;
+        std::optional<std::uint32_t> kept;
+        std::uint32_t baud;  // 0: nothing to write
+        const char* refusal;
+    } rows[] = {
+        {{3, 2, "5"}, std::nullopt, 57600, nullptr},
+        {{4, 1, "247"}, 115200u, 115200, nullptr},
+        {{4, 1, "5"}, std::nullopt, 0, nullptr},
+        {{-1, 1, "5"}, std::nullopt, 0, nullptr},
+        {{1, -1, "5"}, std::nullopt, 0, nullptr},
+        // The address is checked first: its tip shows even while a list shows no choice.
+        {{-1, -1, "0"}, std::nullopt, 0, "Invalid value"},
+    };
+    for (const auto& row : rows) {
+        const WriteRequest request = MainWindowModel::ToWrite(row.shown, row.kept);
+        const auto* config = std::get_if<CommConfig>(&request);
+        const auto* refusal = std::get_if<FieldRefusal>(&request);
+        EXPECT_EQ(config ? config->m_baudRate : 0u, row.baud) << row.shown.baudIndex;
+        EXPECT_EQ(refusal ? refusal->title : "", row.refusal ? row.refusal : "");
+    }
+    const WriteRequest odd = MainWindowModel::ToWrite({0, 1, "247"}, std::nullopt);
+    ASSERT_TRUE(std::holds_alternative<CommConfig>(odd));
+    EXPECT_EQ(std::get<CommConfig>(odd).m_mode, CArdeno::ModeOdd1Stop);
+    EXPECT_EQ(std::get<CommConfig>(odd).m_address, 247);
+}
+
 TEST(MainWindowModel, PortLossIsReportedOnceAndAWriteDoneIsKept) {
     MainWindowModel model(kLine);
     EXPECT_EQ(model.OnPortLost(nullptr), std::string());

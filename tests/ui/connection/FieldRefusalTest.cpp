@@ -1,5 +1,4 @@
-#include "ui/IntegerFieldValidator.h"
-
+// A field check's refusal as the windows show it: a tip on the field, and the focus there.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -9,6 +8,7 @@
 #include <QWidget>
 #include <cstdint>
 
+#include "present/IntegerField.h"
 #include "ui/FieldTip.h"
 
 namespace {
@@ -16,7 +16,7 @@ namespace {
 constexpr const char* kFormat = "Invalid format";
 constexpr const char* kValue = "Invalid value";
 
-class IntegerFieldValidatorTest : public testing::Test {
+class FieldRefusalTest : public testing::Test {
 protected:
     void SetUp() override {
         auto* layout = new QVBoxLayout(&m_window);
@@ -31,13 +31,19 @@ protected:
     }
 
     // Checks `text` with a fresh focus elsewhere and no tip up, as an operator's second try would be.
-    bool Check(const CIntegerFieldValidator& validator, const QString& text, std::int32_t& value) {
+    // As the windows do: a refusal is shown on the field.
+    bool Check(const QString& text, std::int32_t& value) {
         if (CFieldTip* tip = CFieldTip::Showing(*m_field)) {
             tip->hide();
         }
         m_other->setFocus();
         m_field->setText(text);
-        return validator.Validate(value);
+        const IntegerCheck check = CheckInteger(m_field->text().toStdString(), 1, 247);
+        value = check.value;
+        if (check.refusal) {
+            ShowRefusal(*m_field, *check.refusal);
+        }
+        return !check.refusal;
     }
 
     QWidget m_window;
@@ -47,7 +53,7 @@ protected:
 
 // Which texts are refused and why is CheckInteger's (tests/unit/present/IntegerFieldTest.cpp); here, what
 // the field shows of it.
-TEST_F(IntegerFieldValidatorTest, RefusalShowsItsTipOnTheFieldAndTakesTheFocus) {
+TEST_F(FieldRefusalTest, RefusalShowsItsTipOnTheFieldAndTakesTheFocus) {
     const struct {
         const char* text;
         bool accepted;
@@ -58,11 +64,10 @@ TEST_F(IntegerFieldValidatorTest, RefusalShowsItsTipOnTheFieldAndTakesTheFocus) 
         {"248", false, 248, kValue},
         {" 16", false, 16, kFormat},
     };
-    const CIntegerFieldValidator validator(m_window, QStringLiteral("addressEdit"), 1, 247);
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << "text \"" << row.text << "\"");
         std::int32_t value = 12345;
-        EXPECT_EQ(Check(validator, QString::fromUtf8(row.text), value), row.accepted);
+        EXPECT_EQ(Check(QString::fromUtf8(row.text), value), row.accepted);
         EXPECT_EQ(value, row.value);
         EXPECT_EQ(m_field->text(), QString::fromUtf8(row.text)) << "the check changed the text";
         const CFieldTip* tip = CFieldTip::Showing(*m_field);
@@ -78,10 +83,9 @@ TEST_F(IntegerFieldValidatorTest, RefusalShowsItsTipOnTheFieldAndTakesTheFocus) 
     }
 }
 
-TEST_F(IntegerFieldValidatorTest, TipGoesAwayWhenTheOperatorTypes) {
-    const CIntegerFieldValidator validator(m_window, QStringLiteral("addressEdit"), 1, 247);
+TEST_F(FieldRefusalTest, TipGoesAwayWhenTheOperatorTypes) {
     std::int32_t value = 0;
-    ASSERT_FALSE(Check(validator, QStringLiteral("0"), value));
+    ASSERT_FALSE(Check(QStringLiteral("0"), value));
     ASSERT_NE(CFieldTip::Showing(*m_field), nullptr);
     QTest::keyClick(m_field, Qt::Key_5);
     EXPECT_EQ(CFieldTip::Showing(*m_field), nullptr);
