@@ -3,37 +3,55 @@
 #include <utility>
 
 #include "app/Profile.h"
-#include "device/ControllerFacts.h"
 #include "port/ComDevice.h"
 #include "ui/ComChoiceDlg.h"
 
 namespace {
 
-const QString kSection = QStringLiteral("Settings");
-const QString kComPort = QStringLiteral("ComPort");
-const QString kBaudRate = QStringLiteral("BaudRate");
-const QString kParity = QStringLiteral("Parity");
-const QString kStopBits = QStringLiteral("StopBits");
-const QString kAddress = QStringLiteral("Address");
-const QString kEcho = QStringLiteral("Echo");
-// Read for a missing value; narrowed to a field it reads as that field's largest value, which the
-// dialog replaces by its own default.
-constexpr std::int32_t kMissing = -1;
+// The remembered connection's section of the per-user profile.
+class ProfileSection final : public ISettingsStore {
+public:
+    explicit ProfileSection(IProfile& profile) : m_profile(profile) {}
+
+    std::string Text(std::string_view key) override {
+        return m_profile.GetProfileString(m_section, Key(key), QString()).toStdString();
+    }
+    std::int32_t Number(std::string_view key, std::int32_t missing) override {
+        return m_profile.GetProfileInt(m_section, Key(key), missing);
+    }
+    void SetText(std::string_view key, const std::string& value) override {
+        m_profile.WriteProfileString(m_section, Key(key), QString::fromStdString(value));
+    }
+    void SetNumber(std::string_view key, std::int32_t value) override {
+        m_profile.WriteProfileInt(m_section, Key(key), value);
+    }
+
+private:
+    static QString Key(std::string_view key) {
+        return QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
+    }
+    const QString m_section = Key(kConnectionSection);
+    IProfile& m_profile;
+};
 
 }  // namespace
 
 ConnectionDialog ComChoiceDialog(PortSource ports, traffic::IFrameObserver* findTap) {
     return [ports = std::move(ports),
             findTap](const ConnectionChoice& shown) -> std::optional<ConnectionChoice> {
-        CComChoiceDlg dialog(shown.devicePath, shown.baudRate, shown.parity, shown.stopBits, shown.address,
-                             nullptr, ports);
+        CComChoiceDlg dialog(QString::fromStdString(shown.devicePath), shown.baudRate, shown.parity,
+                             shown.stopBits, shown.address, nullptr, ports);
         dialog.SetFindTap(findTap);
         dialog.SetEcho(shown.echo);
         if (dialog.exec() != QDialog::Accepted) {
             return std::nullopt;
         }
-        return ConnectionChoice{dialog.GetDevicePath(), dialog.m_baudRate, dialog.m_parity,
-                                dialog.m_stopBits,      dialog.m_address,  dialog.m_echo};
+        return ConnectionChoice{dialog.GetDevicePath().toStdString(),
+                                dialog.m_baudRate,
+                                dialog.m_parity,
+                                dialog.m_stopBits,
+                                dialog.m_address,
+                                dialog.m_echo};
     };
 }
 
@@ -52,28 +70,12 @@ bool OpenConnection(CComDevice& device, IProfile& profile, const ConnectionDialo
     if (!device.Port().IsNull()) {
         return false;
     }
-    ConnectionChoice current{
-        profile.GetProfileString(kSection, kComPort, QString()),
-        static_cast<std::uint32_t>(profile.GetProfileInt(kSection, kBaudRate, kMissing)),
-        static_cast<std::uint8_t>(profile.GetProfileInt(kSection, kParity, kMissing)),
-        static_cast<std::uint8_t>(profile.GetProfileInt(kSection, kStopBits, kMissing)),
-        static_cast<std::uint8_t>(profile.GetProfileInt(kSection, kAddress, kMissing)),
-        profile.GetProfileInt(kSection, kEcho, 0) != 0,
-    };
+    ProfileSection remembered(profile);
+    ConnectionChoice current = RememberedConnection(remembered);
     // Only a preselection: nothing is written to the controller or the profile, the operator still
     // confirms with OK, and these settings are remembered only once a port opened with them.
     if (written) {
-        // A kept speed the dialog does not offer would show as its default: the speed in use stays.
-        if (IsOfferedBaudRate(written->m_baudRate)) {
-            current.baudRate = written->m_baudRate;
-        }
-        current.address = written->m_address;
-        for (const CommModeEntry& mode : CommModeTable) {
-            if (mode.m_mode == written->m_mode) {
-                current.parity = mode.m_parity;
-                current.stopBits = mode.m_stopBits;
-            }
-        }
+        current = OfferWritten(current, *written);
     }
     // Every failed attempt has told the operator why; the dialog then shows what was just tried.
     do {
@@ -87,14 +89,8 @@ bool OpenConnection(CComDevice& device, IProfile& profile, const ConnectionDialo
         device.m_stopBits = current.stopBits;
         device.m_address = current.address;
         device.m_echo = current.echo;
-    } while (!device.Open(current.devicePath.toStdString(), device.m_baudRate, device.m_parity,
-                          device.m_stopBits));
+    } while (!device.Open(current.devicePath, device.m_baudRate, device.m_parity, device.m_stopBits));
 
-    profile.WriteProfileString(kSection, kComPort, current.devicePath);
-    profile.WriteProfileInt(kSection, kBaudRate, static_cast<std::int32_t>(device.m_baudRate));
-    profile.WriteProfileInt(kSection, kParity, device.m_parity);
-    profile.WriteProfileInt(kSection, kStopBits, device.m_stopBits);
-    profile.WriteProfileInt(kSection, kAddress, device.m_address);
-    profile.WriteProfileInt(kSection, kEcho, device.m_echo ? 1 : 0);
+    RememberConnection(remembered, current);
     return true;
 }

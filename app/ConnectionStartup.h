@@ -2,26 +2,17 @@
 // Connection start-up: one open, configured port and the slave address to use on it, from the settings
 // that worked last time and the operator's confirmation. Only settings with which a port opened are
 // remembered.
-#include <QString>
 #include <cstdint>
 #include <functional>
 #include <optional>
 
 #include "device/WriteProcedure.h"
+#include "present/RememberedConnection.h"
 #include "traffic/Frame.h"
 #include "ui/PortDiscovery.h"
 
 class CComDevice;
 class IProfile;
-
-struct ConnectionChoice {
-    QString devicePath;
-    std::uint32_t baudRate = 0;
-    std::uint8_t parity = 0;
-    std::uint8_t stopBits = 0;
-    std::uint8_t address = 0;
-    bool echo = false;  // the adapter echoes every request
-};
 
 // Asks the operator, showing `shown`: the choice after OK, nothing after Cancel. Modal, no parent.
 using ConnectionDialog = std::function<std::optional<ConnectionChoice>(const ConnectionChoice& shown)>;

@@ -1,23 +1,17 @@
 #include "ui/ArdenoXModbusDlg.h"
 
-#include <fmt/printf.h>
-
 #include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
-#include <algorithm>
 
 #include "device/ControllerFacts.h"
 #include "log/LogService.h"
-#include "platform/AppErrors.h"
 #include "platform/LastError.h"
 #include "port/ComDevice.h"
-#include "ui/DeadEndHints.h"
-#include "ui/DeviceEvents.h"
-#include "ui/LoadText.h"
+#include "ui/FieldTip.h"
 #include "ui/TrafficModel.h"
 #include "ui/TrafficWindow.h"
 #include "ui/WriteConfDlg.h"
@@ -30,51 +24,14 @@ static void InitIconResource() {
 
 namespace {
 
-// What a variable notification carries to the window's thread.
-constexpr std::intptr_t kVarFailed = 0;
-constexpr std::intptr_t kVarRead = 1;
-constexpr std::intptr_t kVarUnknown = 2;  // read, but a value this tool does not know
-constexpr std::intptr_t kVarBusy = 3;     // the controller asked to be asked again later
-constexpr std::intptr_t kVarRefused = 4;  // the controller refused the request (an exception reply)
-
-// What a failed notification carries, from the worker thread's last error.
-std::intptr_t FailureKind(std::uint32_t errorCode) {
-    if (platform::UnknownValueOf(errorCode)) {
-        return kVarUnknown;
-    }
-    if (const auto exception = platform::ModbusExceptionOf(errorCode)) {
-        return platform::IsBusyException(*exception) ? kVarBusy : kVarRefused;
-    }
-    return kVarFailed;
-}
-
-constexpr int kAddressMin = 1;
-constexpr int kAddressMax = 247;
-constexpr int kDefaultBaudIndex = 1;  // 19200
-constexpr int kDefaultModeIndex = 0;  // "Even, 1 stop bit"
-constexpr unsigned kDefaultAddress = 16;
-
-template <typename... Args>
-QString Format(const char* format, const Args&... args) {
-    return QString::fromStdString(fmt::sprintf(format, args...));
-}
-
-QString ModeText(CArdeno::ECommModeSetting mode) {
-    for (const CommModeEntry& entry : CommModeTable) {
-        if (entry.m_mode == mode) {
-            return LoadText(entry.m_nameId);
-        }
-    }
-    return {};
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
 }
 
 }  // namespace
 
 CArdenoXModbusDlg::CArdenoXModbusDlg(CArdeno& controller, CComDevice& comDevice, traffic::FrameRing* traffic)
-    : m_ui(std::make_unique<Ui::CArdenoXModbusDlg>()),
-      m_controller(controller),
-      m_comDevice(comDevice),
-      m_addressValidator(*this, QStringLiteral("addressEdit"), kAddressMin, kAddressMax) {
+    : m_ui(std::make_unique<Ui::CArdenoXModbusDlg>()), m_controller(controller), m_comDevice(comDevice) {
     InitIconResource();
     m_hIcon = QIcon(QStringLiteral(":/icons/ardenox.png"));
     m_ui->setupUi(this);
@@ -132,29 +89,19 @@ int CArdenoXModbusDlg::DoModal() {
 
 void CArdenoXModbusDlg::OnInitDialog() {
     setWindowIcon(m_hIcon);
-
-    m_connBaudRate = m_comDevice.m_baudRate;
-    m_connAddress = m_comDevice.m_address;
-    m_copiedRepliesHint = CopiedRepliesWindowHint(m_connAddress);
-    m_connMode.clear();
-    for (const CommModeEntry& entry : CommModeTable) {
-        if (entry.m_parity == m_comDevice.m_parity && entry.m_stopBits == m_comDevice.m_stopBits) {
-            m_connMode = LoadText(entry.m_nameId);
-            break;
-        }
-    }
+    m_model = MainWindowModel(
+        {m_comDevice.m_baudRate, m_comDevice.m_parity, m_comDevice.m_stopBits, m_comDevice.m_address});
 
     m_baudCombo->clear();
     for (std::uint32_t baudRate : BaudRateTable) {
-        m_baudCombo->addItem(Format("%i", baudRate), baudRate);
+        m_baudCombo->addItem(QString::number(baudRate), baudRate);
     }
     m_modeCombo->clear();
     for (const CommModeEntry& entry : CommModeTable) {
-        m_modeCombo->addItem(LoadText(entry.m_nameId));
+        m_modeCombo->addItem(QString::fromUtf8(res::LoadString(entry.m_nameId)));
     }
 
     OnBnClickedDefault();
-    UpdateData();
 
     m_controller.AddListener(this);
     // A port that failed before we listened has been reported to nobody yet.
@@ -170,167 +117,56 @@ void CArdenoXModbusDlg::OnBnClickedTraffic() {
 }
 
 void CArdenoXModbusDlg::OnDeviceError(std::uint32_t errorCode) {
-    PostDeviceEvent(this, WM_DEVICE_ERROR, errorCode, 0);
+    QMetaObject::invokeMethod(
+        this, [this, errorCode] { OnDeviceErrorMessage(errorCode); }, Qt::QueuedConnection);
 }
 
 void CArdenoXModbusDlg::OnVarUpdated(int id, bool success) {
-    PostDeviceEvent(this, WM_DEVICE_VAR_UPDATED, static_cast<std::uintptr_t>(id),
-                    success ? kVarRead : FailureKind(platform::GetLastError()));
+    // The last error is the worker thread's own: read here, before the call crosses.
+    const VarOutcome outcome = OutcomeOf(success, success ? 0 : platform::GetLastError());
+    QMetaObject::invokeMethod(
+        this, [this, id, outcome] { OnVarUpdatedMessage(id, outcome); }, Qt::QueuedConnection);
 }
 
-void CArdenoXModbusDlg::customEvent(QEvent* event) {
-    if (event->type() == WM_DEVICE_VAR_UPDATED) {
-        const auto& message = static_cast<const CDeviceEvent&>(*event);
-        const int id = static_cast<int>(message.m_wParam);
-        switch (message.m_lParam) {
-            case kVarBusy:
-                break;  // asked again after a poll period; what is shown still holds
-            case kVarUnknown:
-            case kVarRefused:
-                ForgetValue(id);  // the controller answered: the line is fine, only this value is not
-                break;
-            default:
-                OnVarUpdatedMessage(id, message.m_lParam == kVarRead);
-                break;
-        }
-        // Values still show (each is confirmed), but the operator should know why the line stumbles.
-        if (m_controller.RepliesArriveTwice() && m_hintText != m_copiedRepliesHint) {
-            m_hintText = m_copiedRepliesHint;
-            UpdateData();
-        }
-    } else if (event->type() == WM_DEVICE_ERROR) {
-        OnDeviceErrorMessage(static_cast<std::uint32_t>(static_cast<const CDeviceEvent&>(*event).m_wParam));
-    }
-}
-
-void CArdenoXModbusDlg::OnVarUpdatedMessage(int id, bool success) {
-    if (!success) {
-        ShowNotConnected();
-        return;
-    }
-    switch (id) {
-        case kVarModel:
-            if (unsigned short model = 0;
-                m_connected && m_modelText.isEmpty() && m_controller.GetModel(model)) {
-                m_modelText = Format("ArdenoX %u", model);
-            }
-            break;
-        case kVarVersion:
-            if (std::pair<int, int> version;
-                m_connected && m_versionText.isEmpty() && m_controller.GetVersion(version)) {
-                m_versionText = Format("%u.%u", version.first, version.second);
-            }
-            break;
-        case kVarAddress:
-            if (unsigned char address = 0; m_controller.GetAddress(address)) {
-                m_devAddress = Format("%u", address);
-            }
-            break;
-        case kVarBaudRate:
-            if (unsigned long baudRate = 0; m_controller.GetBaudRate(baudRate)) {
-                m_devBaudRate = Format("%u", baudRate);
-            }
-            break;
-        case kVarCommMode:
-            if (CArdeno::ECommModeSetting mode{}; m_controller.GetCommMode(mode)) {
-                if (QString text = ModeText(mode); !text.isEmpty()) {
-                    m_devMode = text;
-                }
-            }
-            break;
-        default:
-            break;
-    }
-    if (!m_devBaudRate.isEmpty() && !m_devMode.isEmpty() && !m_devAddress.isEmpty()) {
-        m_readButton->setEnabled(true);
-    }
-    if (id == kVarConfStatus || id == kVarAddress || id == kVarBaudRate || id == kVarCommMode) {
-        if (!m_connected) {
-            m_statusText = LoadText(res::IDS_CONNECTED);
-            m_hintText.clear();
-            m_connected = true;
-        }
-        UpdateWriteButton();
-    }
+void CArdenoXModbusDlg::OnVarUpdatedMessage(int id, VarOutcome outcome) {
+    m_model.OnVarUpdated(id, outcome, ControllerValues::Of(m_controller));
+    UpdateWriteButton();
     UpdateData();
 }
 
 void CArdenoXModbusDlg::OnDeviceErrorMessage(std::uint32_t errorCode) {
-    if (m_errorReported) {
+    const std::optional<std::string> hint = m_model.OnPortLost(m_writeUnderWay);
+    if (!hint) {
         return;
     }
-    m_errorReported = true;
-    QString left;
-    if (m_writeUnderWay != nullptr) {
-        const CommConfig& written = m_writeUnderWay->GetConfig();
-        left = LostPortDuringWriteHint(written, ModeText(written.m_mode), m_writeUnderWay->UnsavedWrites(),
-                                       m_connBaudRate, m_connMode, m_connAddress);
-    }
-    CLogService::Instance().ReportErrorWithHint(res::IDS_DEVICE_ERROR, errorCode, left.toStdString());
+    CLogService::Instance().ReportErrorWithHint(res::IDS_DEVICE_ERROR, errorCode, *hint);
     // Ends every modal run, an open write dialog's included. The box above is shown first: once the
     // quit request is made no modal run starts any more.
     QCoreApplication::exit(0);
 }
 
-void CArdenoXModbusDlg::ForgetValue(int id) {
-    switch (id) {
-        case kVarModel:
-            m_modelText.clear();
-            break;
-        case kVarVersion:
-            m_versionText.clear();
-            break;
-        case kVarAddress:
-            m_devAddress.clear();
-            break;
-        case kVarBaudRate:
-            m_devBaudRate.clear();
-            break;
-        case kVarCommMode:
-            m_devMode.clear();
-            break;
-        default:
-            break;
-    }
-    m_readButton->setEnabled(!m_devBaudRate.isEmpty() && !m_devMode.isEmpty() && !m_devAddress.isEmpty());
-    UpdateData();
-}
-
-void CArdenoXModbusDlg::ShowNotConnected() {
-    m_connected = false;
-    m_devBaudRate.clear();
-    m_devMode.clear();
-    m_devAddress.clear();
-    m_readButton->setEnabled(false);
-    m_writeButton->setEnabled(false);
-    m_statusText = LoadText(res::IDS_NOT_CONNECTED);
-    m_hintText = NoAnswerWindowHint(m_connBaudRate, m_connMode, m_connAddress);
-    m_modelText.clear();
-    m_versionText.clear();
-    UpdateData();
-}
-
 void CArdenoXModbusDlg::UpdateWriteButton() {
-    // An open drop-down is a choice in progress: leave Write as it is until it closes.
-    if (m_baudCombo->view()->isVisible() || m_modeCombo->view()->isVisible()) {
-        return;
-    }
-    m_writeButton->setEnabled(m_connected && m_baudCombo->currentIndex() != -1 &&
-                              m_modeCombo->currentIndex() != -1);
+    // An open drop-down is a choice in progress.
+    const bool choosing = m_baudCombo->view()->isVisible() || m_modeCombo->view()->isVisible();
+    m_writeButton->setEnabled(m_model.WriteEnabled(m_baudCombo->currentIndex() != -1,
+                                                   m_modeCombo->currentIndex() != -1, choosing,
+                                                   m_writeButton->isEnabled()));
 }
 
 void CArdenoXModbusDlg::UpdateData() {
-    m_ui->connBaudEdit->setText(Format("%u", m_connBaudRate));
-    m_ui->connModeEdit->setText(m_connMode);
-    m_ui->connAddressEdit->setText(Format("%u", m_connAddress));
-    m_ui->devBaudEdit->setText(m_devBaudRate);
-    m_ui->devModeEdit->setText(m_devMode);
-    m_ui->devAddressEdit->setText(m_devAddress);
-    m_ui->statusLabel->setText(m_statusText);
-    m_ui->hintLabel->setText(m_hintText);
-    m_ui->hintLabel->setVisible(!m_hintText.isEmpty());
-    m_ui->modelLabel->setText(m_modelText);
-    m_ui->versionLabel->setText(m_versionText);
+    const MainWindowView& view = m_model.View();
+    m_ui->connBaudEdit->setText(Text(view.connBaudRate));
+    m_ui->connModeEdit->setText(Text(view.connMode));
+    m_ui->connAddressEdit->setText(Text(view.connAddress));
+    m_ui->devBaudEdit->setText(Text(view.devBaudRate));
+    m_ui->devModeEdit->setText(Text(view.devMode));
+    m_ui->devAddressEdit->setText(Text(view.devAddress));
+    m_ui->statusLabel->setText(Text(view.status));
+    m_ui->hintLabel->setText(Text(view.hint));
+    m_ui->hintLabel->setVisible(!view.hint.empty());
+    m_ui->modelLabel->setText(Text(view.model));
+    m_ui->versionLabel->setText(Text(view.version));
+    m_readButton->setEnabled(view.readEnabled);
 }
 
 bool CArdenoXModbusDlg::eventFilter(QObject* watched, QEvent* event) {
@@ -377,9 +213,13 @@ void CArdenoXModbusDlg::OnBnClickedCommission() {
 
 void CArdenoXModbusDlg::OnBnClickedDefault() {
     DropKeptBaudEntry();
-    m_baudCombo->setCurrentIndex(kDefaultBaudIndex);
-    m_modeCombo->setCurrentIndex(kDefaultModeIndex);
-    m_addressEdit->setText(Format("%u", kDefaultAddress));
+    ShowChoice(MainWindowModel::DefaultChoice());
+}
+
+void CArdenoXModbusDlg::ShowChoice(const LineChoice& choice) {
+    m_baudCombo->setCurrentIndex(choice.baudIndex);
+    m_modeCombo->setCurrentIndex(choice.modeIndex);
+    m_addressEdit->setText(Text(choice.address));
     UpdateWriteButton();
     UpdateData();
 }
@@ -392,43 +232,29 @@ void CArdenoXModbusDlg::DropKeptBaudEntry() {
 
 void CArdenoXModbusDlg::OnBnClickedRead() {
     DropKeptBaudEntry();
-    m_baudCombo->setCurrentIndex(-1);
-    if (unsigned long baudRate = 0; m_controller.GetBaudRate(baudRate)) {
-        // A speed the list does not offer is the controller's own: kept, it is written back as it is.
-        const auto* offered = std::find(BaudRateTable.begin(), BaudRateTable.end(), baudRate);
-        if (offered == BaudRateTable.end()) {
-            m_baudCombo->addItem(Format("%u", baudRate), static_cast<unsigned>(baudRate));
-        }
-        m_baudCombo->setCurrentIndex(offered == BaudRateTable.end()
-                                         ? m_baudCombo->count() - 1
-                                         : static_cast<int>(offered - BaudRateTable.begin()));
+    const ReadChoice choice = MainWindowModel::ChoiceOf(ControllerValues::Of(m_controller));
+    if (choice.keptBaudRate) {
+        m_baudCombo->addItem(QString::number(*choice.keptBaudRate), *choice.keptBaudRate);
     }
-    m_modeCombo->setCurrentIndex(-1);
-    if (CArdeno::ECommModeSetting mode{}; m_controller.GetCommMode(mode)) {
-        for (std::size_t i = 0; i < CommModeTable.size(); ++i) {
-            if (CommModeTable[i].m_mode == mode) {
-                m_modeCombo->setCurrentIndex(static_cast<int>(i));
-            }
-        }
-    }
-    unsigned char address = 0;
-    m_addressEdit->setText(m_controller.GetAddress(address) ? Format("%u", address) : QString());
-    UpdateWriteButton();
-    UpdateData();
+    ShowChoice(choice.line);
 }
 
 void CArdenoXModbusDlg::OnBnClickedWrite() {
-    std::int32_t address = 0;
-    if (!m_addressValidator.Validate(address)) {
+    std::optional<std::uint32_t> kept;
+    if (m_baudCombo->count() > static_cast<int>(BaudRateTable.size())) {
+        kept = m_baudCombo->itemData(m_baudCombo->count() - 1).toUInt();
+    }
+    const WriteRequest request = MainWindowModel::ToWrite(
+        {m_baudCombo->currentIndex(), m_modeCombo->currentIndex(), m_addressEdit->text().toStdString()},
+        kept);
+    if (const auto* refusal = std::get_if<FieldRefusal>(&request)) {
+        ShowRefusal(*m_ui->addressEdit, *refusal);
+    }
+    const auto* toWrite = std::get_if<CommConfig>(&request);
+    if (toWrite == nullptr) {
         return;
     }
-    const int baudIndex = m_baudCombo->currentIndex();
-    const int modeIndex = m_modeCombo->currentIndex();
-    if (baudIndex == -1 || modeIndex == -1) {
-        return;
-    }
-    const CommConfig config{m_baudCombo->itemData(baudIndex).toUInt(), static_cast<std::uint8_t>(address),
-                            CommModeTable[static_cast<std::size_t>(modeIndex)].m_mode};
+    const CommConfig config = *toWrite;
     CWriteConfDlg dialog(config, m_controller, this);
     m_writeUnderWay = &dialog.Procedure();
     const int result = dialog.DoModal();
@@ -436,10 +262,6 @@ void CArdenoXModbusDlg::OnBnClickedWrite() {
     if (result != CWriteConfDlg::IDOK) {
         return;
     }
-    // Saved, not yet in use: say when it applies, and keep it for the next Change to offer.
-    m_written = config;
-    const bool offered = IsOfferedBaudRate(config.m_baudRate);
-    CLogService::Instance().Report(offered ? res::IDS_AFTER_WRITE : res::IDS_AFTER_WRITE_OUT_OF_REACH, true,
-                                   config.m_baudRate, ModeText(config.m_mode).toStdString(),
-                                   unsigned{config.m_address});
+    const AfterWriteNotice notice = m_model.WriteDone(config);
+    CLogService::Instance().Report(notice.messageId, true, notice.baudRate, notice.mode, notice.address);
 }

@@ -1,18 +1,18 @@
 #pragma once
 // The main configuration window: the connection in use, the new settings and the controller's own
-// settings side by side, the controller's model and version, and the connection status. It listens to
-// the controller; every notification becomes a posted event handled on the user-interface thread.
+// settings side by side, the controller's model and version, and the connection status: a view of
+// MainWindowModel. It listens to the controller; every notification is posted to the user-interface
+// thread as a queued call, which feeds the model there.
 #include <QByteArray>
 #include <QDialog>
 #include <QIcon>
-#include <QString>
 #include <cstdint>
 #include <memory>
 #include <optional>
 
 #include "device/Ardeno.h"
 #include "device/WriteProcedure.h"
-#include "ui/IntegerFieldValidator.h"
+#include "present/MainWindowModel.h"
 
 class CComDevice;
 class CTrafficModel;
@@ -45,7 +45,7 @@ public:
 
     // The settings of the last write that ended with "Done", which the controller takes at its next
     // restart; nothing when no write has been completed in this window.
-    const std::optional<CommConfig>& WrittenConfig() const { return m_written; }
+    const std::optional<CommConfig>& WrittenConfig() const { return m_model.Written(); }
 
     // Where the Traffic window was when this window ended, if it was open; handed to the next window
     // (after Change) with ReopenTraffic, so that it comes back where the operator had it.
@@ -57,7 +57,6 @@ public:
     void OnVarUpdated(int id, bool success) override;
 
 protected:
-    void customEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Enter and Escape do nothing; the caption's close box is Close.
     void keyPressEvent(QKeyEvent* event) override;
@@ -67,14 +66,12 @@ protected:
 
 private:
     void OnInitDialog();
-    void OnVarUpdatedMessage(int id, bool success);
-    // The controller answered with a value this tool does not know: that value is shown as none, and
-    // the connection stays as it is.
-    void ForgetValue(int id);
+    void OnVarUpdatedMessage(int id, VarOutcome outcome);
     void OnDeviceErrorMessage(std::uint32_t errorCode);
-    void ShowNotConnected();
     void UpdateWriteButton();
     void UpdateData();
+    // Shows a choice in the new-settings column.
+    void ShowChoice(const LineChoice& choice);
     // The speed "<- Read" added to the baud list because the list does not offer it goes again.
     void DropKeptBaudEntry();
 
@@ -90,27 +87,13 @@ private:
     QIcon m_hIcon;
     CArdeno& m_controller;
     CComDevice& m_comDevice;
-    bool m_errorReported = false;
-    bool m_connected = false;
-    std::uint32_t m_connBaudRate = 0;
-    QString m_connMode;
-    std::uint8_t m_connAddress = 0;
+    MainWindowModel m_model;
     QComboBox* m_baudCombo;
     QComboBox* m_modeCombo;
     QLineEdit* m_addressEdit;
-    QString m_devBaudRate;
-    QString m_devMode;
-    QString m_devAddress;
     QPushButton* m_readButton;
     QPushButton* m_writeButton;
-    QString m_statusText;
-    QString m_hintText;           // the next step, beside "Not connected" while nothing answers
-    QString m_copiedRepliesHint;  // shown instead once replies arrive twice
-    QString m_modelText;
-    QString m_versionText;
-    CIntegerFieldValidator m_addressValidator;
     bool m_ended = false;  // done() was called: the modal run has a result of its own
-    std::optional<CommConfig> m_written;
     // The write dialog's procedure while it runs: a lost port then names what it left unsaved.
     const CWriteProcedure* m_writeUnderWay = nullptr;
     // Made with the window, so that the rows are there from the first poll on whenever it opens.

@@ -1,37 +1,23 @@
 #include "ui/ComChoiceDlg.h"
 
-#include <fmt/printf.h>
-
 #include <QSignalBlocker>
-#include <algorithm>
-#include <iterator>
-#include <optional>
+#include <string>
 #include <utility>
+#include <variant>
 
 #include "device/ControllerFacts.h"
 #include "log/LogService.h"
 #include "port/PortHint.h"
+#include "present/ConnectionForm.h"
 #include "ui/DeadEndHints.h"
-#include "ui/LoadText.h"
+#include "ui/FieldTip.h"
 #include "ui/ScanDlg.h"
 #include "ui_ComChoiceDlg.h"
 
 namespace {
 
-constexpr int kDefaultBaudIndex = 1;  // 19200
-constexpr int kDefaultModeIndex = 0;  // even parity, 1 stop bit
-constexpr std::uint8_t kDefaultAddress = 16;
-constexpr std::int32_t kMinAddress = 1;
-constexpr std::int32_t kMaxAddress = 247;
-
-QString FormatText(const char* format, auto value) {
-    return QString::fromStdString(fmt::sprintf(format, value));
-}
-
-template <typename Table, typename Match>
-int IndexOr(const Table& table, Match match, int fallback) {
-    const auto found = std::find_if(table.begin(), table.end(), match);
-    return found == table.end() ? fallback : static_cast<int>(std::distance(table.begin(), found));
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
 }
 
 }  // namespace
@@ -48,8 +34,7 @@ CComChoiceDlg::CComChoiceDlg(QString port, std::uint32_t baudRate, std::uint8_t 
       m_ui(std::make_unique<Ui::ComChoiceDlg>()),
       m_naming(naming),
       m_portSource(std::move(ports)),
-      m_rememberedPath(m_port),
-      m_addressValidator(*this, QStringLiteral("addressEdit"), kMinAddress, kMaxAddress) {
+      m_rememberedPath(m_port) {
     m_ui->setupUi(this);
     OnInitDialog();
     // Connected only now: filling and preselecting the lists must not enable OK. Choosing the entry that
@@ -66,7 +51,7 @@ CComChoiceDlg::CComChoiceDlg(QString port, std::uint32_t baudRate, std::uint8_t 
 CComChoiceDlg::~CComChoiceDlg() = default;
 
 QString CComChoiceDlg::GetDevicePath() const {
-    return DevicePath(m_naming, m_port);
+    return Text(DevicePath(m_naming, m_port.toStdString()));
 }
 
 void CComChoiceDlg::OnInitDialog() {
@@ -74,9 +59,9 @@ void CComChoiceDlg::OnInitDialog() {
     // A pseudo-terminal or a socat link is never reported by the system, so on POSIX any path may be typed.
     portCombo.setEditable(m_naming == EPortNaming::Posix);
     portCombo.setCompleter(nullptr);
-    const QStringList ports = FillPortList();
-    const PortPreselection preselection = PreselectPort(m_naming, ports, m_port);
-    m_port = preselection.port;
+    const PortPreselection preselection =
+        PreselectPort(m_naming, FillPortList(), m_rememberedPath.toStdString());
+    m_port = Text(preselection.port);
     portCombo.setCurrentIndex(preselection.index);
     // A path that is not listed (typed by hand and just failed, or a device that is gone) stays in view,
     // so that the operator can correct it rather than type it again; OK still waits for a change.
@@ -86,33 +71,20 @@ void CComChoiceDlg::OnInitDialog() {
     m_ui->okButton->setEnabled(preselection.enableOk);
 
     for (const std::uint32_t baudRate : BaudRateTable) {
-        m_ui->baudCombo->addItem(FormatText("%i", baudRate));
+        m_ui->baudCombo->addItem(QString::number(baudRate));
     }
-    m_ui->baudCombo->setCurrentIndex(IndexOr(
-        BaudRateTable, [this](std::uint32_t baudRate) { return baudRate == m_baudRate; }, kDefaultBaudIndex));
-
     for (const CommModeEntry& mode : CommModeTable) {
-        m_ui->modeCombo->addItem(LoadText(mode.m_nameId));
+        m_ui->modeCombo->addItem(QString::fromUtf8(res::LoadString(mode.m_nameId)));
     }
-    m_ui->modeCombo->setCurrentIndex(IndexOr(
-        CommModeTable,
-        [this](const CommModeEntry& mode) {
-            return mode.m_parity == m_parity && mode.m_stopBits == m_stopBits;
-        },
-        kDefaultModeIndex));
-
-    if (m_address < kMinAddress || m_address > kMaxAddress) {
-        m_address = kDefaultAddress;
-    }
-    m_ui->addressEdit->setText(FormatText("%u", unsigned{m_address}));
+    ShowSettings(PreselectLine(m_baudRate, m_parity, m_stopBits, m_address));
 }
 
-QStringList CComChoiceDlg::FillPortList() {
-    const QList<PortFacts> system = m_portSource();
-    const QStringList ports = DiscoverPorts(m_naming, system, m_rememberedPath);
+std::vector<std::string> CComChoiceDlg::FillPortList() {
+    const std::vector<PortFacts> system = m_portSource();
+    std::vector<std::string> ports = DiscoverPorts(m_naming, system, m_rememberedPath.toStdString());
     m_ui->portCombo->clear();
-    for (const QString& port : ports) {
-        m_ui->portCombo->addItem(PortLabel(port, system), port);
+    for (const std::string& port : ports) {
+        m_ui->portCombo->addItem(Text(PortLabel(port, system)), Text(port));
     }
     return ports;
 }
@@ -143,17 +115,23 @@ void CComChoiceDlg::OnCbnSelchangePort() {
     m_ui->okButton->setEnabled(true);
 }
 
+LineChoice CComChoiceDlg::ShownLine() const {
+    return {m_ui->baudCombo->currentIndex(), m_ui->modeCombo->currentIndex(),
+            m_ui->addressEdit->text().toStdString()};
+}
+
 void CComChoiceDlg::OnBnClickedOk() {
     m_port = ChosenPort();
-    std::int32_t address = 0;
-    if (!m_addressValidator.Validate(address)) {
+    const std::variant<ChosenLine, FieldRefusal> taken = TakeLine(ShownLine());
+    if (const auto* refusal = std::get_if<FieldRefusal>(&taken)) {
+        ShowRefusal(*m_ui->addressEdit, *refusal);
         return;
     }
-    m_address = static_cast<std::uint8_t>(address);
-    m_baudRate = BaudRateTable.at(static_cast<std::size_t>(m_ui->baudCombo->currentIndex()));
-    const CommModeEntry& mode = CommModeTable.at(static_cast<std::size_t>(m_ui->modeCombo->currentIndex()));
-    m_parity = mode.m_parity;
-    m_stopBits = mode.m_stopBits;
+    const ChosenLine& line = std::get<ChosenLine>(taken);
+    m_baudRate = line.baudRate;
+    m_parity = line.parity;
+    m_stopBits = line.stopBits;
+    m_address = line.address;
     m_echo = m_ui->echoCheck->isChecked();
     accept();
 }
@@ -164,14 +142,13 @@ void CComChoiceDlg::SetEcho(bool echo) {
 }
 
 void CComChoiceDlg::OnBnClickedDefault() {
-    ShowSettings(BaudRateTable.at(kDefaultBaudIndex), kDefaultModeIndex, kDefaultAddress);
+    ShowSettings(FactoryLineChoice());
 }
 
-void CComChoiceDlg::ShowSettings(std::uint32_t baudRate, std::size_t modeIndex, std::uint8_t address) {
-    m_ui->baudCombo->setCurrentIndex(IndexOr(
-        BaudRateTable, [baudRate](std::uint32_t rate) { return rate == baudRate; }, kDefaultBaudIndex));
-    m_ui->modeCombo->setCurrentIndex(static_cast<int>(modeIndex));
-    m_ui->addressEdit->setText(FormatText("%u", unsigned{address}));
+void CComChoiceDlg::ShowSettings(const LineChoice& line) {
+    m_ui->baudCombo->setCurrentIndex(line.baudIndex);
+    m_ui->modeCombo->setCurrentIndex(line.modeIndex);
+    m_ui->addressEdit->setText(Text(line.address));
 }
 
 void CComChoiceDlg::OnBnClickedFind() {
@@ -181,24 +158,15 @@ void CComChoiceDlg::OnBnClickedFind() {
         return;
     }
     // What the dialog shows is the likeliest guess and is tried first.
-    bool isNumber = false;
-    const unsigned address = m_ui->addressEdit->text().toUInt(&isNumber);
-    std::optional<ScanCandidate> guess;
-    if (isNumber && address >= kMinAddress && address <= kMaxAddress) {
-        guess = ScanCandidate{{BaudRateTable.at(static_cast<std::size_t>(m_ui->baudCombo->currentIndex())),
-                               static_cast<std::size_t>(m_ui->modeCombo->currentIndex())},
-                              static_cast<std::uint8_t>(address)};
-    }
-    const std::string devicePath = DevicePath(m_naming, port).toStdString();
-    CScanDlg scan(devicePath, guess, this, m_findTap);
+    const std::string devicePath = DevicePath(m_naming, port.toStdString());
+    CScanDlg scan(devicePath, FindGuess(ShownLine()), this, m_findTap);
     scan.Run();
     const ScanResult& result = scan.Result();
     m_ui->findResultLabel->setText(FindResultText(result));
     switch (result.outcome) {
         case ScanResult::Found: {
             const FoundController& found = result.found.front();
-            const ScanCandidate& settings = found.Working();
-            ShowSettings(settings.line.baudRate, settings.line.modeIndex, settings.address);
+            ShowSettings(LineChoiceOf(found.Working()));
             m_ui->okButton->setEnabled(true);
             if (found.holds && !found.holdsConfirmed && *found.holds != found.answered) {
                 CLogService::Instance().Report(res::IDS_SCAN_STORED, true, DescribeCandidate(found.answered),

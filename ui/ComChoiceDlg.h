@@ -6,9 +6,11 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "present/ConnectionForm.h"
 #include "traffic/Frame.h"
-#include "ui/IntegerFieldValidator.h"
 #include "ui/PortDiscovery.h"
 
 namespace Ui {
@@ -45,7 +47,7 @@ private:
     void OnInitDialog();
     // Fills the port list from what the system reports now; the entries show descriptions and carry
     // their port text as item data. Returns the entries' port texts.
-    QStringList FillPortList();
+    std::vector<std::string> FillPortList();
     // Reads the list again when it drops down, keeping the current choice (or typed text).
     void OnPortPopup();
     // The port text of the choice: the entry's own when an entry is shown, else what was typed.
@@ -55,12 +57,12 @@ private:
     void OnBnClickedDefault();
     // Scans the chosen port for the controller and, when one answers, shows its settings.
     void OnBnClickedFind();
-    void ShowSettings(std::uint32_t baudRate, std::size_t modeIndex, std::uint8_t address);
+    void ShowSettings(const LineChoice& line);
+    LineChoice ShownLine() const;
 
     std::unique_ptr<Ui::ComChoiceDlg> m_ui;
     const EPortNaming m_naming;
     const PortSource m_portSource;
     const QString m_rememberedPath;
-    CIntegerFieldValidator m_addressValidator;
     traffic::IFrameObserver* m_findTap = nullptr;
 };

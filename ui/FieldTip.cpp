@@ -81,3 +81,8 @@ bool CFieldTip::eventFilter(QObject* watched, QEvent* event) {
 void CFieldTip::Place() {
     move(m_field.mapToGlobal(QPoint(m_field.width() / 4, m_field.height())));
 }
+
+void ShowRefusal(QLineEdit& field, const FieldRefusal& refusal) {
+    CFieldTip::Show(field, QString::fromStdString(refusal.title), QString::fromStdString(refusal.message));
+    field.setFocus();
+}

@@ -4,6 +4,8 @@
 #include <QFrame>
 #include <QString>
 
+#include "present/IntegerField.h"
+
 class QLabel;
 class QLineEdit;
 class QTimer;
@@ -31,3 +33,6 @@ private:
     QLabel* m_text;
     QTimer* m_hideTimer;
 };
+
+// Shows a field check's refusal on `field` and puts the focus there; the caller just abandons its action.
+void ShowRefusal(QLineEdit& field, const FieldRefusal& refusal);

@@ -91,15 +91,5 @@ void CTrafficWindow::OnSave() {
 }
 
 void CTrafficWindow::ShowCounts() {
-    const CTrafficModel::Counts& counts = m_model.GetCounts();
-    QString text = tr("Requests %1   Replies %2   Time-outs %3   CRC errors %4   Exceptions %5")
-                       .arg(counts.requests)
-                       .arg(counts.replies)
-                       .arg(counts.timeouts)
-                       .arg(counts.crcErrors)
-                       .arg(counts.exceptions);
-    if (const std::uint64_t lost = m_model.Lost(); lost != 0) {
-        text += tr("   Lost %1").arg(lost);
-    }
-    m_countsLabel->setText(text);
+    m_countsLabel->setText(QString::fromStdString(m_model.CountsText()));
 }

@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QTest>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "modbus/Modbus.h"
 #include "port/ComDevice.h"
@@ -75,7 +77,7 @@ TEST(ComChoiceDlg, VanishedPortStaysInViewWithOkDisabled) {
 TEST(ComChoiceDlg, WindowsPickingTheShownPortEnablesOk) {
     const struct {
         const char* remembered;
-        QStringList system;
+        std::vector<std::string> system;
         const char* devicePath;
     } rows[] = {
         {"", {"COM3"}, "\\\\.\\COM3"},
@@ -83,9 +85,9 @@ TEST(ComChoiceDlg, WindowsPickingTheShownPortEnablesOk) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.remembered);
-        QList<PortFacts> system;
-        for (const QString& name : row.system) {
-            system.append({name, {}, {}, {}, {}});
+        std::vector<PortFacts> system;
+        for (const std::string& name : row.system) {
+            system.push_back({name, {}, {}, {}, {}});
         }
         CComChoiceDlg dialog(
             QString::fromUtf8(row.remembered), 19200, 2, 0, 16, nullptr, [system] { return system; },
@@ -190,7 +192,7 @@ TEST(ComChoiceDlg, TabOrderRunsFromOkToDefaultThenFindThenEcho) {
 TEST(ComChoiceDlg, PortsShowDescriptionsAndAreReadAgainWhenTheListDropsDown) {
     PseudoTerminal pty;
     const QString usb0 = QStringLiteral("ttyUSB0 \u2014 FTDI USB-RS485 (serial A12B3C)");
-    QList<PortFacts> system{{"ttyUSB0", "USB-RS485", "FTDI", "A12B3C", ""}};
+    std::vector<PortFacts> system{{"ttyUSB0", "USB-RS485", "FTDI", "A12B3C", ""}};
     CComChoiceDlg dialog(QStringLiteral("/dev/ttyUSB0"), 19200, 2, 0, 16, nullptr,
                          [&system] { return system; });
     const DialogDriver driver(dialog);
@@ -198,7 +200,7 @@ TEST(ComChoiceDlg, PortsShowDescriptionsAndAreReadAgainWhenTheListDropsDown) {
     ExpectView(driver.View(), {usb0, "19200", "Even, 1 stop bit", "16", true});
 
     // An adapter plugged in later, and a path typed meanwhile: both survive the list being read again.
-    system.append({"ttyUSB1", "USB-RS485", "FTDI", "Q9", ""});
+    system.push_back({"ttyUSB1", "USB-RS485", "FTDI", "Q9", ""});
     driver.Port().setEditText(pty.Path());
     driver.Port().showPopup();
     driver.Port().hidePopup();
@@ -206,7 +208,7 @@ TEST(ComChoiceDlg, PortsShowDescriptionsAndAreReadAgainWhenTheListDropsDown) {
     EXPECT_EQ(driver.Port().currentText(), pty.Path());
 
     driver.Port().setCurrentIndex(1);
-    system.removeFirst();
+    system.erase(system.begin());
     driver.Port().showPopup();
     driver.Port().hidePopup();
     EXPECT_EQ(driver.Port().currentText(), QStringLiteral("ttyUSB1 \u2014 FTDI USB-RS485 (serial Q9)"));

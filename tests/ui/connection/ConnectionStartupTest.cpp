@@ -315,8 +315,8 @@ TEST_F(ConnectionStartupTest, DescribedPortIsFoundOpenedAndRememberedByItsDevice
     sim::ControllerSim controller(config);
     const QString path = QString::fromStdString(controller.TerminalPath());
     const QString name = path.mid(QStringLiteral("/dev/").size());
-    const QList<PortFacts> system{{"ttyUSB7", "USB-Serial", "Prolific", "P1", ""},
-                                  {name, "USB-RS485", "FTDI", "Q9", ""}};
+    const std::vector<PortFacts> system{{"ttyUSB7", "USB-Serial", "Prolific", "P1", ""},
+                                        {name.toStdString(), "USB-RS485", "FTDI", "Q9", ""}};
     const QString label = name + QStringLiteral(" \u2014 FTDI USB-RS485 (serial Q9)");
     traffic::FrameRing traffic;
     const ConnectionDialog ask = ComChoiceDialog([&system] { return system; }, &traffic);

@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <vector>
 
 #include "ui/ComChoiceDlg.h"
 #include "ui/FieldTip.h"
@@ -21,7 +22,7 @@ bool GrabAround(const QWidget& dialog, const QWidget& other, const QString& path
 }
 
 bool GrabPortList(const QString& path) {
-    const QList<PortFacts> adapters{
+    const std::vector<PortFacts> adapters{
         {"ttyUSB0", "USB-RS485", "FTDI", "A12B3C", "usb-FTDI_USB-RS485_A12B3C-if00-port0"},
         {"ttyACM0", "", "", "", "usb-Brannik_RS485_Adapter_0042-if00"},
     };

@@ -66,13 +66,11 @@ TEST(TrafficModel, CountsWhatTheLineDidAndMarksFailures) {
                                   Outcome::BadCrc, Outcome::Exception, Outcome::Late}) {
         Put(ring, outcome, 1, outcome == Outcome::Timeout ? 0 : 5);
     }
+    // What is counted is TrafficRows' (tests/unit/present/TrafficRowsTest.cpp); here, what the table shows.
+    QSignalSpy counted(&model, &CTrafficModel::countsChanged);
     model.Drain();
-    const CTrafficModel::Counts& counts = model.GetCounts();
-    EXPECT_EQ(counts.requests, 1u);
-    EXPECT_EQ(counts.replies, 4u);  // ok, short, bad CRC, exception
-    EXPECT_EQ(counts.timeouts, 2u);
-    EXPECT_EQ(counts.crcErrors, 1u);
-    EXPECT_EQ(counts.exceptions, 1u);
+    EXPECT_EQ(counted.size(), 1);
+    EXPECT_EQ(model.GetCounts().requests, 1u);
     EXPECT_FALSE(model.index(1, 0).data(Qt::BackgroundRole).isValid());
     EXPECT_TRUE(model.index(4, 0).data(Qt::BackgroundRole).isValid());
     EXPECT_EQ(model.index(4, CTrafficModel::ColumnOutcome).data().toString(), "bad CRC");

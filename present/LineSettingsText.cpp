@@ -1,0 +1,21 @@
+#include "present/LineSettingsText.h"
+
+#include "device/ControllerFacts.h"
+
+std::string ModeName(CArdeno::ECommModeSetting mode) {
+    for (const CommModeEntry& entry : CommModeTable) {
+        if (entry.m_mode == mode) {
+            return std::string(res::LoadString(entry.m_nameId));
+        }
+    }
+    return {};
+}
+
+std::string ModeNameOf(std::uint8_t parity, std::uint8_t stopBits) {
+    for (const CommModeEntry& entry : CommModeTable) {
+        if (entry.m_parity == parity && entry.m_stopBits == stopBits) {
+            return std::string(res::LoadString(entry.m_nameId));
+        }
+    }
+    return {};
+}

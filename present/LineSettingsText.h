@@ -1,0 +1,11 @@
+#pragma once
+// The words for a line's mode (parity and stop bits) as the windows show them.
+#include <cstdint>
+#include <string>
+
+#include "device/Ardeno.h"
+
+// "Even, 1 stop bit"; empty for a mode the tool does not know.
+std::string ModeName(CArdeno::ECommModeSetting mode);
+// The same for a line's parity (0 none, 1 odd, 2 even) and stop bits (0 one, 2 two).
+std::string ModeNameOf(std::uint8_t parity, std::uint8_t stopBits);

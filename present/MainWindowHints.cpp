@@ -1,0 +1,35 @@
+#include "present/MainWindowHints.h"
+
+#include <fmt/format.h>
+
+#include <cctype>
+
+#include "device/UnsavedSettings.h"
+#include "present/LineSettingsText.h"
+#include "res/Hints.h"
+#include "scan/ScanPlan.h"
+
+std::string NoAnswerWindowHint(std::uint32_t baudRate, std::string_view modeName, unsigned address) {
+    return fmt::format("Nothing answers at {} baud, {}, address {}. ", baudRate, modeName, address) +
+           res::NoAnswerHint("Change, then Find");
+}
+
+std::string CopiedRepliesWindowHint(unsigned address) {
+    // The shared words start a clause; here they stand as a sentence of their own.
+    std::string text = res::CopiedRepliesHint(address, kFactorySettings.address) + ".";
+    text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    return text;
+}
+
+std::string LostPortDuringWriteHint(const CommConfig& written, const std::vector<int>& writes,
+                                    std::uint32_t baudRate, std::string_view modeName, unsigned address) {
+    const std::string left = UnsavedSettingsText(written, writes, ModeName(written.m_mode));
+    if (left.empty()) {
+        return {};
+    }
+    return fmt::format(
+        "The write stopped before the save: {}. Until then the controller answers at {} baud, {}, "
+        "address {}: connect the adapter again, connect at those settings and Write again to save the "
+        "new ones, or restart the controller to drop them.",
+        left, baudRate, modeName, address);
+}

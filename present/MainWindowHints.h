@@ -1,0 +1,20 @@
+#pragma once
+// The line the main window shows beside its status at a dead end, naming the next step.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "device/WriteProcedure.h"
+
+// Beside "Not connected" while nothing answers: what was tried and what to check.
+std::string NoAnswerWindowHint(std::uint32_t baudRate, std::string_view modeName, unsigned address);
+
+// Beside the status while whole replies arrive twice: what may copy them.
+std::string CopiedRepliesWindowHint(unsigned address);
+
+// After the port was lost during a write: the settings written but not saved (`writes`, as
+// CWriteProcedure::UnsavedWrites names them) and what to do, the controller still answering at the
+// connection's settings until its restart. Empty when the write left nothing unsaved.
+std::string LostPortDuringWriteHint(const CommConfig& written, const std::vector<int>& writes,
+                                    std::uint32_t baudRate, std::string_view modeName, unsigned address);

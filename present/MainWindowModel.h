@@ -1,0 +1,114 @@
+#pragma once
+// What the main window shows and decides: the connection column, the controller's column, its model
+// and version, the status with the hint beside it, which of Read and Write may be pressed, the settings
+// Default and Read put in the new-settings column, and what follows a write. The view feeds it the
+// controller's notifications on its own thread and shows View().
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <variant>
+
+#include "device/Ardeno.h"
+#include "device/WriteProcedure.h"
+#include "present/ConnectionForm.h"
+
+// What a variable notification reported; decided on the worker thread, from its last error.
+enum class VarOutcome {
+    Read,
+    Failed,
+    Unknown,  // read, but a value this tool does not know
+    Busy,     // the controller asked to be asked again later
+    Refused,  // the controller refused the request (an exception reply)
+};
+VarOutcome OutcomeOf(bool success, std::uint32_t lastError);
+
+// The controller's values as the window's thread finds them when it handles a notification.
+struct ControllerValues {
+    std::optional<unsigned> model;
+    std::optional<std::pair<int, int>> version;
+    std::optional<unsigned> address;
+    std::optional<unsigned long> baudRate;
+    std::optional<CArdeno::ECommModeSetting> mode;
+    bool repliesArriveTwice = false;
+
+    static ControllerValues Of(CArdeno& controller);
+};
+
+// The settings of the connection in use.
+struct LineInUse {
+    std::uint32_t baudRate = 0;
+    std::uint8_t parity = 0;
+    std::uint8_t stopBits = 0;
+    std::uint8_t address = 0;
+};
+
+struct MainWindowView {
+    std::string connBaudRate, connMode, connAddress;
+    std::string devBaudRate, devMode, devAddress;
+    std::string status;  // empty until the first notification
+    std::string hint;    // the next step, beside the status; hidden when empty
+    std::string model, version;
+    bool connected = false;
+    bool readEnabled = false;  // Read copies the controller's column: only once it is complete
+};
+
+// The new-settings column after Read: the controller's settings, nothing where it has none.
+struct ReadChoice {
+    LineChoice line;
+    // A speed the list does not offer, the controller's own: added as the list's last entry and chosen,
+    // so that it is written back as it is.
+    std::optional<std::uint32_t> keptBaudRate;
+};
+
+// What Write starts: the settings to write, the address field's refusal, or nothing while a list shows
+// no choice.
+using WriteRequest = std::variant<std::monostate, CommConfig, FieldRefusal>;
+
+// What the window says once a write ended with Done: the message and its values.
+struct AfterWriteNotice {
+    unsigned messageId;
+    std::uint32_t baudRate;
+    std::string mode;
+    unsigned address;
+};
+
+class MainWindowModel {
+public:
+    MainWindowModel() = default;
+    explicit MainWindowModel(const LineInUse& line);
+
+    const MainWindowView& View() const { return m_view; }
+
+    void OnVarUpdated(int id, VarOutcome outcome, const ControllerValues& values);
+    // The port failed: the hint to report with the failure (empty when there is none), the first time
+    // only; the window ends after it. `writeUnderWay`: the write dialog's procedure, when one is open.
+    std::optional<std::string> OnPortLost(const CWriteProcedure* writeUnderWay);
+
+    // Whether Write may be pressed: while connected, with a speed and a mode chosen. While the operator
+    // is choosing in an open list (`choosing`), it stays as it is (`now`) unless the connection is gone.
+    bool WriteEnabled(bool baudChosen, bool modeChosen, bool choosing, bool now) const;
+
+    static LineChoice DefaultChoice() { return FactoryLineChoice(); }
+    static ReadChoice ChoiceOf(const ControllerValues& values);
+
+    // What Write writes from the new-settings column. `keptBaudRate`: the speed after the offered ones,
+    // when Read added one.
+    static WriteRequest ToWrite(const LineChoice& shown, std::optional<std::uint32_t> keptBaudRate);
+
+    // The write dialog ended with Done: the settings are kept for the next connection to offer.
+    AfterWriteNotice WriteDone(const CommConfig& written);
+    // The settings of the last write that ended with Done in this window.
+    const std::optional<CommConfig>& Written() const { return m_written; }
+
+private:
+    void Take(int id, const ControllerValues& values);
+    void Forget(int id);
+    void ShowNotConnected();
+    void UpdateReadEnabled();
+
+    LineInUse m_line;
+    MainWindowView m_view;
+    bool m_portLostReported = false;
+    std::optional<CommConfig> m_written;
+};

@@ -1,0 +1,51 @@
+#include "present/RememberedConnection.h"
+
+#include "device/ControllerFacts.h"
+
+namespace {
+
+constexpr std::string_view kComPort = "ComPort";
+constexpr std::string_view kBaudRate = "BaudRate";
+constexpr std::string_view kParity = "Parity";
+constexpr std::string_view kStopBits = "StopBits";
+constexpr std::string_view kAddress = "Address";
+constexpr std::string_view kEcho = "Echo";
+// Read for a missing value; narrowed to a field it reads as that field's largest value, which the
+// dialog replaces by its own default.
+constexpr std::int32_t kMissing = -1;
+
+}  // namespace
+
+ConnectionChoice RememberedConnection(ISettingsStore& store) {
+    return {
+        store.Text(kComPort),
+        static_cast<std::uint32_t>(store.Number(kBaudRate, kMissing)),
+        static_cast<std::uint8_t>(store.Number(kParity, kMissing)),
+        static_cast<std::uint8_t>(store.Number(kStopBits, kMissing)),
+        static_cast<std::uint8_t>(store.Number(kAddress, kMissing)),
+        store.Number(kEcho, 0) != 0,
+    };
+}
+
+void RememberConnection(ISettingsStore& store, const ConnectionChoice& choice) {
+    store.SetText(kComPort, choice.devicePath);
+    store.SetNumber(kBaudRate, static_cast<std::int32_t>(choice.baudRate));
+    store.SetNumber(kParity, choice.parity);
+    store.SetNumber(kStopBits, choice.stopBits);
+    store.SetNumber(kAddress, choice.address);
+    store.SetNumber(kEcho, choice.echo ? 1 : 0);
+}
+
+ConnectionChoice OfferWritten(ConnectionChoice remembered, const CommConfig& written) {
+    if (IsOfferedBaudRate(written.m_baudRate)) {
+        remembered.baudRate = written.m_baudRate;
+    }
+    remembered.address = written.m_address;
+    for (const CommModeEntry& mode : CommModeTable) {
+        if (mode.m_mode == written.m_mode) {
+            remembered.parity = mode.m_parity;
+            remembered.stopBits = mode.m_stopBits;
+        }
+    }
+    return remembered;
+}

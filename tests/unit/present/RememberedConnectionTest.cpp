@@ -1,0 +1,80 @@
+// What the connection start-up remembers and reads back, against a store kept in memory.
+#include "present/RememberedConnection.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "present/ConnectionForm.h"
+
+namespace {
+
+// Keys as the profile keeps them; numbers written as text, as a hand-edited file may hold them.
+class MemoryStore final : public ISettingsStore {
+public:
+    std::string Text(std::string_view key) override {
+        const auto found = values.find(std::string(key));
+        return found == values.end() ? std::string() : found->second;
+    }
+    std::int32_t Number(std::string_view key, std::int32_t missing) override {
+        const auto found = values.find(std::string(key));
+        return found == values.end() ? missing : std::stoi(found->second);
+    }
+    void SetText(std::string_view key, const std::string& value) override {
+        values[std::string(key)] = value;
+    }
+    void SetNumber(std::string_view key, std::int32_t value) override {
+        values[std::string(key)] = std::to_string(value);
+    }
+
+    std::map<std::string, std::string> values;
+};
+
+TEST(RememberedConnection, WhatIsRememberedComesBackAndNothingRememberedShowsTheDefaults) {
+    MemoryStore store;
+    const ConnectionChoice first = RememberedConnection(store);
+    EXPECT_EQ(first.devicePath, "");
+    EXPECT_FALSE(first.echo);
+    EXPECT_EQ(PreselectLine(first.baudRate, first.parity, first.stopBits, first.address),
+              FactoryLineChoice());
+
+    RememberConnection(store, {"rfc2217://10.0.0.5:4001", 57600, 0, 2, 5, true});
+    EXPECT_EQ(store.values, (std::map<std::string, std::string>{{"Address", "5"},
+                                                                {"BaudRate", "57600"},
+                                                                {"ComPort", "rfc2217://10.0.0.5:4001"},
+                                                                {"Echo", "1"},
+                                                                {"Parity", "0"},
+                                                                {"StopBits", "2"}}));
+    const ConnectionChoice again = RememberedConnection(store);
+    EXPECT_EQ(again.devicePath, "rfc2217://10.0.0.5:4001");
+    EXPECT_EQ(again.baudRate, 57600u);
+    EXPECT_EQ(again.stopBits, 2);
+    EXPECT_EQ(again.address, 5);
+    EXPECT_TRUE(again.echo);
+}
+
+TEST(RememberedConnection, WrittenSettingsAreOfferedOnTheSamePort) {
+    const ConnectionChoice remembered{"/dev/ttyUSB0", 19200, 2, 0, 16, true};
+    const struct {
+        CommConfig written;
+        std::uint32_t baud;
+        std::uint8_t parity, stopBits, address;
+    } rows[] = {
+        {{57600, 5, CArdeno::ModeNone2Stop}, 57600, 0, 2, 5},
+        {{9600, 247, CArdeno::ModeOdd1Stop}, 9600, 1, 0, 247},
+        // A speed the dialog cannot show: the one in use stays.
+        {{115200, 7, CArdeno::ModeNone1Stop}, 19200, 0, 0, 7},
+    };
+    for (const auto& row : rows) {
+        const ConnectionChoice offered = OfferWritten(remembered, row.written);
+        EXPECT_EQ(offered.devicePath, remembered.devicePath);
+        EXPECT_TRUE(offered.echo);
+        EXPECT_EQ(offered.baudRate, row.baud);
+        EXPECT_EQ(offered.parity, row.parity);
+        EXPECT_EQ(offered.stopBits, row.stopBits);
+        EXPECT_EQ(offered.address, row.address);
+    }
+}
+
+}  // namespace
