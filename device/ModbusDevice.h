@@ -9,6 +9,7 @@
 #include <set>
 
 #include "device/LineTrust.h"
+#include "modbus/ModbusSlave.h"
 #include "platform/Event.h"
 
 class CModbusSlave;
@@ -69,6 +70,8 @@ public:
     // True once whole replies have come a second time often enough to name it: two slaves may share
     // the address, or a repeater copies the line. Any thread.
     bool RepliesArriveTwice() const;
+    // What the line did in each exchange so far, for the hint at a dead end. Any thread.
+    traffic::LineSignCounts LineSigns() const { return m_slave->LineSigns(); }
 
     // The schedule's order: valid variables by due time before every not-valid one.
     static bool CompareDue(const CModbusDeviceVar* a, const CModbusDeviceVar* b);

@@ -18,6 +18,15 @@ constexpr std::uint32_t kRegisterSpace = 0x10000;
 
 }  // namespace
 
+void CModbus::Tap(traffic::Direction direction, traffic::Outcome outcome, std::span<const std::uint8_t> bytes,
+                  std::size_t expected) {
+    const traffic::Frame frame = traffic::MakeFrame(direction, outcome, bytes, expected);
+    m_signs.OnFrame(frame);
+    if (m_tap != nullptr) {
+        m_tap->OnFrame(frame);
+    }
+}
+
 bool CModbus::Exchange(const ModbusRequest& request, std::span<const std::uint8_t>& pdu) {
     using traffic::Direction;
     using traffic::Outcome;

@@ -13,6 +13,7 @@
 #include "modbus/AdapterEcho.h"
 #include "modbus/Framing.h"
 #include "traffic/Frame.h"
+#include "traffic/LineSigns.h"
 
 class CComDevice;
 
@@ -46,6 +47,9 @@ public:
     // Whole replies that came a second time while listening after them (a repeater, or two slaves at
     // one address); any thread. It only ever grows.
     std::uint64_t CopiedReplies() const { return m_copiedReplies; }
+    // What the line did in each exchange so far (nothing back, damaged, echo, another slave, a refusal),
+    // whatever the tap shows; any thread.
+    traffic::LineSignCounts LineSigns() const { return m_signs.Counts(); }
     // From another thread, when the exchanges are to end: the exchange under way, and every later one,
     // gives up its wait at once and fails as a time-out (see IPort::Interrupt).
     void Interrupt();
@@ -86,13 +90,13 @@ private:
     // that time, and would otherwise pass for the next request's reply: whatever comes is evidence,
     // and a whole copy of the reply is counted as one. False only when the port failed.
     bool ListenAfterReply(std::span<const std::uint8_t> reply);
+    // Every frame is counted among the line's signs, and goes to the observer when there is one.
     void Tap(traffic::Direction direction, traffic::Outcome outcome, std::span<const std::uint8_t> bytes,
-             std::size_t expected = 0) {
-        traffic::Tap(m_tap, direction, outcome, bytes, expected);
-    }
+             std::size_t expected = 0);
 
     std::unique_ptr<IFraming> m_framing;
     traffic::IFrameObserver* m_tap = nullptr;
+    traffic::LineSigns m_signs;
     // The reply of the exchange under way, or of the last one.
     std::array<std::uint8_t, kMaxFrameBytes> m_reply{};
 

@@ -21,6 +21,10 @@ std::uint64_t CModbusSlave::CopiedReplies() {
     return m_modbus != nullptr ? m_modbus->CopiedReplies() : 0;
 }
 
+traffic::LineSignCounts CModbusSlave::LineSigns() {
+    return m_modbus != nullptr ? m_modbus->LineSigns() : traffic::LineSignCounts{};
+}
+
 void CModbusSlave::Interrupt() {
     if (m_modbus != nullptr) {
         m_modbus->Interrupt();

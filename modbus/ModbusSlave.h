@@ -3,6 +3,8 @@
 // Virtual so that tests can substitute a scripted slave.
 #include <cstdint>
 
+#include "traffic/LineSigns.h"
+
 class CModbus;
 
 class CModbusSlave {
@@ -15,6 +17,8 @@ public:
     virtual std::uint64_t LineEvidence();
     // Whole replies that came twice (CModbus::CopiedReplies); a slave without a line has none.
     virtual std::uint64_t CopiedReplies();
+    // What the line did in each exchange (CModbus::LineSigns); a slave without a line saw nothing.
+    virtual traffic::LineSignCounts LineSigns();
     // From another thread: ends the exchange under way at once (CModbus::Interrupt).
     virtual void Interrupt();
     virtual bool ReadInputRegisters(std::uint16_t firstRegister, std::uint16_t count,

@@ -11,7 +11,6 @@
 #include "platform/LastError.h"
 #include "port/ComDevice.h"
 #include "scan/LateEvidence.h"
-#include "traffic/LineSigns.h"
 
 namespace {
 
@@ -106,6 +105,7 @@ public:
     std::uint64_t TakeFastestUs() { return std::exchange(m_fastestUs, UINT64_MAX); }
     bool Failed() const { return m_modbus.m_portFailed; }
     std::uint64_t Evidence() const { return m_modbus.Evidence(); }
+    traffic::LineSignCounts Signs() const { return m_modbus.LineSigns(); }
 
 private:
     bool Read(std::uint8_t address, int function, std::uint16_t reg, std::uint16_t& value) {
@@ -183,8 +183,7 @@ void NoteDamage(const LineSettings& line, std::vector<LineSettings>& damagedAt) 
 ScanResult CScanEngine::Run(const std::string& devicePath, const std::vector<ScanCandidate>& candidates,
                             IScanObserver& observer) {
     ScanResult result;
-    traffic::LineSigns signs(m_options.tap);
-    CLateEvidence evidence(&signs);
+    CLateEvidence evidence(m_options.tap);
     CProbeLine line(&evidence, m_options.openingStop);
     // A port opening stopped on request (see ScanOptions::openingStop) is a cancelled scan.
     const auto portFailed = [&result] {
@@ -224,11 +223,11 @@ ScanResult CScanEngine::Run(const std::string& devicePath, const std::vector<Sca
         if (foundAt && !m_options.everyController) {
             break;
         }
-        const std::uint64_t damaged = signs.Counts().damaged;
+        const std::uint64_t damaged = line.Signs().damaged;
         if (!probe(candidate, m_options.answerMs)) {
             return portFailed();
         }
-        if (signs.Counts().damaged != damaged) {
+        if (line.Signs().damaged != damaged) {
             NoteDamage(candidate.line, result.damagedAt);
         }
         // Asking a suspect again may show more late replies; each probe is a suspect once.

@@ -16,13 +16,6 @@ bool RepeatsRequest(const Frame& reply, const Frame& request) {
 }  // namespace
 
 void LineSigns::OnFrame(const Frame& frame) {
-    Count(frame);
-    if (m_next != nullptr) {
-        m_next->OnFrame(frame);
-    }
-}
-
-void LineSigns::Count(const Frame& frame) {
     switch (frame.outcome) {
         case Outcome::Request:
             m_request = frame;

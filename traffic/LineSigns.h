@@ -45,20 +45,14 @@ LineDiagnosis Diagnose(const LineSignCounts& counts);
 // find the settings ("'ardenox-cli --port PORT scan'", "Change, then Find"). Empty for None.
 std::string LineHint(const LineSignCounts& counts, std::string_view findWith);
 
-// The observer a connection's frame tap reports to; the counts may be read from another thread.
+// Fed every frame of a master's tap (the master keeps one); the counts may be read from another thread.
 class LineSigns final : public IFrameObserver {
 public:
-    // Every frame also goes on to `next` (may be null), on the tap's thread.
-    explicit LineSigns(IFrameObserver* next = nullptr) : m_next(next) {}
-
     void OnFrame(const Frame& frame) override;
     LineSignCounts Counts() const;
 
 private:
-    void Count(const Frame& frame);
     void Count(std::atomic<std::uint64_t>& counter) { counter.fetch_add(1, std::memory_order_relaxed); }
-
-    IFrameObserver* m_next;
 
     // The last request's bytes, to tell an echo from a reply; tap thread only.
     Frame m_request;
