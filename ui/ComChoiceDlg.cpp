@@ -11,6 +11,7 @@
 #include "device/CommTables.h"
 #include "log/LogService.h"
 #include "port/PortHint.h"
+#include "present/FindProgress.h"
 #include "ui/DeadEndHints.h"
 #include "ui/LoadText.h"
 #include "ui/ScanDlg.h"
@@ -193,14 +194,14 @@ void CComChoiceDlg::OnBnClickedFind() {
     CScanDlg scan(devicePath, guess, this, m_findTap);
     scan.Run();
     const ScanResult& result = scan.Result();
-    m_ui->findResultLabel->setText(FindResultText(result));
+    m_ui->findResultLabel->setText(QString::fromStdString(FindResultText(result)));
     switch (result.outcome) {
         case ScanResult::Found: {
             const FoundController& found = result.found.front();
             const ScanCandidate& settings = found.Working();
             ShowSettings(settings.line.baudRate, settings.line.modeIndex, settings.address);
             m_ui->okButton->setEnabled(true);
-            if (found.holds && !found.holdsConfirmed && *found.holds != found.answered) {
+            if (found.HoldsOtherSettings()) {
                 CLogService::Instance().Report(res::IDS_SCAN_STORED, true, DescribeCandidate(found.answered),
                                                DescribeCandidate(*found.holds));
             }

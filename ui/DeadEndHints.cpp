@@ -17,24 +17,6 @@ QString CopiedRepliesWindowHint(unsigned address) {
     return text;
 }
 
-QString FindResultText(const ScanResult& result) {
-    switch (result.outcome) {
-        case ScanResult::Found: {
-            const FoundController& found = result.found.front();
-            const QString what = found.model ? QStringLiteral("ArdenoX %1").arg(*found.model)
-                                             : QStringLiteral("the controller");
-            return QStringLiteral("Found %1 at %2.")
-                .arg(what, QString::fromStdString(DescribeCandidate(found.Working())));
-        }
-        case ScanResult::NothingAnswered:
-            return QStringLiteral("Nothing answered. ") + QString::fromStdString(res::NothingFoundHint());
-        case ScanResult::Cancelled:
-        case ScanResult::PortFailed:
-            break;
-    }
-    return {};
-}
-
 QString LostPortDuringWriteHint(const CommConfig& written, const QString& writtenModeText,
                                 const std::vector<int>& writes, std::uint32_t baudRate,
                                 const QString& modeText, unsigned address) {

@@ -5,17 +5,13 @@
 #include <vector>
 
 #include "device/WriteProcedure.h"
-#include "scan/ScanEngine.h"
+#include "scan/ScanPlan.h"
 
 // Under the status while nothing answers: what was tried and what to check.
 QString NoAnswerWindowHint(std::uint32_t baudRate, const QString& modeText, unsigned address);
 
 // Under the status while whole replies arrive twice: what may copy them.
 QString CopiedRepliesWindowHint(unsigned address);
-
-// Under the connection dialog's buttons after Find: what it found, or that nothing answered and what to
-// check first. Empty for a cancelled Find or a port that failed (its message box says why).
-QString FindResultText(const ScanResult& result);
 
 // After the port was lost during a write: the settings written but not saved (`writes`, as
 // CWriteProcedure::UnsavedWrites names them) and what to do, the controller still answering at the
