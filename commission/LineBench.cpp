@@ -8,8 +8,10 @@
 #include "device/CommTables.h"
 #include "device/EventWait.h"
 #include "device/Refusals.h"
+#include "device/UnsavedSettings.h"
 #include "platform/LastError.h"
 #include "platform/SystemText.h"
+#include "res/Strings.h"
 
 namespace {
 
@@ -129,12 +131,19 @@ StepCode CLineBench::Write(const ScanCandidate& from, const ScanCandidate& to,
                                                         }
                                                     },
                                                 .refusals = &refusals});
-    if (written.kind == EventWaitEnd::Refused) {
-        return Fail(kBenchRefused, written.refusal);
-    }
     if (written.kind != EventWaitEnd::Done) {
-        return Fail(CodeOf(written),
-                    fmt::format("the write did not finish (last step: {})", procedure.GetStatusText()));
+        // What a write that stopped early left in the unit, so that the operator can set it right.
+        std::string text =
+            written.kind == EventWaitEnd::Refused
+                ? written.refusal
+                : fmt::format("the write did not finish (last step: {})", procedure.GetStatusText());
+        if (const std::string left =
+                UnsavedSettingsText(procedure.GetConfig(), procedure.UnsavedWrites(),
+                                    res::LoadString(CommModeTable.at(to.line.modeIndex).m_nameId));
+            !left.empty()) {
+            text += "; " + left;
+        }
+        return Fail(CodeOf(written), std::move(text));
     }
     return end.m_code == kBenchOk ? kBenchOk : Fail(end.m_code, end.m_failure);
 }
