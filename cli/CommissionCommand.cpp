@@ -79,20 +79,14 @@ private:
 
     void OnWriteStep(const std::string& text) override { Say(text); }
 
-    // Interrupting a write leaves the unit's settings unknown: the first Ctrl-C only warns, the second
-    // one ends the write. A termination request ends it at once.
     bool AbortWrite() override {
-        const int presses = CtrlCPresses();
-        if (presses == 1 && !m_warned) {
-            m_warned = true;
-            PrintNote(
-                "Interrupting now leaves the unit's settings in an unknown state. Press Ctrl-C again to "
-                "abort.");
+        if (!m_interrupt.Requested()) {
+            return false;
         }
-        if (presses > 1) {
+        if (m_interrupt.Insisted()) {
             PrintNote(InterruptedWriteText(m_options.port));
         }
-        return presses > 1 || Interrupted();
+        return true;
     }
 
     void Say(const std::string& text) const {
@@ -103,7 +97,7 @@ private:
 
     const CliOptions& m_options;
     CUnitLog* const m_log;
-    bool m_warned = false;
+    WriteInterrupt m_interrupt;
 };
 
 // The exit code of a step's failure.

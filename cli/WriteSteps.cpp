@@ -21,23 +21,13 @@ int RunSteps(CliConnection& connection, CWriteProcedure& procedure, const Comman
     procedure.Start();
 
     CRefusals refusals(connection.Controller());
-    int interruptsSeen = 0;
-    const auto stop = [&] {
-        const int interrupts = CtrlCPresses();
-        if (interrupts == 1 && interruptsSeen == 0) {
-            PrintNote(
-                "Interrupting now leaves the controller's settings in an unknown state. Press Ctrl-C "
-                "again to abort.");
-        }
-        interruptsSeen = interrupts;
-        return interrupts > 1 || Interrupted();
-    };
+    WriteInterrupt interrupt;
     // A refusal that stays ends the write at that step: a refused save command is not sent again and
     // again. Busy is asked again by the device; failed exchanges are retried by the device and change
     // nothing in the procedure.
     const EventWaitEnd end = WaitForEvents(connection.Events(), limit.At(),
                                            {.done = [&] { return view.m_exitCode.has_value(); },
-                                            .stop = stop,
+                                            .stop = [&] { return interrupt.Requested(); },
                                             .onEvent =
                                                 [&](const DeviceEvent& event) {
                                                     connection.TellCopiedReplies();
@@ -50,7 +40,7 @@ int RunSteps(CliConnection& connection, CWriteProcedure& procedure, const Comman
         case EventWaitEnd::Done:
             return *view.m_exitCode;
         case EventWaitEnd::Stopped:
-            if (interruptsSeen > 1) {
+            if (interrupt.Insisted()) {
                 PrintNote(InterruptedWriteText(connection.Options().port));
             } else {
                 PrintError(fmt::format("write interrupted (last step: {})", procedure.GetStatusText()));

@@ -62,25 +62,29 @@ TEST(WriteProgress, EndsAtOnceOnARefusalOnlyAndCancelEndsOnlyARunningWrite) {
 }
 
 TEST(FindProgress, ResultTextNamesWhatWasFoundOrWhatToCheck) {
-    FoundController plain{{{57600, 3}, 5}, std::nullopt, false, std::nullopt, false};
-    FoundController held{{{19200, 0}, 16}, ScanCandidate{{57600, 3}, 5}, true, 3102, false};
+    const FoundController plain{{{57600, 3}, 5}, std::nullopt, false, std::nullopt, false};
+    const FoundController held{{{19200, 0}, 16}, ScanCandidate{{57600, 3}, 5}, true, 3102, false};
     struct Case {
-        ScanResult result;
-        std::string expected;  // the text's start
+        ScanResult::EOutcome outcome;
+        const FoundController* found;
+        const char* expected;  // the text's start
     };
     const Case cases[] = {
-        {{ScanResult::Found, {held}, 0, 10},
-         "Found ArdenoX 3102 at 57600 baud, None, 1 stop bit, address 5."},
-        {{ScanResult::Found, {plain}, 0, 10},
-         "Found the controller at 57600 baud, None, 1 stop bit, address 5."},
-        {{ScanResult::NothingAnswered, {}, 0, 3952}, "Nothing answered. "},
-        {{ScanResult::Cancelled, {held}, 0, 10}, ""},
-        {{ScanResult::PortFailed, {}, 5, 0}, ""},
+        {ScanResult::Found, &held, "Found ArdenoX 3102 at 57600 baud, None, 1 stop bit, address 5."},
+        {ScanResult::Found, &plain, "Found the controller at 57600 baud, None, 1 stop bit, address 5."},
+        {ScanResult::NothingAnswered, nullptr, "Nothing answered. "},
+        {ScanResult::Cancelled, &held, ""},
+        {ScanResult::PortFailed, nullptr, ""},
     };
     for (const Case& c : cases) {
-        const std::string text = FindResultText(c.result);
+        ScanResult result;
+        result.outcome = c.outcome;
+        if (c.found != nullptr) {
+            result.found.push_back(*c.found);
+        }
+        const std::string text = FindResultText(result);
         EXPECT_TRUE(text.starts_with(c.expected)) << text;
-        EXPECT_EQ(text.empty(), c.expected.empty()) << text;
+        EXPECT_EQ(text.empty(), std::string(c.expected).empty()) << text;
     }
     EXPECT_EQ(FindProgressOf({7, 247, {{19200, 0}, 16}}).current,
               "Trying 19200 baud, Even, 1 stop bit, address 16");
