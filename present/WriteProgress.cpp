@@ -2,7 +2,22 @@
 
 #include <cctype>
 
+#include "device/CommTables.h"
+#include "device/UnsavedSettings.h"
 #include "res/Strings.h"
+
+namespace {
+
+std::string_view ModeName(CArdeno::ECommModeSetting mode) {
+    for (const CommModeEntry& entry : CommModeTable) {
+        if (entry.m_mode == mode) {
+            return res::LoadString(entry.m_nameId);
+        }
+    }
+    return {};
+}
+
+}  // namespace
 
 WriteProgress::WriteProgress(CArdeno& controller, const CommConfig& config, std::function<void()> changed)
     : m_procedure(controller, config, *this), m_refusals(controller), m_changed(std::move(changed)) {}
@@ -12,7 +27,10 @@ void WriteProgress::OnUpdate(const DeviceEvent& event) {
         return;
     }
     if (const std::string refusal = m_refusals.StayingRefusal(event); !refusal.empty()) {
-        std::string message = refusal + ". The write stopped there; nothing after it was sent.";
+        std::string message = refusal + ". The write stopped there";
+        const std::string left = UnsavedSettingsText(m_procedure.GetConfig(), m_procedure.UnsavedWrites(),
+                                                     ModeName(m_procedure.GetConfig().m_mode));
+        message += left.empty() ? "; nothing was saved." : ": " + left + ".";
         message[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(message[0])));
         Finish(End::Refused, message);
         return;
