@@ -79,8 +79,8 @@ bool CArdenoXModbusApp::InitInstance() {
 
     while (RunConnection()) {
         if (m_commissionAt) {
-            const auto [devicePath, at] = *std::exchange(m_commissionAt, {});
-            RunCommission(devicePath, at);
+            const auto [recipe, at] = *std::exchange(m_commissionAt, {});
+            RunCommission(recipe, at);
         }
     }
     return false;
@@ -116,14 +116,15 @@ bool CArdenoXModbusApp::RunConnection() {
         worker.Stop();
     }
     if (result == CArdenoXModbusDlg::ResultCommission) {
-        m_commissionAt.emplace(port.m_devicePath,
+        // The bench talks to the line as this connection did: its reply time and echo handling.
+        m_commissionAt.emplace(RecipeOf(port),
                                ScanCandidate{{port.m_baudRate, ModeIndex(port)}, port.m_address});
     }
     return result == CArdenoXModbusDlg::ResultChange || result == CArdenoXModbusDlg::ResultCommission;
 }
 
-void CArdenoXModbusApp::RunCommission(const std::string& devicePath, const ScanCandidate& at) {
-    CCommissionDlg dialog(devicePath, at);
+void CArdenoXModbusApp::RunCommission(const ConnectionRecipe& recipe, const ScanCandidate& at) {
+    CCommissionDlg dialog(recipe, at);
     dialog.exec();
     if (const auto& done = dialog.LastDone()) {
         m_written =

@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "device/DeviceConnection.h"
 #include "device/WriteProcedure.h"
 #include "scan/ScanPlan.h"
 
@@ -33,13 +34,13 @@ private:
     // One connection: true when the main window ended with Change or Commission.
     bool RunConnection();
     // The Commission dialog where the connection was; its last unit done becomes the offered settings.
-    void RunCommission(const std::string& devicePath, const ScanCandidate& at);
+    void RunCommission(const ConnectionRecipe& recipe, const ScanCandidate& at);
 
     ConnectOperation m_connect;
     // Settings the last window wrote into the controller, for the next connection dialog to offer.
     std::optional<CommConfig> m_written;
     // Where the window that ended with Commission was connected, while its port is being closed.
-    std::optional<std::pair<std::string, ScanCandidate>> m_commissionAt;
+    std::optional<std::pair<ConnectionRecipe, ScanCandidate>> m_commissionAt;
     // What every connection's transport and the connection dialog's Find report their frames to, for
     // the traffic window. One producer at a time: each one's thread has ended before the next starts.
     traffic::FrameRing m_traffic;

@@ -6,20 +6,19 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <thread>
 
-#include "cli/AwaitValues.h"
+#include "cli/CommandDeadline.h"
 #include "cli/Commands.h"
 #include "cli/Connection.h"
 #include "cli/ExitCodes.h"
 #include "cli/Interrupt.h"
 #include "cli/Messages.h"
-#include "cli/WaitLoop.h"
-#include "cli/WriteSteps.h"
-#include "commission/BusCheck.h"
+#include "cli/TraceOption.h"
 #include "commission/Commissioning.h"
+#include "commission/LineBench.h"
 #include "commission/UnitLog.h"
-#include "device/ControllerFacts.h"
 
 namespace {
 
@@ -36,75 +35,19 @@ struct CommissionArgs {
     CLI::Option* modeOption = nullptr;
 };
 
-// The bench on a terminal: the port of the line options, prompts on standard output (standard error
-// with --json, which keeps standard output for the units), Ctrl-C as the stop, the log file (open, or
-// none when not asked for).
-class CTerminalBench : public ICommissionBench {
+// The bench on a terminal: the connection the line options describe, prompts and the write's steps on
+// standard output (standard error with --json, which keeps standard output for the units), Ctrl-C as
+// the stop, the log file (open, or none when not asked for).
+class TerminalBench : public CLineBench {
 public:
-    CTerminalBench(const CliOptions& options, CUnitLog* log)
-        : m_options(options), m_log(log), m_timeoutSeconds(TimeoutSeconds(options, kDefaultTimeoutSeconds)) {}
-
-    StepCode Ask(const ScanCandidate& at, bool& answers, std::optional<std::uint16_t>& model) override {
-        const BusAnswer answer = AskBus(m_options.port, at);
-        if (answer.portFailed) {
-            ReportPortFailure(answer.error);
-            return kExitPortOpen;
-        }
-        answers = answer.found.has_value();
-        model = answers ? answer.found->model : std::nullopt;
-        return kExitOk;
-    }
-
-    StepCode Write(const ScanCandidate& from, const ScanCandidate& to,
-                   std::optional<std::uint16_t>& firmware) override {
-        const CommandDeadline reading(m_timeoutSeconds);
-        CliConnection connection;
-        if (!connection.Open(At(from), &reading)) {
-            return OpenFailedExitCode();
-        }
-        CArdeno& controller = connection.Controller();
-        controller.RequireConfirmation();
-        std::pair<int, int> version;
-        const int read = AwaitValues(connection, reading, [&]() -> std::string {
-            return controller.GetVersion(version) ? std::string() : "firmware version";
-        });
-        if (read != kExitOk) {
-            return read;
-        }
-        firmware = static_cast<std::uint16_t>(version.first * 100 + version.second);
-        const CommConfig config{to.line.baudRate, to.address, CommModeTable.at(to.line.modeIndex).m_mode};
-        CTerminalView view(m_options.json);
-        return RunProcedure(connection, At(from), config, CommandDeadline(m_timeoutSeconds), view);
-    }
-
-    StepCode ReadBack(const ScanCandidate& at, bool& holds) override {
-        const CommandDeadline deadline(m_timeoutSeconds);
-        CliConnection connection;
-        if (!connection.Open(At(at), &deadline)) {
-            return OpenFailedExitCode();
-        }
-        CArdeno& controller = connection.Controller();
-        unsigned char address = 0;
-        unsigned long baudRate = 0;
-        CArdeno::ECommModeSetting mode{};
-        const int read = AwaitValues(connection, deadline, [&]() -> std::string {
-            const bool all = controller.GetAddress(address) && controller.GetBaudRate(baudRate) &&
-                             controller.GetCommMode(mode);
-            return all ? std::string() : "address, baud rate, mode";
-        });
-        holds = read == kExitOk && address == at.address && baudRate == at.line.baudRate &&
-                mode == CommModeTable.at(at.line.modeIndex).m_mode;
-        return read;
-    }
+    TerminalBench(const CliOptions& options, traffic::IFrameObserver* trace, CUnitLog* log)
+        : CLineBench(Recipe(options, trace), TimeoutSeconds(options, kDefaultTimeoutSeconds)),
+          m_options(options),
+          m_log(log) {}
 
     bool StopRequested() override { return Interrupted() || CtrlCPresses() > 0; }
     void Pause() override { std::this_thread::sleep_for(kPollPause); }
-
-    void Prompt(const std::string& text) override {
-        std::FILE* stream = m_options.json ? stderr : stdout;
-        std::fprintf(stream, "%s\n", text.c_str());
-        std::fflush(stream);
-    }
+    void Prompt(const std::string& text) override { Say(text); }
 
     bool Record(const UnitRecord& record) override {
         if (m_options.json) {
@@ -128,19 +71,55 @@ public:
     }
 
 private:
-    // The line options with these settings.
-    CliOptions At(const ScanCandidate& settings) const {
-        CliOptions there = m_options;
-        there.baudRate = settings.line.baudRate;
-        there.modeIndex = settings.line.modeIndex;
-        there.address = settings.address;
-        return there;
+    static ConnectionRecipe Recipe(const CliOptions& options, traffic::IFrameObserver* trace) {
+        ConnectionRecipe recipe = RecipeFor(options);
+        recipe.trace = trace;
+        return recipe;
+    }
+
+    void OnWriteStep(const std::string& text) override { Say(text); }
+
+    bool AbortWrite() override {
+        if (!m_interrupt.Requested()) {
+            return false;
+        }
+        if (m_interrupt.Insisted()) {
+            PrintNote(InterruptedWriteText(m_options.port));
+        }
+        return true;
+    }
+
+    void Say(const std::string& text) const {
+        std::FILE* stream = m_options.json ? stderr : stdout;
+        std::fprintf(stream, "%s\n", text.c_str());
+        std::fflush(stream);
     }
 
     const CliOptions& m_options;
     CUnitLog* const m_log;
-    const double m_timeoutSeconds;
+    WriteInterrupt m_interrupt;
 };
+
+// The exit code of a step's failure.
+int ExitCodeOf(StepCode code) {
+    switch (code) {
+        case kBenchOpenFailed:
+            return kExitPortOpen;
+        case kBenchPortFailed:
+            return kExitPortFailure;
+        case kBenchTimedOut:
+            return kExitTimeout;
+        case kBenchStopped:
+            return kExitInterrupted;
+        case kBenchRefused:
+        case kNoFreeAddress:
+            return kExitRejected;
+        case kBenchMismatch:
+            return kExitMismatch;
+        default:
+            return kExitPortOpen;
+    }
+}
 
 int RunCommission(const CliOptions& options, const CommissionArgs& args, const CommissionPlan& plan) {
     // The log is known to take rows before any unit is touched.
@@ -152,9 +131,14 @@ int RunCommission(const CliOptions& options, const CommissionArgs& args, const C
                         log.Failure()));
         return kExitPortOpen;
     }
+    // Outlives the bench, whose connections report to it.
+    std::optional<traffic::Trace> trace;
+    if (!StartTrace(options, trace)) {
+        return kExitPortOpen;
+    }
     // Ctrl-C ends the run once the step in hand may be left; during a write the first one only warns.
     CountCtrlC();
-    CTerminalBench bench(options, args.logPath.empty() ? nullptr : &log);
+    TerminalBench bench(options, trace ? &trace->Observer() : nullptr, args.logPath.empty() ? nullptr : &log);
     const CommissionEnd end = RunCommissioning(plan, bench);
     if (end.kind == CommissionEnd::Done) {
         return kExitOk;
@@ -169,11 +153,11 @@ int RunCommission(const CliOptions& options, const CommissionArgs& args, const C
     if (end.kind == CommissionEnd::Stopped) {
         return kExitInterrupted;
     }
-    if (end.code == kNoFreeAddress) {
-        PrintError(end.note);
-        return kExitRejected;
+    // A port that did not open has said why itself.
+    if (end.code != kBenchOpenFailed) {
+        PrintError(end.code == kNoFreeAddress ? end.note : bench.FailureText());
     }
-    return end.code == kExitOk ? kExitPortOpen : end.code;
+    return ExitCodeOf(end.code);
 }
 
 }  // namespace
@@ -198,19 +182,19 @@ CommandRun AddCommission(CLI::App& command) {
                                    args->modeOption->count() ? args->modeIndex : options.modeIndex},
                                   args->firstAddress,
                                   args->count};
-        if (plan.target == plan.factory.line && args->firstAddress <= options.address &&
-            options.address < args->firstAddress + args->count) {
+        const PlanFault fault = CheckPlan(plan);
+        if (fault == PlanFault::FactoryAddressInRange) {
             PrintError(
                 fmt::format("address {} is where new units answer on these settings: choose a "
                             "--first-address past it, or --new-baud/--new-mode",
                             unsigned{options.address}));
             return static_cast<int>(kExitUsage);
         }
-        if (const unsigned last = LastAddressNeeded(plan); last > kLastAddress) {
-            PrintError(
-                fmt::format("--first-address {} with --count {} needs addresses up to {}, past the "
-                            "last one ({}): lower --first-address or --count",
-                            unsigned{plan.firstAddress}, plan.count, last, unsigned{kLastAddress}));
+        if (fault == PlanFault::PastLastAddress) {
+            PrintError(fmt::format(
+                "--first-address {} with --count {} needs addresses up to {}, past the "
+                "last one ({}): lower --first-address or --count",
+                unsigned{plan.firstAddress}, plan.count, LastAddressNeeded(plan), unsigned{kLastAddress}));
             return static_cast<int>(kExitUsage);
         }
         return RunCommission(options, *args, plan);

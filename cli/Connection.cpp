@@ -15,20 +15,34 @@ int OpenFailedExitCode() {
     return Interrupted() ? kExitInterrupted : kExitPortOpen;
 }
 
+ConnectionRecipe RecipeFor(const CliOptions& options) {
+    ConnectionRecipe recipe;
+    recipe.port = options.port;
+    if (options.replyTimeoutMs) {
+        recipe.SetWholeReplyTime(*options.replyTimeoutMs);
+    }
+    recipe.echo = options.echo;
+    recipe.rs485 = options.rs485;
+    recipe.openingStop = &InterruptedFlag();
+    recipe.echoNotice = [] { PrintNote(CAdapterEcho::kNoticeText); };
+    return recipe;
+}
+
 bool CliConnection::Open(const CliOptions& options, const CommandDeadline* deadline) {
     m_options = options;
-    m_connection.Port().m_openingStop = &InterruptedFlag();
-    if (deadline != nullptr) {
-        m_connection.Port().m_openingLimitMs = deadline->RemainingMs();
-    }
-    const DeviceSettings settings{options.port, options.baudRate, options.modeIndex, options.address,
-                                  options.replyTimeoutMs};
-    if (!StartTrace(options, m_trace) || !m_connection.OpenPort(settings) ||
-        (options.rs485 && !EnableRs485(options.port))) {
+    if (!StartTrace(options, m_trace)) {
         return false;
     }
-    m_connection.Transport().m_echo.SetNotice([] { PrintNote(CAdapterEcho::kNoticeText); });
-    return m_connection.Start(options.echo, m_trace ? &m_trace->Observer() : nullptr);
+    ConnectionRecipe recipe = RecipeFor(options);
+    recipe.trace = m_trace ? &m_trace->Observer() : nullptr;
+    if (deadline != nullptr) {
+        recipe.openingLimitMs = deadline->RemainingMs();
+    }
+    const OpenStep step = m_connection.Open(recipe, {options.baudRate, options.modeIndex, options.address});
+    if (step == OpenStep::Rs485NotOn) {
+        PrintError(Rs485FailureText(options.port, platform::GetLastError()));
+    }
+    return step == OpenStep::Opened;
 }
 
 void CliConnection::TellCopiedReplies() {
@@ -38,19 +52,13 @@ void CliConnection::TellCopiedReplies() {
     }
 }
 
-bool CliConnection::EnableRs485(const std::string& port) {
-    if (m_connection.Port().Port().EnableRs485()) {
-        return true;
-    }
-    const std::uint32_t code = platform::GetLastError();
+std::string Rs485FailureText(const std::string& port, std::uint32_t code) {
     if (code == platform::kErrorNoRs485) {
-        PrintError(port +
-                   ": the port's driver has no RS-485 mode; leave out --rs485 (an adapter that "
-                   "switches direction by itself needs none)");
-    } else {
-        std::string text = platform::SystemErrorText(code);
-        text.erase(text.find_last_not_of(" \r\n.") + 1);
-        PrintError(port + ": the RS-485 mode could not be turned on: " + text);
+        return port +
+               ": the port's driver has no RS-485 mode; leave out --rs485 (an adapter that switches "
+               "direction by itself needs none)";
     }
-    return false;
+    std::string text = platform::SystemErrorText(code);
+    text.erase(text.find_last_not_of(" \r\n.") + 1);
+    return port + ": the RS-485 mode could not be turned on: " + text;
 }

@@ -3,11 +3,18 @@
 // and its worker thread, with the worker's notifications posted to the calling thread.
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "cli/CliOptions.h"
 #include "cli/CommandDeadline.h"
 #include "device/DeviceConnection.h"
 #include "traffic/Trace.h"
+
+// How the command's connections are opened: the line options' port, reply time, echo and RS-485 mode,
+// an interrupt ending an opening at once. No trace: the caller starts it.
+ConnectionRecipe RecipeFor(const CliOptions& options);
+// Why --rs485 failed on `port` (the port's error `code`), with what to try.
+std::string Rs485FailureText(const std::string& port, std::uint32_t code);
 
 // The exit code of an Open that failed: interrupted when an interrupt cut the opening short.
 int OpenFailedExitCode();
@@ -31,9 +38,6 @@ public:
     void TellCopiedReplies();
 
 private:
-    // --rs485: turns on the driver's RS-485 mode; false, said in one line, when it cannot.
-    bool EnableRs485(const std::string& port);
-
     CliOptions m_options;
     bool m_copiesTold = false;
     std::optional<traffic::Trace> m_trace;  // outlives the worker, which reports to it

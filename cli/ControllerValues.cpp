@@ -6,6 +6,7 @@
 #include "cli/JsonLine.h"
 #include "device/Ardeno.h"
 #include "device/ControllerFacts.h"
+#include "device/Refusals.h"
 
 namespace {
 
@@ -59,12 +60,12 @@ std::optional<std::string> ReadCommMode(CArdeno& controller) {
 
 const std::array<ControllerValue, 6>& ControllerValues() {
     static const std::array<ControllerValue, 6> values{{
-        {"model", "model", kVarModel, false, ReadModel},
-        {"firmware version", "firmwareVersion", kVarVersion, false, ReadVersion},
-        {"configuration status", "configurationStatus", kVarConfStatus, false, ReadConfStatus},
-        {"address", "address", kVarAddress, true, ReadAddress},
-        {"baud rate", "baudRate", kVarBaudRate, true, ReadBaudRate},
-        {"mode", "mode", kVarCommMode, false, ReadCommMode},
+        {VariableName(kVarModel), "model", kVarModel, false, ReadModel},
+        {VariableName(kVarVersion), "firmwareVersion", kVarVersion, false, ReadVersion},
+        {VariableName(kVarConfStatus), "configurationStatus", kVarConfStatus, false, ReadConfStatus},
+        {VariableName(kVarAddress), "address", kVarAddress, true, ReadAddress},
+        {VariableName(kVarBaudRate), "baudRate", kVarBaudRate, true, ReadBaudRate},
+        {VariableName(kVarCommMode), "mode", kVarCommMode, false, ReadCommMode},
     }};
     return values;
 }

@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "cli/Messages.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -83,4 +85,15 @@ const std::atomic<bool>& InterruptedFlag() {
 
 int CtrlCPresses() {
     return g_ctrlCPresses;
+}
+
+bool WriteInterrupt::Requested() {
+    const int presses = CtrlCPresses();
+    if (presses == 1 && m_presses == 0) {
+        PrintNote(
+            "Interrupting now leaves the controller's settings in an unknown state. Press Ctrl-C again to "
+            "abort.");
+    }
+    m_presses = presses;
+    return presses > 1 || Interrupted();
 }

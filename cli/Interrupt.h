@@ -15,3 +15,16 @@ bool Interrupted();
 // The flag behind Interrupted(), for a wait below the command that watches it itself (a port opening).
 const std::atomic<bool>& InterruptedFlag();
 int CtrlCPresses();
+
+// Ctrl-C during a write, once CountCtrlC is on: the first press only warns that stopping leaves the
+// controller's settings unknown, the second one ends the write; a termination request ends it at once.
+class WriteInterrupt {
+public:
+    // True once the write is to end; warns of the first Ctrl-C.
+    bool Requested();
+    // The write was ended by a second Ctrl-C (not by a termination request).
+    bool Insisted() const { return m_presses > 1; }
+
+private:
+    int m_presses = 0;
+};

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "cli/JsonLine.h"
+#include "log/LogService.h"
 
 namespace {
 
@@ -54,4 +55,8 @@ std::string InterruptedWriteText(std::string_view port) {
            read +
            "'; if it does not answer there, find it with 'scan'. A save it finished takes effect at "
            "its next restart.";
+}
+
+void ReportPortFailure(std::uint32_t errorCode) {
+    CLogService::Instance().ReportError(res::IDS_DEVICE_ERROR, errorCode);
 }

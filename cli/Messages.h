@@ -1,6 +1,7 @@
 #pragma once
 // What ardenox-cli tells the operator on standard error: every line starts with the program's name,
 // and the last failure is kept for the JSON error object that --json adds at the end.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -18,3 +19,5 @@ std::string LastError();
 std::string ErrorJson(std::string_view error, int exitCode);
 // What a second Ctrl-C leaves behind a write on `port`, and how to check it.
 std::string InterruptedWriteText(std::string_view port);
+// A port failure, told the way the configuration window tells it.
+void ReportPortFailure(std::uint32_t errorCode);

@@ -14,11 +14,12 @@
 #include "cli/Connection.h"
 #include "cli/ControllerValues.h"
 #include "cli/ExitCodes.h"
+#include "cli/Interrupt.h"
 #include "cli/JsonLine.h"
 #include "cli/Messages.h"
 #include "cli/NextSteps.h"
-#include "cli/Refusal.h"
-#include "cli/WaitLoop.h"
+#include "device/EventWait.h"
+#include "device/Refusals.h"
 #include "platform/AppErrors.h"
 #include "res/Strings.h"
 
@@ -92,19 +93,8 @@ int RunMonitor(const CliOptions& options) {
     CRefusals refusals(connection.Controller());
     std::string unknownTold;
     std::set<int> refusedTold;  // variables whose refusal has been told, until they read again
-    for (;;) {
-        DeviceEvent event;
-        const auto result =
-            WaitForEvent(connection.Events(), std::chrono::steady_clock::time_point::max(), event);
-        if (result != WaitResult::Event) {
-            return kExitOk;
-        }
+    const auto onEvent = [&](const DeviceEvent& event) {
         connection.TellCopiedReplies();
-        if (event.kind == DeviceEvent::DeviceError) {
-            printer.Connection(false);
-            ReportPortFailure(event.errorCode);
-            return kExitPortFailure;
-        }
         // A refused register is told once and left out; the other values go on.
         if (const std::string refusal = refusals.StayingRefusal(event); !refusal.empty()) {
             if (refusedTold.insert(event.id).second) {
@@ -127,7 +117,7 @@ int RunMonitor(const CliOptions& options) {
                 PrintNote(NoAnswerNote(options));
                 hinted = true;
             }
-            continue;
+            return;
         }
         answered = true;
         if (ShowsConnection(event.id)) {
@@ -138,5 +128,13 @@ int RunMonitor(const CliOptions& options) {
                 printer.Value(*value, *text);
             }
         }
+    };
+    const EventWaitEnd end = WaitForEvents(connection.Events(), std::chrono::steady_clock::time_point::max(),
+                                           {.stop = Interrupted, .onEvent = onEvent});
+    if (end.kind != EventWaitEnd::PortFailed) {
+        return kExitOk;
     }
+    printer.Connection(false);
+    ReportPortFailure(end.error);
+    return kExitPortFailure;
 }

@@ -19,7 +19,6 @@
 #include "cli/TraceOption.h"
 #include "device/ControllerFacts.h"
 #include "log/LogService.h"
-#include "port/NetworkPort.h"
 #include "port/PortHint.h"
 #include "res/Hints.h"
 #include "res/Strings.h"
@@ -87,17 +86,12 @@ ValueTexts SettingsTexts(const ScanCandidate& settings) {
     };
 }
 
-// The settings it holds but does not answer at yet (saved, waiting for a restart).
-bool HoldsOtherSettings(const FoundController& found) {
-    return found.holds && !found.holdsConfirmed && *found.holds != found.answered;
-}
-
 std::string FormatFoundLines(const FoundController& found) {
     std::string text = FormatLines(SettingsTexts(found.Working()));
     if (found.answered != found.Working()) {
         text += "answered at: " + DescribeCandidate(found.answered) + "\n";
     }
-    if (HoldsOtherSettings(found)) {
+    if (found.HoldsOtherSettings()) {
         text += "stored: " + DescribeCandidate(*found.holds) + " (in effect after a restart)\n";
     }
     if (!found.holds) {
@@ -124,7 +118,7 @@ std::string FormatFoundJson(const FoundController& found) {
     if (found.answered != found.Working()) {
         json += ", \"answeredAt\": " + JsonObject(found.answered);
     }
-    if (HoldsOtherSettings(found)) {
+    if (found.HoldsOtherSettings()) {
         json += ", \"stored\": " + JsonObject(*found.holds);
     }
     if (found.fasterThanLine) {
@@ -148,8 +142,7 @@ int RunScan(const CliOptions& options, ScanOptions scanOptions) {
     // The line options, defaults or not, are the likeliest guess and go first.
     const ScanCandidate guess{{options.baudRate, options.modeIndex}, options.address};
     // A transparent bridge passes bytes at its own line settings: only the address can be searched.
-    const bool bridge = port::NetworkProtocolOf(options.port) == port::NetworkProtocol::Raw;
-    if (bridge) {
+    if (SearchesAddressesOnly(options.port)) {
         PrintNote(
             fmt::format("scan: {} is a transparent bridge: searching addresses only, at {} (the "
                         "gateway's serial side; --baud and --mode name it)",
@@ -161,7 +154,7 @@ int RunScan(const CliOptions& options, ScanOptions scanOptions) {
         // A trace on the same terminal would break into the bar: plain lines then.
         const bool traceOnStderr = trace && options.traceFile.empty();
         CProgressReporter reporter(engine, ::isatty(STDERR_FILENO) != 0 && !traceOnStderr);
-        result = engine.Run(options.port, bridge ? PlanAddressScan(guess) : PlanScan(guess), reporter);
+        result = engine.Run(options.port, PlanScanOn(options.port, guess), reporter);
     }
     // An interrupted scan with --all still tells what it had found.
     for (std::size_t i = 0; i < result.found.size(); ++i) {

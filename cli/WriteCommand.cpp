@@ -17,7 +17,6 @@
 #include "cli/ExitCodes.h"
 #include "cli/JsonLine.h"
 #include "cli/Messages.h"
-#include "cli/WaitLoop.h"
 #include "cli/WriteResult.h"
 #include "cli/WriteSteps.h"
 #include "device/ControllerFacts.h"

@@ -2,20 +2,15 @@
 
 #include <fmt/format.h>
 
-#include <algorithm>
-#include <chrono>
-
 #include "cli/Connection.h"
 #include "cli/ExitCodes.h"
 #include "cli/Interrupt.h"
 #include "cli/Messages.h"
-#include "cli/Refusal.h"
-#include "cli/WaitLoop.h"
 #include "cli/WriteResult.h"
+#include "device/EventWait.h"
+#include "device/Refusals.h"
 
 namespace {
-
-constexpr std::chrono::milliseconds kInterruptCheck{100};
 
 // Runs the procedure until it ends; the exit code.
 int RunSteps(CliConnection& connection, CWriteProcedure& procedure, const CommandDeadline& limit,
@@ -25,51 +20,44 @@ int RunSteps(CliConnection& connection, CWriteProcedure& procedure, const Comman
     CountCtrlC();
     procedure.Start();
 
-    const auto deadline = limit.At();
     CRefusals refusals(connection.Controller());
-    int interruptsSeen = 0;
-    while (!view.m_exitCode) {
-        const int interrupts = CtrlCPresses();
-        if (interrupts > 1) {
-            PrintNote(InterruptedWriteText(connection.Options().port));
+    WriteInterrupt interrupt;
+    // A refusal that stays ends the write at that step: a refused save command is not sent again and
+    // again. Busy is asked again by the device; failed exchanges are retried by the device and change
+    // nothing in the procedure.
+    const EventWaitEnd end = WaitForEvents(connection.Events(), limit.At(),
+                                           {.done = [&] { return view.m_exitCode.has_value(); },
+                                            .stop = [&] { return interrupt.Requested(); },
+                                            .onEvent =
+                                                [&](const DeviceEvent& event) {
+                                                    connection.TellCopiedReplies();
+                                                    if (event.success) {
+                                                        procedure.OnVarUpdated(event.id);
+                                                    }
+                                                },
+                                            .refusals = &refusals});
+    switch (end.kind) {
+        case EventWaitEnd::Done:
+            return *view.m_exitCode;
+        case EventWaitEnd::Stopped:
+            if (interrupt.Insisted()) {
+                PrintNote(InterruptedWriteText(connection.Options().port));
+            } else {
+                PrintError(fmt::format("write interrupted (last step: {})", procedure.GetStatusText()));
+            }
             return kExitInterrupted;
-        }
-        if (Interrupted()) {  // a termination request
-            PrintError(fmt::format("write interrupted (last step: {})", procedure.GetStatusText()));
-            return kExitInterrupted;
-        }
-        if (interrupts != interruptsSeen) {
-            PrintNote(
-                "Interrupting now leaves the controller's settings in an unknown state. Press Ctrl-C "
-                "again to abort.");
-            interruptsSeen = interrupts;
-        }
-        const auto now = std::chrono::steady_clock::now();
-        if (now >= deadline) {
+        case EventWaitEnd::TimedOut:
             PrintError(fmt::format("write did not finish within {:g} s (last step: {})", limit.Seconds(),
                                    procedure.GetStatusText()));
             return kExitTimeout;
-        }
-        const auto event = connection.Events().WaitUntil(std::min(deadline, now + kInterruptCheck));
-        if (!event) {
-            continue;
-        }
-        connection.TellCopiedReplies();
-        if (event->kind == DeviceEvent::DeviceError) {
-            ReportPortFailure(event->errorCode);
+        case EventWaitEnd::PortFailed:
+            ReportPortFailure(end.error);
             return kExitPortFailure;
-        }
-        // A refusal that stays ends the write at that step: a refused save command is not sent again
-        // and again. Busy is asked again by the device.
-        if (refusals.Report(*event)) {
+        case EventWaitEnd::Refused:
+            PrintError(end.refusal);
             return kExitRejected;
-        }
-        // Failed exchanges are retried by the device and change nothing in the procedure.
-        if (event->success) {
-            procedure.OnVarUpdated(event->id);
-        }
     }
-    return *view.m_exitCode;
+    return kExitPortFailure;
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 namespace {
 
 // A unit on a bench may answer slowly; one probe more or less does not matter here.
-constexpr ScanOptions kPatient{.answerMs = 100};
+constexpr std::uint32_t kPatientAnswerMs = 100;
 
 class CNoProgress : public IScanObserver {
 public:
@@ -12,9 +12,11 @@ public:
 
 }  // namespace
 
-BusAnswer AskBus(const std::string& devicePath, const ScanCandidate& at) {
+BusAnswer AskBus(const ConnectionRecipe& recipe, const ScanCandidate& at) {
     CNoProgress progress;
-    const ScanResult result = CScanEngine(kPatient).Run(devicePath, {at}, progress);
+    const ScanOptions options{
+        .answerMs = kPatientAnswerMs, .tap = recipe.trace, .openingStop = recipe.openingStop};
+    const ScanResult result = CScanEngine(options).Run(recipe.port, {at}, progress);
     BusAnswer answer;
     answer.portFailed = result.outcome == ScanResult::PortFailed;
     answer.error = result.error;

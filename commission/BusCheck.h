@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "device/DeviceConnection.h"
 #include "scan/ScanEngine.h"
 
 struct BusAnswer {
@@ -13,5 +14,6 @@ struct BusAnswer {
     std::uint32_t error = 0;  // the port's error when it failed
 };
 
-// Opens the port, asks and closes it again.
-BusAnswer AskBus(const std::string& devicePath, const ScanCandidate& at);
+// Opens the recipe's port, asks and closes it again; the recipe's trace is told the frames, its
+// opening stop ends the opening.
+BusAnswer AskBus(const ConnectionRecipe& recipe, const ScanCandidate& at);

@@ -134,6 +134,15 @@ unsigned LastAddressNeeded(const CommissionPlan& plan) {
     return unsigned{plan.firstAddress} + plan.count - 1;
 }
 
+PlanFault CheckPlan(const CommissionPlan& plan) {
+    const unsigned factory = plan.factory.address;
+    if (plan.target == plan.factory.line && plan.firstAddress <= factory &&
+        factory <= LastAddressNeeded(plan)) {
+        return PlanFault::FactoryAddressInRange;
+    }
+    return LastAddressNeeded(plan) > kLastAddress ? PlanFault::PastLastAddress : PlanFault::None;
+}
+
 CommissionEnd RunCommissioning(const CommissionPlan& plan, ICommissionBench& bench) {
     return CRun(plan, bench).Run();
 }

@@ -64,4 +64,14 @@ struct CommissionEnd {
 // carried out.
 unsigned LastAddressNeeded(const CommissionPlan& plan);
 
+// Why a plan cannot be carried out, before any unit is touched.
+enum class PlanFault {
+    None,
+    // On the same line settings, a unit given the address new units answer at would pass for the next
+    // new unit.
+    FactoryAddressInRange,
+    PastLastAddress,  // LastAddressNeeded is past kLastAddress
+};
+PlanFault CheckPlan(const CommissionPlan& plan);
+
 CommissionEnd RunCommissioning(const CommissionPlan& plan, ICommissionBench& bench);

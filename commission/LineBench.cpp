@@ -2,76 +2,63 @@
 
 #include <fmt/format.h>
 
-#include <chrono>
 #include <functional>
 
 #include "commission/BusCheck.h"
 #include "device/ControllerFacts.h"
-#include "device/DeviceConnection.h"
+#include "device/EventWait.h"
+#include "device/Refusals.h"
+#include "device/UnsavedSettings.h"
 #include "platform/LastError.h"
 #include "platform/SystemText.h"
+#include "res/Strings.h"
 
 namespace {
 
-constexpr std::chrono::milliseconds kStopCheck{100};
-
-// The port open at `at`, its controller polled.
-bool Open(CDeviceConnection& connection, const std::string& port, const ScanCandidate& at) {
-    return connection.OpenPort({port, at.line.baudRate, at.line.modeIndex, at.address, std::nullopt}) &&
-           connection.Start();
-}
-
-// Passes the device's successes on until `done`, the time is up, the port fails or Stop.
-StepCode Drive(CDeviceConnection& connection, double timeoutSeconds, const std::atomic<bool>& stop,
-               const std::function<bool()>& done, const std::function<void(int)>& onSuccess) {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                               std::chrono::duration<double>(timeoutSeconds));
-    while (!done()) {
-        if (stop.load()) {
-            return kBenchStopped;
-        }
-        const auto now = std::chrono::steady_clock::now();
-        if (now >= deadline) {
-            return kBenchTimedOut;
-        }
-        const auto event = connection.Events().WaitUntil(std::min(deadline, now + kStopCheck));
-        if (event && event->kind == DeviceEvent::DeviceError) {
-            return kBenchPortFailed;
-        }
-        if (event && event->success) {
-            onSuccess(event->id);
-        }
-    }
-    return kBenchOk;
-}
-
 // The procedure's view on a bench: its steps passed on, its end kept.
-class CProcedureEnd : public IWriteProcedureView {
+class ProcedureEnd : public IWriteProcedureView {
 public:
-    explicit CProcedureEnd(std::function<void(const std::string&)> onStep) : m_onStep(std::move(onStep)) {}
+    explicit ProcedureEnd(std::function<void(const std::string&)> onStep) : m_onStep(std::move(onStep)) {}
     void OnStatusText(const std::string& text) override { m_onStep(text); }
     void OnDone() override { m_ended = true; }
-    void OnVerificationFailed(const std::string& message) override { Refuse(message); }
-    void OnRejected(const std::string& message) override { Refuse(message); }
+    void OnVerificationFailed(const std::string& message) override { Fail(kBenchMismatch, message); }
+    void OnRejected(const std::string& message) override { Fail(kBenchRefused, message); }
 
     bool m_ended = false;
-    std::string m_refusal;
+    StepCode m_code = kBenchOk;
+    std::string m_failure;
 
 private:
-    void Refuse(const std::string& message) {
+    void Fail(StepCode code, const std::string& message) {
         m_ended = true;
-        m_refusal = message;
+        m_code = code;
+        m_failure = message;
     }
     std::function<void(const std::string&)> m_onStep;
 };
+
+StepCode CodeOf(const EventWaitEnd& end) {
+    switch (end.kind) {
+        case EventWaitEnd::Done:
+            return kBenchOk;
+        case EventWaitEnd::TimedOut:
+            return kBenchTimedOut;
+        case EventWaitEnd::Stopped:
+            return kBenchStopped;
+        case EventWaitEnd::PortFailed:
+            return kBenchPortFailed;
+        case EventWaitEnd::Refused:
+            return kBenchRefused;
+    }
+    return kBenchPortFailed;
+}
 
 }  // namespace
 
 std::string CLineBench::PortFailure(std::uint32_t code) const {
     std::string text = platform::SystemErrorText(code);
     text.erase(text.find_last_not_of(" \r\n.") + 1);
-    return fmt::format("{}: {}; check that no other program holds the port", m_port, text);
+    return fmt::format("{}: {}; check that no other program holds the port", m_recipe.port, text);
 }
 
 StepCode CLineBench::Fail(StepCode code, std::string text) {
@@ -79,8 +66,27 @@ StepCode CLineBench::Fail(StepCode code, std::string text) {
     return code;
 }
 
+StepCode CLineBench::Open(CDeviceConnection& connection, const ScanCandidate& at) {
+    ConnectionRecipe recipe = m_recipe;
+    if (!recipe.openingLimitMs) {
+        recipe.openingLimitMs = static_cast<std::uint32_t>(m_timeoutSeconds * 1000);
+    }
+    switch (connection.Open(recipe, {at.line.baudRate, at.line.modeIndex, at.address})) {
+        case OpenStep::Opened:
+            return kBenchOk;
+        case OpenStep::PortNotOpened:
+            return Fail(kBenchOpenFailed, PortFailure(platform::GetLastError()));
+        case OpenStep::Rs485NotOn:
+            return Fail(kBenchOpenFailed,
+                        fmt::format("{}: the RS-485 mode could not be turned on", m_recipe.port));
+        case OpenStep::NotStarted:
+            break;
+    }
+    return Fail(kBenchPortFailed, PortFailure(platform::GetLastError()));
+}
+
 StepCode CLineBench::Ask(const ScanCandidate& at, bool& answers, std::optional<std::uint16_t>& model) {
-    const BusAnswer answer = AskBus(m_port, at);
+    const BusAnswer answer = AskBus(m_recipe, at);
     if (answer.portFailed) {
         return Fail(kBenchPortFailed, PortFailure(answer.error));
     }
@@ -92,51 +98,81 @@ StepCode CLineBench::Ask(const ScanCandidate& at, bool& answers, std::optional<s
 StepCode CLineBench::Write(const ScanCandidate& from, const ScanCandidate& to,
                            std::optional<std::uint16_t>& firmware) {
     CDeviceConnection connection;
-    if (!Open(connection, m_port, from)) {
-        return Fail(kBenchPortFailed, PortFailure(platform::GetLastError()));
+    if (const StepCode code = Open(connection, from); code != kBenchOk) {
+        return code;
     }
     CArdeno& controller = connection.Controller();
     controller.RequireConfirmation();
+    CRefusals refusals(controller);
     std::pair<int, int> version;
-    if (const StepCode code = Drive(
-            connection, m_timeoutSeconds, m_stop, [&] { return controller.GetVersion(version); }, [](int) {});
-        code != kBenchOk) {
-        return Fail(code, "the firmware version could not be read");
+    const EventWaitEnd read = WaitForEvents(connection.Events(), DeadlineIn(m_timeoutSeconds),
+                                            {.done = [&] { return controller.GetVersion(version); },
+                                             .stop = [this] { return StopRequested(); },
+                                             .refusals = &refusals});
+    if (read.kind != EventWaitEnd::Done) {
+        return Fail(CodeOf(read), read.kind == EventWaitEnd::Refused
+                                      ? read.refusal
+                                      : std::string("the firmware version could not be read"));
     }
     firmware = static_cast<std::uint16_t>(version.first * 100 + version.second);
 
-    CProcedureEnd end([this](const std::string& text) { OnWriteStep(text); });
+    ProcedureEnd end([this](const std::string& text) { OnWriteStep(text); });
     CWriteProcedure procedure(
         controller, {to.line.baudRate, to.address, CommModeTable.at(to.line.modeIndex).m_mode}, end);
     procedure.Start();
-    // Stop is not heeded inside the write: leaving it half done would leave the unit's settings unknown.
-    const std::atomic<bool> never{false};
-    if (const StepCode code = Drive(
-            connection, m_timeoutSeconds, never, [&] { return end.m_ended; },
-            [&](int id) { procedure.OnVarUpdated(id); });
-        code != kBenchOk) {
-        return Fail(code, fmt::format("the write did not finish (last step: {})", procedure.GetStatusText()));
+    // A refusal that stays ends the write at once: asking again changes nothing.
+    const EventWaitEnd written = WaitForEvents(connection.Events(), DeadlineIn(m_timeoutSeconds),
+                                               {.done = [&] { return end.m_ended; },
+                                                .stop = [this] { return AbortWrite(); },
+                                                .onEvent =
+                                                    [&](const DeviceEvent& event) {
+                                                        if (event.success) {
+                                                            procedure.OnVarUpdated(event.id);
+                                                        }
+                                                    },
+                                                .refusals = &refusals});
+    if (written.kind != EventWaitEnd::Done) {
+        // What a write that stopped early left in the unit, so that the operator can set it right.
+        std::string text =
+            written.kind == EventWaitEnd::Refused
+                ? written.refusal
+                : fmt::format("the write did not finish (last step: {})", procedure.GetStatusText());
+        if (const std::string left =
+                UnsavedSettingsText(procedure.GetConfig(), procedure.UnsavedWrites(),
+                                    res::LoadString(CommModeTable.at(to.line.modeIndex).m_nameId));
+            !left.empty()) {
+            text += "; " + left;
+        }
+        return Fail(CodeOf(written), std::move(text));
     }
-    return end.m_refusal.empty() ? kBenchOk : Fail(kBenchRefused, end.m_refusal);
+    return end.m_code == kBenchOk ? kBenchOk : Fail(end.m_code, end.m_failure);
 }
 
 StepCode CLineBench::ReadBack(const ScanCandidate& at, bool& holds) {
     CDeviceConnection connection;
-    if (!Open(connection, m_port, at)) {
-        return Fail(kBenchPortFailed, PortFailure(platform::GetLastError()));
+    if (const StepCode code = Open(connection, at); code != kBenchOk) {
+        return code;
     }
     CArdeno& controller = connection.Controller();
+    CRefusals refusals(controller);
     unsigned char address = 0;
     unsigned long baudRate = 0;
     CArdeno::ECommModeSetting mode{};
-    const StepCode code = Drive(
-        connection, m_timeoutSeconds, m_stop,
-        [&] {
-            return controller.GetAddress(address) && controller.GetBaudRate(baudRate) &&
-                   controller.GetCommMode(mode);
-        },
-        [](int) {});
-    holds = code == kBenchOk && address == at.address && baudRate == at.line.baudRate &&
+    const EventWaitEnd read = WaitForEvents(connection.Events(), DeadlineIn(m_timeoutSeconds),
+                                            {.done =
+                                                 [&] {
+                                                     return controller.GetAddress(address) &&
+                                                            controller.GetBaudRate(baudRate) &&
+                                                            controller.GetCommMode(mode);
+                                                 },
+                                             .stop = [this] { return StopRequested(); },
+                                             .refusals = &refusals});
+    holds = read.kind == EventWaitEnd::Done && address == at.address && baudRate == at.line.baudRate &&
             mode == CommModeTable.at(at.line.modeIndex).m_mode;
-    return code == kBenchOk ? code : Fail(code, "the unit could not be read after its restart");
+    if (read.kind == EventWaitEnd::Done) {
+        return kBenchOk;
+    }
+    return Fail(CodeOf(read), read.kind == EventWaitEnd::Refused
+                                  ? read.refusal
+                                  : std::string("the unit could not be read after its restart"));
 }

@@ -3,6 +3,16 @@
 #include "device/ControllerFacts.h"
 #include "platform/LastError.h"
 
+ConnectionRecipe RecipeOf(const CComDevice& port) {
+    ConnectionRecipe recipe;
+    recipe.port = port.m_devicePath;
+    recipe.replyTimeoutMs = port.m_replyTimeoutMs;
+    recipe.networkAllowanceMs = port.m_networkAllowanceMs;
+    recipe.echo = port.m_echo;
+    recipe.openingLimitMs = port.m_openingLimitMs;
+    return recipe;
+}
+
 CDeviceConnection::~CDeviceConnection() {
     m_worker.Stop();
     if (m_controller) {
@@ -10,31 +20,34 @@ CDeviceConnection::~CDeviceConnection() {
     }
 }
 
-bool CDeviceConnection::OpenPort(const DeviceSettings& settings) {
+OpenStep CDeviceConnection::Open(const ConnectionRecipe& recipe, const DeviceSettings& settings) {
     const CommModeEntry& mode = CommModeTable.at(settings.modeIndex);
-    m_port.m_replyTimeoutMs = settings.replyTimeoutMs.value_or(CComDevice::kDefaultReplyTimeoutMs);
-    if (settings.replyTimeoutMs) {
-        m_port.m_networkAllowanceMs = 0;
-    }
+    m_port.m_replyTimeoutMs = recipe.replyTimeoutMs;
+    m_port.m_networkAllowanceMs = recipe.networkAllowanceMs;
+    m_port.m_openingLimitMs = recipe.openingLimitMs;
+    m_port.m_openingStop = recipe.openingStop;
+    m_port.m_echo = recipe.echo;
     m_port.m_address = settings.address;
-    if (!m_port.Open(settings.port, settings.baudRate, mode.m_parity, mode.m_stopBits)) {
-        return false;
+    if (!m_port.Open(recipe.port, settings.baudRate, mode.m_parity, mode.m_stopBits)) {
+        return OpenStep::PortNotOpened;
+    }
+    if (recipe.rs485 && !m_port.Port().EnableRs485()) {
+        return OpenStep::Rs485NotOn;
     }
     m_modbus = std::make_unique<CModbus>(&m_port);
-    return true;
-}
-
-bool CDeviceConnection::Start(bool echo, traffic::IFrameObserver* observer) {
-    if (echo) {
+    if (recipe.echo) {
         m_modbus->m_echo.TurnOn();
     }
-    if (observer != nullptr) {
-        m_modbus->SetFrameObserver(observer);
+    if (recipe.echoNotice) {
+        m_modbus->m_echo.SetNotice(recipe.echoNotice);
+    }
+    if (recipe.trace != nullptr) {
+        m_modbus->SetFrameObserver(recipe.trace);
     }
     m_slave = std::make_unique<CModbusSlave>(m_modbus.get(), m_port.m_address);
     m_controller = std::make_unique<CArdeno>(m_slave.get());
     m_controller->AddListener(this);
-    return m_worker.Start(*m_controller);
+    return m_worker.Start(*m_controller) ? OpenStep::Opened : OpenStep::NotStarted;
 }
 
 void CDeviceConnection::OnDeviceError(std::uint32_t errorCode) {

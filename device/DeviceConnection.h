@@ -2,7 +2,9 @@
 // One connection to a controller without a window: the port, the Modbus stack, the controller model and
 // its worker, with the worker's notifications queued for the thread that drives the connection. The
 // command-line tool and the commissioning bench both stand on it.
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,13 +16,38 @@
 #include "modbus/ModbusSlave.h"
 #include "port/ComDevice.h"
 
-struct DeviceSettings {
+// How the connections to one port are opened, apart from the line settings and the address: what the
+// operator chose for that port. Every connection a front end opens there follows it, so that a step
+// opened later (a commissioning bench's) talks to the line as the first one did.
+struct ConnectionRecipe {
     std::string port;
+    std::uint32_t replyTimeoutMs = CComDevice::kDefaultReplyTimeoutMs;
+    std::optional<std::uint32_t> networkAllowanceMs{};  // empty: measured when a network port opens
+    bool echo = false;                                  // the adapter echoes every request
+    bool rs485 = false;                                 // turn on the driver's RS-485 mode
+    traffic::IFrameObserver* trace = nullptr;           // told every frame; not owned
+    std::optional<std::uint32_t> openingLimitMs{};      // how long a network gateway may take to connect
+    const std::atomic<bool>* openingStop = nullptr;     // ends an opening at once; not owned
+    std::function<void()> echoNotice{};                 // told once an echo is noticed unasked
+
+    // A reply time given as the whole time, network included.
+    void SetWholeReplyTime(std::uint32_t ms) {
+        replyTimeoutMs = ms;
+        networkAllowanceMs = 0;
+    }
+};
+
+// The recipe an open port was opened with, for more connections to the same line.
+ConnectionRecipe RecipeOf(const CComDevice& port);
+
+struct DeviceSettings {
     std::uint32_t baudRate = 19200;
     std::size_t modeIndex = 0;  // into CommModeTable
     std::uint8_t address = 16;
-    std::optional<std::uint32_t> replyTimeoutMs;  // the whole reply time, network included
 };
+
+// How far an Open came.
+enum class OpenStep { Opened, PortNotOpened, Rs485NotOn, NotStarted };
 
 class CDeviceConnection : private IModbusDeviceListener {
 public:
@@ -30,12 +57,9 @@ public:
     // Stops the worker before anything it uses goes.
     ~CDeviceConnection();
 
-    // Opens the port at the settings, with the transport on it; false when it cannot (the thread's last
-    // error tells why).
-    bool OpenPort(const DeviceSettings& settings);
-    // Once the port is open: the stack on it, the controller at the settings' address polled. `echo`:
-    // the adapter echoes every request. False when the worker could not start.
-    bool Start(bool echo = false, traffic::IFrameObserver* observer = nullptr);
+    // Opens the port as the recipe says at the settings and starts polling the controller at the
+    // settings' address. Anything but Opened leaves the thread's last error telling why.
+    OpenStep Open(const ConnectionRecipe& recipe, const DeviceSettings& settings);
 
     CComDevice& Port() { return m_port; }
     CModbus& Transport() { return *m_modbus; }  // once the port is open

@@ -32,6 +32,8 @@ struct FoundController {
 
     // The settings to connect with: those it holds once confirmed, otherwise those it answered at.
     const ScanCandidate& Working() const { return holdsConfirmed ? *holds : answered; }
+    // It holds settings it does not answer at yet (saved, waiting for a restart).
+    bool HoldsOtherSettings() const { return holds && !holdsConfirmed && *holds != answered; }
 };
 
 struct ScanResult {

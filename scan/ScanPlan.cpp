@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "device/ControllerFacts.h"
+#include "port/NetworkPort.h"
 
 namespace {
 
@@ -81,4 +82,14 @@ std::vector<ScanCandidate> PlanAddressScan(const ScanCandidate& guess) {
         candidates.Add({guess.line, static_cast<std::uint8_t>(address)});
     }
     return candidates.Take();
+}
+
+bool SearchesAddressesOnly(const std::string& devicePath) {
+    return port::NetworkProtocolOf(devicePath) == port::NetworkProtocol::Raw;
+}
+
+std::vector<ScanCandidate> PlanScanOn(const std::string& devicePath,
+                                      const std::optional<ScanCandidate>& guess) {
+    return SearchesAddressesOnly(devicePath) ? PlanAddressScan(guess.value_or(kFactorySettings))
+                                             : PlanScan(guess);
 }

@@ -35,6 +35,14 @@ std::vector<ScanCandidate> PlanScan(const std::optional<ScanCandidate>& remember
 // Every address at one line setting, `guess` first: for a line whose settings cannot be changed from here.
 std::vector<ScanCandidate> PlanAddressScan(const ScanCandidate& guess);
 
+// A transparent bridge (tcp://) passes bytes at its serial side's own line settings, which cannot be
+// set from here: a scan through it searches addresses only.
+bool SearchesAddressesOnly(const std::string& devicePath);
+// The plan for the port: PlanAddressScan at the guess (the factory settings when there is none)
+// through a transparent bridge, PlanScan on any other port.
+std::vector<ScanCandidate> PlanScanOn(const std::string& devicePath,
+                                      const std::optional<ScanCandidate>& guess);
+
 // "38400 baud, None, 2 stop bits"
 std::string DescribeLine(const LineSettings& line);
 // "38400 baud, None, 2 stop bits, address 123"

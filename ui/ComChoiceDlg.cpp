@@ -9,7 +9,7 @@
 #include "log/LogService.h"
 #include "port/PortHint.h"
 #include "present/ConnectionForm.h"
-#include "ui/DeadEndHints.h"
+#include "present/FindProgress.h"
 #include "ui/FieldTip.h"
 #include "ui/ScanDlg.h"
 #include "ui_ComChoiceDlg.h"
@@ -162,13 +162,13 @@ void CComChoiceDlg::OnBnClickedFind() {
     CScanDlg scan(devicePath, FindGuess(ShownLine()), this, m_findTap);
     scan.Run();
     const ScanResult& result = scan.Result();
-    m_ui->findResultLabel->setText(FindResultText(result));
+    m_ui->findResultLabel->setText(QString::fromStdString(FindResultText(result)));
     switch (result.outcome) {
         case ScanResult::Found: {
             const FoundController& found = result.found.front();
             ShowSettings(LineChoiceOf(found.Working()));
             m_ui->okButton->setEnabled(true);
-            if (found.holds && !found.holdsConfirmed && *found.holds != found.answered) {
+            if (found.HoldsOtherSettings()) {
                 CLogService::Instance().Report(res::IDS_SCAN_STORED, true, DescribeCandidate(found.answered),
                                                DescribeCandidate(*found.holds));
             }

@@ -16,6 +16,7 @@
 
 #include "commission/LineBench.h"
 #include "device/ControllerFacts.h"
+#include "present/CommissionRun.h"
 #include "res/Strings.h"
 
 namespace {
@@ -27,10 +28,6 @@ QString Text(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-QString Number(const std::optional<std::uint16_t>& value) {
-    return value ? QString::number(*value) : QString();
-}
-
 }  // namespace
 
 // The bench behind the dialog: the port's steps, with prompts and records queued to the dialog and
@@ -38,10 +35,10 @@ QString Number(const std::optional<std::uint16_t>& value) {
 class CWindowBench : public CLineBench {
 public:
     // `log` is open, or null when no log was asked for.
-    CWindowBench(CCommissionDlg& dialog, std::string devicePath, std::unique_ptr<CUnitLog> log,
+    CWindowBench(CCommissionDlg& dialog, ConnectionRecipe recipe, std::unique_ptr<CUnitLog> log,
                  std::function<void(const QString&)> prompt, std::function<void(const UnitRecord&)> record,
                  std::function<void(const ScanCandidate&)> verified)
-        : CLineBench(std::move(devicePath), kStepTimeoutSeconds),
+        : CLineBench(std::move(recipe), kStepTimeoutSeconds),
           m_dialog(dialog),
           m_log(std::move(log)),
           m_prompt(std::move(prompt)),
@@ -68,9 +65,7 @@ public:
         if (m_log == nullptr || m_log->Append(record)) {
             return true;
         }
-        m_logFailure = m_log->Failure() +
-                       ". The unit's row stays in the table: copy it into the log by hand, and free space or "
-                       "choose another log file before the next Start.";
+        m_logFailure = LogNotKeptText(m_log->Failure());
         return false;
     }
     // Why the run ended early, for the operator.
@@ -93,16 +88,16 @@ private:
     std::string m_logFailure;
 };
 
-CCommissionDlg::CCommissionDlg(std::string devicePath, const ScanCandidate& factory, QWidget* parent)
+CCommissionDlg::CCommissionDlg(ConnectionRecipe recipe, const ScanCandidate& factory, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_devicePath(std::move(devicePath)),
+      m_recipe(std::move(recipe)),
       m_factory(factory),
       m_firstAddress(new QSpinBox(this)),
       m_count(new QSpinBox(this)),
       m_newBaud(new QComboBox(this)),
       m_newMode(new QComboBox(this)),
       m_logPath(new QLineEdit(this)),
-      m_units(new QTableWidget(0, 7, this)),
+      m_units(new QTableWidget(0, static_cast<int>(kUnitColumns), this)),
       m_prompt(new QLabel(this)),
       m_start(new QPushButton(QStringLiteral("Start"), this)),
       m_stop(new QPushButton(QStringLiteral("Stop"), this)) {
@@ -134,10 +129,11 @@ CCommissionDlg::CCommissionDlg(std::string devicePath, const ScanCandidate& fact
     fields->addRow(QStringLiteral("Log file:"), m_logPath);
 
     m_units->setObjectName(QStringLiteral("units"));
-    m_units->setHorizontalHeaderLabels({QStringLiteral("Unit"), QStringLiteral("Model"),
-                                        QStringLiteral("Firmware"), QStringLiteral("Before"),
-                                        QStringLiteral("After"), QStringLiteral("Verified"),
-                                        QStringLiteral("Note")});
+    QStringList headers;
+    for (const char* header : UnitTableHeaders()) {
+        headers << QString::fromUtf8(header);
+    }
+    m_units->setHorizontalHeaderLabels(headers);
     m_units->horizontalHeader()->setStretchLastSection(true);
     m_units->verticalHeader()->hide();  // the Unit column numbers the rows already
     m_units->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -148,7 +144,7 @@ CCommissionDlg::CCommissionDlg(std::string devicePath, const ScanCandidate& fact
     large.setPointSizeF(large.pointSizeF() * 1.6);
     large.setBold(true);
     m_prompt->setFont(large);
-    m_prompt->setText(QStringLiteral("Choose the settings, then Start."));
+    m_prompt->setText(QString::fromUtf8(kCommissionIdlePrompt));
 
     m_start->setObjectName(QStringLiteral("start"));
     m_stop->setObjectName(QStringLiteral("stop"));
@@ -181,21 +177,8 @@ void CCommissionDlg::Start() {
                               static_cast<std::size_t>(m_newMode->currentIndex())};
     const CommissionPlan plan{m_factory, target, static_cast<std::uint8_t>(m_firstAddress->value()),
                               static_cast<unsigned>(m_count->value())};
-    // On the same settings, a unit given the address new units answer at would pass for the next one.
-    if (target == m_factory.line && plan.firstAddress <= m_factory.address &&
-        m_factory.address < plan.firstAddress + plan.count) {
-        ShowPrompt(QStringLiteral("Address %1 is where new units answer on these settings: choose a first "
-                                  "address past it, or other new settings.")
-                       .arg(m_factory.address));
-        return;
-    }
-    if (const unsigned last = LastAddressNeeded(plan); last > kLastAddress) {
-        ShowPrompt(QStringLiteral("%1 units from address %2 need addresses up to %3, past the last one (%4): "
-                                  "lower the first address or the number of units.")
-                       .arg(plan.count)
-                       .arg(plan.firstAddress)
-                       .arg(last)
-                       .arg(kLastAddress));
+    if (const PlanFault fault = CheckPlan(plan); fault != PlanFault::None) {
+        ShowPrompt(Text(PlanFaultText(fault, plan)));
         return;
     }
     // The log is known to take rows before any unit is touched.
@@ -203,16 +186,13 @@ void CCommissionDlg::Start() {
     if (const std::string logPath = m_logPath->text().toStdString(); !logPath.empty()) {
         log = std::make_unique<CUnitLog>();
         if (!log->Open(logPath)) {
-            ShowPrompt(
-                Text(log->Failure()) +
-                QStringLiteral(". No controller was touched: choose a file in a writable folder (not a "
-                               "folder itself), or free space on its disk, then Start again."));
+            ShowPrompt(Text(LogNotOpenedText(log->Failure())));
             return;
         }
     }
     Join();
     m_bench = std::make_unique<CWindowBench>(
-        *this, m_devicePath, std::move(log), [this](const QString& text) { ShowPrompt(text); },
+        *this, m_recipe, std::move(log), [this](const QString& text) { ShowPrompt(text); },
         [this](const UnitRecord& record) { AddRow(record); },
         [this](const ScanCandidate& at) { m_lastDone = at; });
     for (QWidget* field :
@@ -222,7 +202,7 @@ void CCommissionDlg::Start() {
     m_stop->setEnabled(true);
     m_run = std::thread([this, plan] {
         const CommissionEnd end = RunCommissioning(plan, *m_bench);
-        const QString failure = Text(m_bench->Failure());
+        const std::string failure = m_bench->Failure();
         QMetaObject::invokeMethod(
             this, [this, end, failure] { OnRunEnded(end, failure); }, Qt::QueuedConnection);
     });
@@ -251,34 +231,17 @@ void CCommissionDlg::ShowPrompt(const QString& text) {
 void CCommissionDlg::AddRow(const UnitRecord& record) {
     const int row = m_units->rowCount();
     m_units->insertRow(row);
-    const QStringList cells{QString::number(record.unit),
-                            Number(record.model),
-                            Text(FirmwareText(record.firmware)),
-                            Text(record.before),
-                            Text(record.after),
-                            record.verified ? QStringLiteral("yes") : QStringLiteral("no"),
-                            Text(record.note)};
-    for (int column = 0; column < cells.size(); ++column) {
-        m_units->setItem(row, column, new QTableWidgetItem(cells[column]));
+    int column = 0;
+    for (const std::string& cell : UnitRowCells(record)) {
+        m_units->setItem(row, column++, new QTableWidgetItem(Text(cell)));
     }
     m_units->scrollToBottom();
 }
 
-void CCommissionDlg::OnRunEnded(const CommissionEnd& end, const QString& failure) {
+void CCommissionDlg::OnRunEnded(const CommissionEnd& end, const std::string& failure) {
     Join();
     m_bench.reset();  // closes the log
-    if (end.kind == CommissionEnd::Done) {
-        ShowPrompt(end.unit == 1 ? QStringLiteral("1 unit done.")
-                                 : QStringLiteral("All %1 units done.").arg(end.unit));
-    } else if (end.kind == CommissionEnd::Stopped) {
-        ShowPrompt(QStringLiteral("Stopped at unit %1.").arg(end.unit));
-    } else if (end.code == kRecordNotKept) {
-        ShowPrompt(QStringLiteral("Stopped after unit %1: %2").arg(end.unit).arg(failure));
-    } else {
-        ShowPrompt(QStringLiteral("Stopped at unit %1: %2")
-                       .arg(end.unit)
-                       .arg(end.code == kNoFreeAddress ? Text(end.note) : failure));
-    }
+    ShowPrompt(Text(RunEndText(end, failure)));
     m_stop->setEnabled(false);
     for (QWidget* field :
          std::initializer_list<QWidget*>{m_firstAddress, m_count, m_newBaud, m_newMode, m_logPath, m_start}) {

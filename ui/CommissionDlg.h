@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "commission/Commissioning.h"
+#include "device/DeviceConnection.h"
 
 class QComboBox;
 class QLabel;
@@ -21,8 +22,9 @@ class CWindowBench;
 class CCommissionDlg : public QDialog {
     Q_OBJECT
 public:
-    // New units answer on `devicePath` at `factory`: the settings of the window's connection.
-    CCommissionDlg(std::string devicePath, const ScanCandidate& factory, QWidget* parent = nullptr);
+    // New units answer on the recipe's port at `factory`: the settings of the window's connection, whose
+    // recipe (reply time, echo) every step's connection follows.
+    CCommissionDlg(ConnectionRecipe recipe, const ScanCandidate& factory, QWidget* parent = nullptr);
     // Stops a run still going and waits for its end.
     ~CCommissionDlg() override;
 
@@ -38,10 +40,10 @@ private:
     void Stop();
     void ShowPrompt(const QString& text);
     void AddRow(const UnitRecord& record);
-    void OnRunEnded(const CommissionEnd& end, const QString& failure);
+    void OnRunEnded(const CommissionEnd& end, const std::string& failure);
     void Join();
 
-    const std::string m_devicePath;
+    const ConnectionRecipe m_recipe;
     const ScanCandidate m_factory;
     QSpinBox* m_firstAddress;
     QSpinBox* m_count;

@@ -1,11 +1,9 @@
 #include "ui/ScanDlg.h"
 
-#include <fmt/printf.h>
-
 #include <QPushButton>
 #include <utility>
 
-#include "res/Strings.h"
+#include "present/FindProgress.h"
 #include "ui_ScanDlg.h"
 
 CScanDlg::CScanDlg(std::string devicePath, const std::optional<ScanCandidate>& guess, QWidget* parent,
@@ -28,7 +26,7 @@ CScanDlg::~CScanDlg() {
 
 void CScanDlg::Run() {
     m_worker = std::thread([this] {
-        m_result = m_engine.Run(m_devicePath, PlanScan(m_guess), *this);
+        m_result = m_engine.Run(m_devicePath, PlanScanOn(m_devicePath, m_guess), *this);
         QMetaObject::invokeMethod(
             this, [this] { OnScanEnded(); }, Qt::QueuedConnection);
     });
@@ -52,10 +50,10 @@ void CScanDlg::OnProbe(const ScanProgress& progress) {
 }
 
 void CScanDlg::ShowProgress(const ScanProgress& progress) {
-    m_ui->progressBar->setMaximum(static_cast<int>(progress.total));
-    m_ui->progressBar->setValue(static_cast<int>(progress.tried));
-    m_ui->currentLabel->setText(QString::fromStdString(
-        fmt::sprintf(res::LoadString(res::IDS_SCAN_TRYING), DescribeCandidate(progress.current))));
+    const FindProgress shown = FindProgressOf(progress);
+    m_ui->progressBar->setMaximum(static_cast<int>(shown.maximum));
+    m_ui->progressBar->setValue(static_cast<int>(shown.value));
+    m_ui->currentLabel->setText(QString::fromStdString(shown.current));
 }
 
 void CScanDlg::OnScanEnded() {

@@ -6,15 +6,14 @@
 
 #include "log/LogService.h"
 #include "platform/DebugOutput.h"
-#include "ui/DeviceEvents.h"
-#include "ui/LoadText.h"
+#include "platform/LastError.h"
 #include "ui_WriteConfDlg.h"
 
 CWriteConfDlg::CWriteConfDlg(const CommConfig& config, CArdeno& controller, QWidget* parent)
     : QDialog(parent),
       m_ui(std::make_unique<Ui::CWriteConfDlg>()),
       m_controller(controller),
-      m_procedure(controller, config, *this) {
+      m_progress(controller, config, [this] { OnProgress(); }) {
     m_ui->setupUi(this);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CWriteConfDlg::reject);
 }
@@ -34,19 +33,14 @@ void CWriteConfDlg::OnInitDialog() {
     m_ui->statusLabel->clear();
     // Listen before anything is queued, so that no notification of our own writes can be missed.
     m_controller.AddListener(this);
-    m_procedure.Start();
+    m_progress.Start();
 }
 
 void CWriteConfDlg::OnVarUpdated(int id, bool success) {
-    if (success) {
-        PostDeviceEvent(this, WM_DEVICE_VAR_UPDATED, static_cast<std::uintptr_t>(id), 0);
-    }
-}
-
-void CWriteConfDlg::customEvent(QEvent* event) {
-    if (event->type() == WM_DEVICE_VAR_UPDATED) {
-        m_procedure.OnVarUpdated(static_cast<int>(static_cast<CDeviceEvent*>(event)->m_wParam));
-    }
+    // The worker calls this right after the exchange: the thread's last error still tells why it failed.
+    const DeviceEvent event{DeviceEvent::VarUpdated, id, success, success ? 0 : platform::GetLastError()};
+    QMetaObject::invokeMethod(
+        this, [this, event] { m_progress.OnUpdate(event); }, Qt::QueuedConnection);
 }
 
 void CWriteConfDlg::keyPressEvent(QKeyEvent* event) {
@@ -68,34 +62,38 @@ void CWriteConfDlg::done(int result) {
 void CWriteConfDlg::OnCancel() {
     // Notifications go on being handled while the question is open; if the procedure finishes
     // meanwhile, the answer no longer matters.
-    if (ConfirmCancel() && !m_procedure.IsFinished()) {
+    if (ConfirmCancel() && m_progress.CancelEnds()) {
         done(IDCANCEL);
     }
 }
 
 bool CWriteConfDlg::ConfirmCancel() {
     QMessageBox question(QMessageBox::NoIcon, QCoreApplication::applicationName(),
-                         LoadText(res::IDS_CANCEL_WARNING), QMessageBox::Yes | QMessageBox::No, this);
+                         QString::fromStdString(WriteProgress::CancelQuestion()),
+                         QMessageBox::Yes | QMessageBox::No, this);
     return question.exec() == QMessageBox::Yes;
 }
 
-void CWriteConfDlg::OnStatusText(const std::string& text) {
-    const QString statusText = QString::fromStdString(text);
-    m_ui->statusLabel->setText(statusText);
-    emit StatusTextChanged(statusText);
-}
-
-void CWriteConfDlg::OnDone() {
-    done(IDOK);
-}
-
-void CWriteConfDlg::OnVerificationFailed(const std::string& message) {
-    platform::ShowMessageBox(message);
-    done(IDCANCEL);
-}
-
-void CWriteConfDlg::OnRejected(const std::string& message) {
-    CLogService::Instance().Log("%s", true, message);
-    // The quit request ends this dialog's modal run and the main window's; the program ends.
-    QCoreApplication::exit(0);
+void CWriteConfDlg::OnProgress() {
+    switch (m_progress.Ended()) {
+        case WriteProgress::End::Running: {
+            const QString statusText = QString::fromStdString(m_progress.StatusText());
+            m_ui->statusLabel->setText(statusText);
+            emit StatusTextChanged(statusText);
+            break;
+        }
+        case WriteProgress::End::Done:
+            done(IDOK);
+            break;
+        case WriteProgress::End::Mismatch:
+        case WriteProgress::End::Refused:
+            platform::ShowMessageBox(m_progress.Message());
+            done(IDCANCEL);
+            break;
+        case WriteProgress::End::Rejected:
+            CLogService::Instance().Log("%s", true, m_progress.Message());
+            // The quit request ends this dialog's modal run and the main window's; the program ends.
+            QCoreApplication::exit(0);
+            break;
+    }
 }

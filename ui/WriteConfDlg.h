@@ -1,19 +1,20 @@
 #pragma once
 // The progress dialog of a configuration write: runs the write procedure as soon as it opens, shows its
-// status line, and ends with "Done", with a failed verification, or with a confirmed Cancel.
+// status line, and ends with "Done", with a failed verification, with a refused request, or with a
+// confirmed Cancel. What it shows and decides is WriteProgress's; this is its view.
 #include <QDialog>
 #include <QString>
 #include <functional>
 #include <memory>
 
 #include "device/ModbusDevice.h"
-#include "device/WriteProcedure.h"
+#include "present/WriteProgress.h"
 
 namespace Ui {
 class CWriteConfDlg;
 }
 
-class CWriteConfDlg : public QDialog, public IModbusDeviceListener, private IWriteProcedureView {
+class CWriteConfDlg : public QDialog, public IModbusDeviceListener {
     Q_OBJECT
 public:
     enum { IDOK = 1, IDCANCEL = 2 };
@@ -23,20 +24,19 @@ public:
     ~CWriteConfDlg() override;
 
     // Starts the procedure and runs the dialog modally: IDOK after "Done", IDCANCEL after a failed
-    // verification or a confirmed Cancel, -1 when the program was asked to quit.
+    // verification, a refused request or a confirmed Cancel, -1 when the program was asked to quit.
     int DoModal();
 
-    // Worker thread: posts successful updates only; failed exchanges are retried by the device.
+    // Worker thread: queues the update, with the reason of a failed one, to the dialog's thread.
     void OnVarUpdated(int id, bool success) override;
 
-    const CWriteProcedure& Procedure() const { return m_procedure; }
+    const CWriteProcedure& Procedure() const { return m_progress.Procedure(); }
 
 signals:
     // Each status line as the procedure reaches it.
     void StatusTextChanged(const QString& text);
 
 protected:
-    void customEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     // Cancel, Escape and the caption's close box.
     void reject() override;
@@ -46,14 +46,10 @@ private:
     void OnInitDialog();
     void OnCancel();
     bool ConfirmCancel();
-
-    void OnStatusText(const std::string& text) override;
-    void OnDone() override;
-    void OnVerificationFailed(const std::string& message) override;
-    void OnRejected(const std::string& message) override;
+    void OnProgress();
 
     std::unique_ptr<Ui::CWriteConfDlg> m_ui;
     CArdeno& m_controller;
-    CWriteProcedure m_procedure;
+    WriteProgress m_progress;
     bool m_ended = false;  // done() was called: the modal run has a result of its own
 };

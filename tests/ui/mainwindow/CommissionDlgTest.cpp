@@ -43,7 +43,7 @@ TEST(CommissionDlg, OneUnitIsWrittenVerifiedAfterItsRestartLoggedAndOffered) {
     sim::ControllerSim bench(Bench({16, 192, 0}));
     const std::string log = testing::TempDir() + "commission-dlg-" + std::to_string(::getpid()) + ".csv";
     std::remove(log.c_str());
-    CCommissionDlg dialog(bench.DevicePath(), kFactorySettings);
+    CCommissionDlg dialog(ConnectionRecipe{.port = bench.DevicePath()}, kFactorySettings);
     guitest::RunWithScript(
         dialog, [&] { return dialog.exec(); },
         [&] {
@@ -87,7 +87,7 @@ TEST(CommissionDlg, StopAndTheCloseBoxEndTheRunWhileItWaitsForAUnit) {
     const bool closeBox[] = {false, true};
     for (const bool close : closeBox) {
         sim::ControllerSim bench(Bench({16, 96, 0}));  // not at the factory speed: nothing comes
-        CCommissionDlg dialog(bench.DevicePath(), kFactorySettings);
+        CCommissionDlg dialog(ConnectionRecipe{.port = bench.DevicePath()}, kFactorySettings);
         guitest::RunWithScript(
             dialog, [&] { return dialog.exec(); },
             [&] {
@@ -126,7 +126,7 @@ TEST(CommissionDlg, UnusableLogOrAddressesAreSaidAtStartBeforeAnyRequest) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.says.toStdString());
         sim::ControllerSim bench(Bench({16, 192, 0}));
-        CCommissionDlg dialog(bench.DevicePath(), kFactorySettings);
+        CCommissionDlg dialog(ConnectionRecipe{.port = bench.DevicePath()}, kFactorySettings);
         guitest::RunWithScript(
             dialog, [&] { return dialog.exec(); },
             [&] {

@@ -132,6 +132,18 @@ TEST_F(WriteConfDlgTest, NotificationsAreHandledWhileTheCancelQuestionIsOpen) {
     EXPECT_EQ(m_steps.back(), "Done");
 }
 
+// A write the controller answers with an exception ends at once, naming it: asking again every poll
+// period would change nothing.
+TEST_F(WriteConfDlgTest, WriteTheControllerRefusesEndsAtOnceNamingTheException) {
+    m_connection.sim.AddFault({.kind = sim::FaultKind::Exception, .exceptionCode = 2, .function = 6});
+    const int result = Run(kNewSettings);
+    EXPECT_EQ(result, CWriteConfDlg::IDCANCEL);
+    ASSERT_EQ(m_boxes.Texts().size(), 1u);
+    EXPECT_NE(m_boxes.Texts().front().find("refused writing the new"), std::string::npos)
+        << m_boxes.Texts().front();
+    EXPECT_NE(m_boxes.Texts().front().find("exception 2 (illegal data address)"), std::string::npos);
+}
+
 TEST_F(WriteConfDlgTest, RefusedValueIsReportedAndTheProgramQuits) {
     const int result = Run(CommConfig{9650, 16, CArdeno::ModeEven1Stop}, [](CWriteConfDlg&) {});
     guitest::ClearQuitRequest();

@@ -67,6 +67,33 @@ TEST(ScanPlan, AddressScanStaysOnOneLine) {
         std::all_of(plan.begin(), plan.end(), [&](const ScanCandidate& c) { return c.line == guess.line; }));
 }
 
+// A transparent bridge cannot be set to another line setting: Find and scan search its addresses only.
+TEST(ScanPlan, EachKindOfPortGetsItsOwnPlan) {
+    const ScanCandidate guess{{9600, 3}, 200};
+    struct Case {
+        const char* port;
+        std::optional<ScanCandidate> guess;
+        std::size_t size;
+        LineSettings everyLine;  // when the plan keeps to one line
+    };
+    const Case cases[] = {
+        {"tcp://gateway:4001", guess, 247, guess.line},
+        {"tcp://gateway:4001", std::nullopt, 247, kFactoryLine},
+        {"rfc2217://gateway:4001", guess, kAllCandidates, {}},
+        {"/dev/ttyUSB0", guess, kAllCandidates, {}},
+    };
+    for (const Case& c : cases) {
+        const std::vector<ScanCandidate> plan = PlanScanOn(c.port, c.guess);
+        EXPECT_EQ(plan.size(), c.size) << c.port;
+        EXPECT_EQ(plan.front(), c.guess.value_or(kFactorySettings)) << c.port;
+        if (c.size == 247) {
+            EXPECT_TRUE(std::all_of(plan.begin(), plan.end(), [&](const ScanCandidate& at) {
+                return at.line == c.everyLine;
+            })) << c.port;
+        }
+    }
+}
+
 TEST(ProbeBudget, FitsTheWaitToTheSpeedAndTheGuardFollowsIt) {
     struct Case {
         std::uint32_t baudRate;

@@ -1,15 +1,29 @@
-#include "cli/Refusal.h"
+#include "device/Refusals.h"
 
 #include <fmt/format.h>
-#include <cstdio>
+
+#include <iterator>
 #include <string>
 
-#include "cli/ControllerValues.h"
-#include "cli/Messages.h"
 #include "device/Ardeno.h"
 #include "platform/AppErrors.h"
 
 namespace {
+
+constexpr const char* kVariableNames[] = {"model",
+                                         "firmware version",
+                                         "configuration status",
+                                         "address",
+                                         "baud rate",
+                                         "mode",
+                                         "the save command",
+                                         "the new address",
+                                         "the new baud rate",
+                                         "the new mode"};
+
+bool IsInput(int varId) {
+    return varId < kVarConfCommand;
+}
 
 // "reading model (input register 2)", "writing the save command (holding register 32)".
 std::string DescribeRequest(CArdeno& controller, int varId) {
@@ -18,30 +32,25 @@ std::string DescribeRequest(CArdeno& controller, int varId) {
                                       &controller.varBaudRate,    &controller.varCommMode,
                                       &controller.varConfCommand, &controller.varAddressSet,
                                       &controller.varBaudRateSet, &controller.varCommModeSet};
-    constexpr const char* kOutputNames[] = {"the save command", "the new address", "the new baud rate",
-                                            "the new mode"};
+    static_assert(std::size(vars) == std::size(kVariableNames));
     if (varId < 0 || varId >= static_cast<int>(std::size(vars))) {
         return "a request";
     }
     const unsigned reg = vars[varId]->m_register;
-    if (const ControllerValue* value = FindControllerValue(varId)) {
+    if (IsInput(varId)) {
         const char* table = varId == kVarModel || varId == kVarVersion ? "input" : "holding";
-        return "reading " + std::string(value->name) + " (" + table + " register " + std::to_string(reg) +
-               ")";
+        return fmt::format("reading {} ({} register {})", VariableName(varId), table, reg);
     }
-    return "writing " + std::string(kOutputNames[varId - kVarConfCommand]) + " (holding register " +
-           std::to_string(reg) + ")";
+    return fmt::format("writing {} (holding register {})", VariableName(varId), reg);
 }
 
 }  // namespace
 
-bool CRefusals::Report(const DeviceEvent& event) {
-    const std::string refusal = StayingRefusal(event);
-    if (refusal.empty()) {
-        return false;
+const char* VariableName(int varId) {
+    if (varId < 0 || varId >= static_cast<int>(std::size(kVariableNames))) {
+        return "a request";
     }
-    PrintError(refusal);
-    return true;
+    return kVariableNames[varId];
 }
 
 std::string CRefusals::StayingRefusal(const DeviceEvent& event) {
@@ -58,8 +67,7 @@ std::string CRefusals::StayingRefusal(const DeviceEvent& event) {
         m_refusedInARow.erase(event.id);
         return {};
     }
-    const bool isWrite = event.id >= kVarConfCommand;
-    if (platform::IsBusyException(*exception) || (++m_refusedInARow[event.id] < 2 && !isWrite)) {
+    if (platform::IsBusyException(*exception) || (++m_refusedInARow[event.id] < 2 && IsInput(event.id))) {
         return {};
     }
     const std::string name = platform::ModbusExceptionName(*exception);
@@ -69,11 +77,11 @@ std::string CRefusals::StayingRefusal(const DeviceEvent& event) {
 
 std::string CRefusals::UnknownValueText(const DeviceEvent& event) const {
     const auto value = platform::UnknownValueOf(event.errorCode);
-    const ControllerValue* known = FindControllerValue(event.id);
-    if (event.success || !value || known == nullptr) {
+    if (event.success || !value || !IsInput(event.id)) {
         return {};
     }
-    return fmt::format("the controller reports {} {}, which this tool does not know", known->name, *value);
+    return fmt::format("the controller reports {} {}, which this tool does not know", VariableName(event.id),
+                       *value);
 }
 
 std::string CRefusals::UnknownValues() const {

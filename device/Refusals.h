@@ -1,9 +1,9 @@
 #pragma once
-// A request the controller refused with an exception reply ends every one-shot command with exit 7, with
-// a message that names the refused register and the exception, once the refusal stays: a write is
-// refused at once (it is not sent again), a read when its retry a poll period later is refused again.
-// Busy (exceptions 5 and 6) is no refusal: the device asks again after a poll period, within the
-// command's time limit. A read value the controller cannot mean is told by its own text.
+// What a device event means for a request that waits on it: an answer, busy, or a refusal that stays.
+// A write refused with an exception reply is refused at once (sending it again changes nothing), a read
+// once its retry a poll period later is refused again. Busy (exceptions 5 and 6) is no refusal: the
+// device asks again after a poll period. A read value the controller cannot mean is told by its own
+// text. Nothing here prints: each front end says it in its own way.
 #include <map>
 #include <string>
 
@@ -11,14 +11,16 @@
 
 class CArdeno;
 
+// "model", "firmware version", ..., "the save command", "the new address": what a variable is to an
+// operator; "a request" for an id that names none.
+const char* VariableName(int varId);
+
 class CRefusals {
 public:
     explicit CRefusals(CArdeno& controller) : m_controller(controller) {}
 
-    // True when the event is a refusal that stays; the message has then been printed on standard error.
-    bool Report(const DeviceEvent& event);
     // When the event is a refusal that stays, its message ("the controller refused reading model (input
-    // register 2): exception 2 (illegal data address)"); empty otherwise. Prints nothing.
+    // register 2): exception 2 (illegal data address)"); empty otherwise.
     std::string StayingRefusal(const DeviceEvent& event);
     // "the controller reports mode 9, which this tool does not know" for every value it reported last
     // that this tool does not know, joined by "; "; empty when none.

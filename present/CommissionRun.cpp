@@ -1,0 +1,64 @@
+#include "present/CommissionRun.h"
+
+#include <fmt/format.h>
+
+std::string PlanFaultText(PlanFault fault, const CommissionPlan& plan) {
+    switch (fault) {
+        case PlanFault::None:
+            break;
+        case PlanFault::FactoryAddressInRange:
+            return fmt::format(
+                "Address {} is where new units answer on these settings: choose a first address past it, or "
+                "other new settings.",
+                unsigned{plan.factory.address});
+        case PlanFault::PastLastAddress:
+            return fmt::format(
+                "{} units from address {} need addresses up to {}, past the last one ({}): lower the first "
+                "address or the number of units.",
+                plan.count, unsigned{plan.firstAddress}, LastAddressNeeded(plan), unsigned{kLastAddress});
+    }
+    return {};
+}
+
+std::string LogNotOpenedText(const std::string& failure) {
+    return failure +
+           ". No controller was touched: choose a file in a writable folder (not a folder itself), or free "
+           "space on its disk, then Start again.";
+}
+
+std::string LogNotKeptText(const std::string& failure) {
+    return failure +
+           ". The unit's row stays in the table: copy it into the log by hand, and free space or choose "
+           "another log file before the next Start.";
+}
+
+std::string RunEndText(const CommissionEnd& end, const std::string& failure) {
+    switch (end.kind) {
+        case CommissionEnd::Done:
+            return end.unit == 1 ? "1 unit done." : fmt::format("All {} units done.", end.unit);
+        case CommissionEnd::Stopped:
+            return fmt::format("Stopped at unit {}.", end.unit);
+        case CommissionEnd::Failed:
+            break;
+    }
+    if (end.code == kRecordNotKept) {
+        return fmt::format("Stopped after unit {}: {}", end.unit, failure);
+    }
+    return fmt::format("Stopped at unit {}: {}", end.unit, end.code == kNoFreeAddress ? end.note : failure);
+}
+
+const std::array<const char*, kUnitColumns>& UnitTableHeaders() {
+    static const std::array<const char*, kUnitColumns> headers{"Unit",  "Model",    "Firmware", "Before",
+                                                               "After", "Verified", "Note"};
+    return headers;
+}
+
+std::array<std::string, kUnitColumns> UnitRowCells(const UnitRecord& record) {
+    return {std::to_string(record.unit),
+            record.model ? std::to_string(*record.model) : std::string(),
+            FirmwareText(record.firmware),
+            record.before,
+            record.after,
+            record.verified ? "yes" : "no",
+            record.note};
+}
