@@ -47,7 +47,7 @@ int AwaitValues(CliConnection& connection, const CommandDeadline& deadline,
     PrintError(fmt::format("no value within {:g} s for: {}{}", deadline.Seconds(), lacking,
                            unknown.empty() ? "" : " (" + unknown + ")"));
     if (!answered) {
-        PrintNote(NoAnswerNote(connection.Options()));
+        PrintNote(NoAnswerNote(connection.Options(), connection.Controller().LineSigns()));
     }
     return kExitTimeout;
 }

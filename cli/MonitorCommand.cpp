@@ -114,7 +114,7 @@ int RunMonitor(const CliOptions& options) {
             !platform::ModbusExceptionOf(event.errorCode)) {
             printer.Connection(false);
             if (!answered && !hinted) {
-                PrintNote(NoAnswerNote(options));
+                PrintNote(NoAnswerNote(options, connection.Controller().LineSigns()));
                 hinted = true;
             }
             return;

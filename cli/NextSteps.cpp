@@ -12,9 +12,14 @@ std::string ConnectWithText(std::uint32_t baudRate, std::size_t modeIndex, unsig
                        address);
 }
 
-std::string NoAnswerNote(const CliOptions& options) {
+std::string NoAnswerNote(const CliOptions& options, const traffic::LineSignCounts& signs) {
     const std::string_view mode = res::LoadString(CommModeTable.at(options.modeIndex).m_nameId);
-    return fmt::format("nothing answered at {} baud, {}, address {} on {}. {}", options.baudRate, mode,
+    const std::string findWith = fmt::format("'{} --port {} scan'", kProgramName, options.port);
+    const traffic::LineDiagnosis diagnosis = traffic::Diagnose(signs);
+    const bool silent =
+        diagnosis == traffic::LineDiagnosis::None || diagnosis == traffic::LineDiagnosis::Silence;
+    return fmt::format("{} at {} baud, {}, address {} on {}. {}",
+                       silent ? "nothing answered" : "no valid reply", options.baudRate, mode,
                        unsigned{options.address}, options.port,
-                       res::NoAnswerHint(fmt::format("'{} --port {} scan'", kProgramName, options.port)));
+                       silent ? res::NoAnswerHint(findWith) : traffic::LineHint(signs, findWith));
 }

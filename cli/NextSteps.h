@@ -6,10 +6,12 @@
 #include <string>
 
 #include "cli/CliOptions.h"
+#include "traffic/LineSigns.h"
 
 // "connect with --baud 38400 --mode none2 --address 17"
 std::string ConnectWithText(std::uint32_t baudRate, std::size_t modeIndex, unsigned address);
 
 // "nothing answered at 19200 baud, Even, 1 stop bit, address 16 on PORT. Check the wiring (swap A and
-// B), the termination, or find the settings with 'ardenox-cli --port PORT scan'."
-std::string NoAnswerNote(const CliOptions& options);
+// B), the termination, or find the settings with 'ardenox-cli --port PORT scan'."; when bytes did come
+// back, "no valid reply at …" and the next step the line's signs point to.
+std::string NoAnswerNote(const CliOptions& options, const traffic::LineSignCounts& signs);

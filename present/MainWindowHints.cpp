@@ -9,9 +9,15 @@
 #include "res/Hints.h"
 #include "scan/ScanPlan.h"
 
-std::string NoAnswerWindowHint(std::uint32_t baudRate, std::string_view modeName, unsigned address) {
-    return fmt::format("Nothing answers at {} baud, {}, address {}. ", baudRate, modeName, address) +
-           res::NoAnswerHint("Change, then Find");
+std::string NoAnswerWindowHint(std::uint32_t baudRate, std::string_view modeName, unsigned address,
+                               const traffic::LineSignCounts& signs) {
+    constexpr std::string_view kFindWith = "Change, then Find";
+    const traffic::LineDiagnosis diagnosis = traffic::Diagnose(signs);
+    const bool silent =
+        diagnosis == traffic::LineDiagnosis::None || diagnosis == traffic::LineDiagnosis::Silence;
+    return fmt::format("{} at {} baud, {}, address {}. ", silent ? "Nothing answers" : "No valid reply",
+                       baudRate, modeName, address) +
+           (silent ? res::NoAnswerHint(kFindWith) : traffic::LineHint(signs, kFindWith));
 }
 
 std::string CopiedRepliesWindowHint(unsigned address) {

@@ -6,9 +6,12 @@
 #include <vector>
 
 #include "device/WriteProcedure.h"
+#include "traffic/LineSigns.h"
 
-// Beside "Not connected" while nothing answers: what was tried and what to check.
-std::string NoAnswerWindowHint(std::uint32_t baudRate, std::string_view modeName, unsigned address);
+// Beside "Not connected" while no valid reply comes: what was tried and what the line's signs point to
+// (silence: the wiring, or Find).
+std::string NoAnswerWindowHint(std::uint32_t baudRate, std::string_view modeName, unsigned address,
+                               const traffic::LineSignCounts& signs);
 
 // Beside the status while whole replies arrive twice: what may copy them.
 std::string CopiedRepliesWindowHint(unsigned address);

@@ -40,6 +40,7 @@ ControllerValues ControllerValues::Of(CArdeno& controller) {
         values.mode = mode;
     }
     values.repliesArriveTwice = controller.RepliesArriveTwice();
+    values.signs = controller.LineSigns();
     return values;
 }
 
@@ -58,7 +59,7 @@ void MainWindowModel::OnVarUpdated(int id, VarOutcome outcome, const ControllerV
             Forget(id);  // the controller answered: the line is fine, only this value is not
             break;
         case VarOutcome::Failed:
-            ShowNotConnected();
+            ShowNotConnected(values.signs);
             break;
         case VarOutcome::Read:
             Take(id, values);
@@ -137,7 +138,7 @@ void MainWindowModel::Forget(int id) {
     UpdateReadEnabled();
 }
 
-void MainWindowModel::ShowNotConnected() {
+void MainWindowModel::ShowNotConnected(const traffic::LineSignCounts& signs) {
     m_view.connected = false;
     m_view.devBaudRate.clear();
     m_view.devMode.clear();
@@ -145,7 +146,7 @@ void MainWindowModel::ShowNotConnected() {
     m_view.model.clear();
     m_view.version.clear();
     m_view.status = res::LoadString(res::IDS_NOT_CONNECTED);
-    m_view.hint = NoAnswerWindowHint(m_line.baudRate, m_view.connMode, m_line.address);
+    m_view.hint = NoAnswerWindowHint(m_line.baudRate, m_view.connMode, m_line.address, signs);
     UpdateReadEnabled();
 }
 

@@ -31,6 +31,7 @@ struct ControllerValues {
     std::optional<unsigned long> baudRate;
     std::optional<CArdeno::ECommModeSetting> mode;
     bool repliesArriveTwice = false;
+    traffic::LineSignCounts signs;  // what the line did in each exchange so far
 
     static ControllerValues Of(CArdeno& controller);
 };
@@ -104,7 +105,7 @@ public:
 private:
     void Take(int id, const ControllerValues& values);
     void Forget(int id);
-    void ShowNotConnected();
+    void ShowNotConnected(const traffic::LineSignCounts& signs);
     void UpdateReadEnabled();
 
     LineInUse m_line;

@@ -207,6 +207,28 @@ TEST_F(CliTest, ReadPrintsOnlyValuesThatAnsweredTheirOwnRequest) {
     }
 }
 
+TEST_F(CliTest, NoValueNamesWhatTheLineDid) {
+    struct Case {
+        sim::FaultKind fault;
+        std::string note;
+    };
+    const std::string at = "at 19200 baud, Even, 1 stop bit, address 16 on " + controller.DevicePath() + ". ";
+    const Case cases[] = {
+        {sim::FaultKind::NoReply, "nothing answered " + at + "Check the wiring (swap A and B)"},
+        {sim::FaultKind::BadCrc,
+         "no valid reply " + at + "Something answers, but every reply arrives damaged"},
+        {sim::FaultKind::OtherAddress, "no valid reply " + at + "Another controller answers, at address 17:"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.note);
+        controller.ClearFaults();
+        controller.AddFault({.kind = c.fault});
+        CliProcess cli(With({"--timeout", "2", "read"}));
+        EXPECT_EQ(cli.Wait(), 5) << cli.err;
+        EXPECT_NE(cli.err.find("\nardenox-cli: " + c.note), std::string::npos) << cli.err;
+    }
+}
+
 TEST_F(CliTest, PortWithoutPermissionNamesTheGroupToJoin) {
     const group* dialout = ::getgrnam("dialout");
     if (dialout == nullptr || ::getuid() != 0) {

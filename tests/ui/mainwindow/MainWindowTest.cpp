@@ -220,11 +220,12 @@ TEST_F(MainWindowTest, FailedExchangeShowsNotConnectedUntilTheNextSuccess) {
         EXPECT_FALSE(Enabled("readButton"));
         EXPECT_FALSE(Enabled("writeButton"));
         EXPECT_EQ(Text("connBaudEdit"), "19200");  // the connection column stays
-        // Beside the status, only while nothing answers: what was tried and what to check.
+        // Beside the status, only while no valid reply comes: what was tried and what the line did
+        // (good replies first, then broken ones).
         EXPECT_FALSE(Child("hintLabel").isHidden());
         EXPECT_TRUE(Text("hintLabel")
-                        .startsWith("Nothing answers at 19200 baud, Even, 1 stop bit, address 16. "
-                                    "Check the wiring (swap A and B)"))
+                        .startsWith("No valid reply at 19200 baud, Even, 1 stop bit, address 16. "
+                                    "Some replies arrive damaged"))
             << Text("hintLabel").toStdString();
 
         m_connection.sim.ClearFaults();

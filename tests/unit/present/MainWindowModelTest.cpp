@@ -15,7 +15,7 @@ const LineInUse kLine{19200, 2, 0, 16};
 const std::string kNoAnswer = "Nothing answers at 19200 baud, Even, 1 stop bit, address 16. ";
 
 ControllerValues Answering() {
-    return {3102, std::pair{1, 4}, 16, 19200UL, CArdeno::ModeNone2Stop, false};
+    return {3102, std::pair{1, 4}, 16, 19200UL, CArdeno::ModeNone2Stop, false, {}};
 }
 
 struct Step {
@@ -87,6 +87,18 @@ TEST(MainWindowModel, NotificationsDecideStatusHintAndColumns) {
     }
 }
 
+TEST(MainWindowModel, DamagedRepliesGetTheirOwnHint) {
+    MainWindowModel model(kLine);
+    ControllerValues values = Answering();
+    values.signs.damaged = 3;
+    model.OnVarUpdated(kVarConfStatus, VarOutcome::Failed, values);
+    EXPECT_EQ(model.View().hint.rfind("No valid reply at 19200 baud, Even, 1 stop bit, address 16. Something "
+                                      "answers, but every reply arrives damaged",
+                                      0),
+              0u)
+        << model.View().hint;
+}
+
 TEST(MainWindowModel, WriteIsEnabledOnlyWhileConnectedAndLeftAloneWhileChoosing) {
     MainWindowModel connected(kLine);
     connected.OnVarUpdated(kVarConfStatus, VarOutcome::Read, Answering());
@@ -113,7 +125,7 @@ TEST(MainWindowModel, ReadCopiesTheControllerKeepingASpeedTheListDoesNotOffer) {
         std::optional<std::uint32_t> kept;
     } rows[] = {
         {Answering(), {1, 2, "16"}, std::nullopt},
-        {{{}, {}, 5, 115200UL, CArdeno::ModeOdd1Stop, false}, {4, 1, "5"}, 115200u},
+        {{{}, {}, 5, 115200UL, CArdeno::ModeOdd1Stop, false, {}}, {4, 1, "5"}, 115200u},
         {{}, {-1, -1, ""}, std::nullopt},
     };
     for (const auto& row : rows) {
