@@ -169,6 +169,11 @@ int RunScan(const CliOptions& options, ScanOptions scanOptions) {
             }
             return kExitOk;
         case ScanResult::NothingAnswered:
+            if (const std::string damaged = DamagedRepliesText(result); !damaged.empty()) {
+                PrintError(fmt::format("no valid reply on {} ({} probes)", options.port, result.tried));
+                PrintNote(damaged);
+                return kExitTimeout;
+            }
             PrintError(fmt::format("nothing answered on {} ({} probes)", options.port, result.tried));
             PrintNote(res::NothingFoundHint());
             return kExitTimeout;

@@ -20,6 +20,10 @@ std::string FindResultText(const ScanResult& result) {
             return fmt::format("Found {} at {}.", what, DescribeCandidate(found.Working()));
         }
         case ScanResult::NothingAnswered:
+            if (std::string damaged = DamagedRepliesText(result); !damaged.empty()) {
+                damaged[0] = 'D';
+                return "No valid reply. " + damaged + ".";
+            }
             return "Nothing answered. " + res::NothingFoundHint();
         case ScanResult::Cancelled:
         case ScanResult::PortFailed:

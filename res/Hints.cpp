@@ -42,6 +42,12 @@ std::string OtherAddressHint(unsigned address, std::string_view findWith) {
            ": connect at that address, or find the settings with " + std::string(findWith) + ".";
 }
 
+std::string DamagedScanHint() {
+    return "a controller may be there behind a bad line: check the 120 ohm termination at both ends, the "
+           "bias "
+           "and the data wires (swap A and B), then scan again";
+}
+
 std::string NothingFoundHint() {
     return "First swap the two data wires (A/B, D+/D-) and try again; then check the 120 ohm termination at "
            "both ends of the bus, the bias and the reference wire (the field guide's checklist).";

@@ -27,6 +27,9 @@ std::string EchoOnlyHint();
 // For a line where another controller answers, at `address`.
 std::string OtherAddressHint(unsigned address, std::string_view findWith);
 
+// For a scan where only damaged replies came: "a controller may be there behind a bad line: …".
+std::string DamagedScanHint();
+
 // For a scan where nothing answered at any setting: the checklist's first steps.
 std::string NothingFoundHint();
 

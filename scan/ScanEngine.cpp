@@ -10,6 +10,7 @@
 #include "platform/AppErrors.h"
 #include "platform/LastError.h"
 #include "port/ComDevice.h"
+#include "res/Hints.h"
 #include "scan/LateEvidence.h"
 
 namespace {
@@ -179,6 +180,17 @@ void NoteDamage(const LineSettings& line, std::vector<LineSettings>& damagedAt) 
 }
 
 }  // namespace
+
+std::string DamagedRepliesText(const ScanResult& result) {
+    std::string lines;
+    for (const LineSettings& line : result.damagedAt) {
+        lines += (lines.empty()                       ? ""
+                  : &line == &result.damagedAt.back() ? " and "
+                                                      : "; ") +
+                 DescribeLine(line);
+    }
+    return lines.empty() ? lines : "damaged replies at " + lines + ": " + res::DamagedScanHint();
+}
 
 ScanResult CScanEngine::Run(const std::string& devicePath, const std::vector<ScanCandidate>& candidates,
                             IScanObserver& observer) {

@@ -75,6 +75,10 @@ struct ScanOptions {
     const std::atomic<bool>* openingStop = nullptr;
 };
 
+// "damaged replies at 19200 baud, Even, 1 stop bit and 9600 baud, None, 2 stop bits: a controller may be
+// there behind a bad line: …"; empty when no damaged reply came.
+std::string DamagedRepliesText(const ScanResult& result);
+
 class CScanEngine {
 public:
     explicit CScanEngine(ScanOptions options = {}) : m_options(options) {}

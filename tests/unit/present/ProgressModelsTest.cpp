@@ -86,6 +86,12 @@ TEST(FindProgress, ResultTextNamesWhatWasFoundOrWhatToCheck) {
         EXPECT_TRUE(text.starts_with(c.expected)) << text;
         EXPECT_EQ(text.empty(), std::string(c.expected).empty()) << text;
     }
+    ScanResult damaged;
+    damaged.damagedAt = {{19200, 0}, {9600, 2}, {57600, 3}};
+    EXPECT_TRUE(FindResultText(damaged).starts_with(
+        "No valid reply. Damaged replies at 19200 baud, Even, 1 stop bit; 9600 baud, None, 2 stop bits and "
+        "57600 baud, None, 1 stop bit: a controller may be there behind a bad line"))
+        << FindResultText(damaged);
     EXPECT_EQ(FindProgressOf({7, 247, {{19200, 0}, 16}}).current,
               "Trying 19200 baud, Even, 1 stop bit, address 16");
 }
