@@ -43,13 +43,21 @@ TEST(CliTrace, ShowsEveryFrameTheStandInSawAndMarksTheFaults) {
     std::ifstream file(traceFile);
     std::vector<std::string> toolLines;
     std::string trace;
+    std::string lastLine;
     for (std::string line; std::getline(file, line);) {
         toolLines.push_back(WithoutTimeAndOutcome(line));
         trace += line + "\n";
+        lastLine = line;
     }
     std::vector<std::string> standInLines;
     for (const traffic::Frame& frame : standInSide.Drain()) {
         standInLines.push_back(WithoutTimeAndOutcome(traffic::FormatLine(frame, frame.time)));
+    }
+    // The next poll may be under way when the refusal ends the command: a reply still coming when the
+    // tool closed the port is traced as far as it came, and is left out of the comparison.
+    if (lastLine.find(" short: ") != std::string::npos && toolLines.size() == standInLines.size()) {
+        toolLines.pop_back();
+        standInLines.pop_back();
     }
     EXPECT_EQ(toolLines, standInLines) << trace;
     EXPECT_NE(trace.find(" bad CRC "), std::string::npos) << trace;
