@@ -10,16 +10,9 @@
 
 namespace {
 
-constexpr const char* kVariableNames[] = {"model",
-                                         "firmware version",
-                                         "configuration status",
-                                         "address",
-                                         "baud rate",
-                                         "mode",
-                                         "the save command",
-                                         "the new address",
-                                         "the new baud rate",
-                                         "the new mode"};
+constexpr const char* kVariableNames[] = {
+    "model", "firmware version", "configuration status", "address",           "baud rate",
+    "mode",  "the save command", "the new address",      "the new baud rate", "the new mode"};
 
 bool IsInput(int varId) {
     return varId < kVarConfCommand;
