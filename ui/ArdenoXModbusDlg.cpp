@@ -12,6 +12,7 @@
 #include "platform/LastError.h"
 #include "port/ComDevice.h"
 #include "ui/FieldTip.h"
+#include "ui/Text.h"
 #include "ui/TrafficModel.h"
 #include "ui/TrafficWindow.h"
 #include "ui/WriteConfDlg.h"
@@ -21,14 +22,6 @@
 static void InitIconResource() {
     Q_INIT_RESOURCE(ardenox);
 }
-
-namespace {
-
-QString Text(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-}  // namespace
 
 CArdenoXModbusDlg::CArdenoXModbusDlg(CArdeno& controller, CComDevice& comDevice, traffic::FrameRing* traffic)
     : m_ui(std::make_unique<Ui::CArdenoXModbusDlg>()), m_controller(controller), m_comDevice(comDevice) {
@@ -98,7 +91,7 @@ void CArdenoXModbusDlg::OnInitDialog() {
     }
     m_modeCombo->clear();
     for (const CommModeEntry& entry : CommModeTable) {
-        m_modeCombo->addItem(QString::fromUtf8(res::LoadString(entry.m_nameId)));
+        m_modeCombo->addItem(Text(res::LoadString(entry.m_nameId)));
     }
 
     OnBnClickedDefault();

@@ -12,15 +12,8 @@
 #include "present/FindProgress.h"
 #include "ui/FieldTip.h"
 #include "ui/ScanDlg.h"
+#include "ui/Text.h"
 #include "ui_ComChoiceDlg.h"
-
-namespace {
-
-QString Text(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-}  // namespace
 
 CComChoiceDlg::CComChoiceDlg(QString port, std::uint32_t baudRate, std::uint8_t parity, std::uint8_t stopBits,
                              std::uint8_t address, QWidget* parent, PortSource ports, EPortNaming naming)
@@ -74,7 +67,7 @@ void CComChoiceDlg::OnInitDialog() {
         m_ui->baudCombo->addItem(QString::number(baudRate));
     }
     for (const CommModeEntry& mode : CommModeTable) {
-        m_ui->modeCombo->addItem(QString::fromUtf8(res::LoadString(mode.m_nameId)));
+        m_ui->modeCombo->addItem(Text(res::LoadString(mode.m_nameId)));
     }
     ShowSettings(PreselectLine(m_baudRate, m_parity, m_stopBits, m_address));
 }
@@ -162,7 +155,7 @@ void CComChoiceDlg::OnBnClickedFind() {
     CScanDlg scan(devicePath, FindGuess(ShownLine()), this, m_findTap);
     scan.Run();
     const ScanResult& result = scan.Result();
-    m_ui->findResultLabel->setText(QString::fromStdString(FindResultText(result)));
+    m_ui->findResultLabel->setText(Text(FindResultText(result)));
     switch (result.outcome) {
         case ScanResult::Found: {
             const FoundController& found = result.found.front();

@@ -18,15 +18,12 @@
 #include "device/ControllerFacts.h"
 #include "present/CommissionRun.h"
 #include "res/Strings.h"
+#include "ui/Text.h"
 
 namespace {
 
 constexpr double kStepTimeoutSeconds = 30;
 constexpr std::chrono::milliseconds kPollPause{300};
-
-QString Text(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 }  // namespace
 
@@ -113,7 +110,7 @@ CCommissionDlg::CCommissionDlg(ConnectionRecipe recipe, const ScanCandidate& fac
     m_newBaud->setCurrentText(QString::number(factory.line.baudRate));
     m_newMode->setObjectName(QStringLiteral("newMode"));
     for (const CommModeEntry& mode : CommModeTable) {
-        m_newMode->addItem(Text(std::string(res::LoadString(mode.m_nameId))));
+        m_newMode->addItem(Text(res::LoadString(mode.m_nameId)));
     }
     m_newMode->setCurrentIndex(static_cast<int>(factory.line.modeIndex));
     m_logPath->setObjectName(QStringLiteral("logPath"));
