@@ -35,11 +35,8 @@ int AwaitValues(CliConnection& connection, const CommandDeadline& deadline,
         case EventWaitEnd::Stopped:
             return kExitInterrupted;
         case EventWaitEnd::PortFailed:
-            ReportPortFailure(end.error);
-            return kExitPortFailure;
         case EventWaitEnd::Refused:
-            PrintError(end.refusal);
-            return kExitRejected;
+            return ReportWaitFailure(end);
         case EventWaitEnd::TimedOut:
             break;
     }

@@ -25,6 +25,9 @@ ConnectionRecipe RecipeFor(const CliOptions& options) {
     recipe.rs485 = options.rs485;
     recipe.openingStop = &InterruptedFlag();
     recipe.echoNotice = [] { PrintNote(CAdapterEcho::kNoticeText); };
+    recipe.sharedPortNotice = [port = options.port](const std::string& holders) {
+        PrintNote(port + " is " + holders + ": close that program, or it takes part of every reply");
+    };
     return recipe;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "cli/ExitCodes.h"
 #include "cli/JsonLine.h"
 #include "log/LogService.h"
 
@@ -59,4 +60,13 @@ std::string InterruptedWriteText(std::string_view port) {
 
 void ReportPortFailure(std::uint32_t errorCode) {
     CLogService::Instance().ReportError(res::IDS_DEVICE_ERROR, errorCode);
+}
+
+int ReportWaitFailure(const EventWaitEnd& end) {
+    if (end.kind == EventWaitEnd::Refused) {
+        PrintError(end.refusal);
+        return kExitRejected;
+    }
+    ReportPortFailure(end.error);
+    return kExitPortFailure;
 }

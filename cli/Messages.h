@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "device/EventWait.h"
+
 inline constexpr std::string_view kProgramName = "ardenox-cli";
 
 // "ardenox-cli: text" on standard error; text is kept as the last failure.
@@ -21,3 +23,5 @@ std::string ErrorJson(std::string_view error, int exitCode);
 std::string InterruptedWriteText(std::string_view port);
 // A port failure, told the way the configuration window tells it.
 void ReportPortFailure(std::uint32_t errorCode);
+// A wait that the port's failure or a refusal ended: told, and the exit code for it.
+int ReportWaitFailure(const EventWaitEnd& end);

@@ -51,11 +51,8 @@ int RunSteps(CliConnection& connection, CWriteProcedure& procedure, const Comman
                                    procedure.GetStatusText()));
             return kExitTimeout;
         case EventWaitEnd::PortFailed:
-            ReportPortFailure(end.error);
-            return kExitPortFailure;
         case EventWaitEnd::Refused:
-            PrintError(end.refusal);
-            return kExitRejected;
+            return ReportWaitFailure(end);
     }
     return kExitPortFailure;
 }

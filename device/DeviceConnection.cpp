@@ -2,6 +2,7 @@
 
 #include "device/ControllerFacts.h"
 #include "platform/LastError.h"
+#include "port/PortHolders.h"
 
 ConnectionRecipe RecipeOf(const CComDevice& port) {
     ConnectionRecipe recipe;
@@ -33,6 +34,11 @@ OpenStep CDeviceConnection::Open(const ConnectionRecipe& recipe, const DeviceSet
     }
     if (recipe.rs485 && !m_port.Port().EnableRs485()) {
         return OpenStep::Rs485NotOn;
+    }
+    if (recipe.sharedPortNotice) {
+        if (const std::string holders = DescribeHolders(OtherHoldersOf(recipe.port)); !holders.empty()) {
+            recipe.sharedPortNotice(holders);
+        }
     }
     m_modbus = std::make_unique<CModbus>(&m_port);
     if (recipe.echo) {

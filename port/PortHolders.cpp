@@ -1,10 +1,12 @@
 #include "port/PortHolders.h"
 
 #include <fstream>
+#include <optional>
 #include <system_error>
 
 #if !defined(_WIN32)
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #endif
 
@@ -27,14 +29,47 @@ std::string ProgramName(const fs::path& process) {
     return name;
 }
 
-bool HoldsDevice(const fs::path& process, dev_t device) {
+// The number of a pseudo-terminal's slave (/dev/pts/N: majors 136 to 143); none for other devices.
+std::optional<unsigned> PtyIndex(dev_t device) {
+    constexpr unsigned kFirstPtsMajor = 136;
+    constexpr unsigned kPtsMajors = 8;
+    const unsigned major = ::major(device);
+    if (major < kFirstPtsMajor || major >= kFirstPtsMajor + kPtsMajors) {
+        return std::nullopt;
+    }
+    return (major - kFirstPtsMajor) * 256 + ::minor(device);
+}
+
+// True when the open file is the master of pseudo-terminal `index` (its fdinfo names the index).
+bool IsMasterOf(const fs::path& process, const fs::path& fd, unsigned index) {
     std::error_code error;
-    for (fs::directory_iterator fd(process / "fd", error), end; !error && fd != end; fd.increment(error)) {
-        if (SameDevice(fd->path(), device)) {
+    const fs::path target = fs::read_symlink(fd, error);
+    if (error || target.filename() != "ptmx") {
+        return false;
+    }
+    std::ifstream info(process / "fdinfo" / fd.filename());
+    const std::string wanted = "tty-index:\t" + std::to_string(index);
+    for (std::string line; std::getline(info, line);) {
+        if (line == wanted) {
             return true;
         }
     }
     return false;
+}
+
+// A process that has the device open; for a pseudo-terminal, not the one at its far end (holding its
+// master as well): that process is the line itself (a stand-in, a bridge), not a second program on it.
+bool HoldsDevice(const fs::path& process, dev_t device) {
+    const std::optional<unsigned> pty = PtyIndex(device);
+    bool holds = false;
+    std::error_code error;
+    for (fs::directory_iterator fd(process / "fd", error), end; !error && fd != end; fd.increment(error)) {
+        if (pty && IsMasterOf(process, fd->path(), *pty)) {
+            return false;
+        }
+        holds = holds || SameDevice(fd->path(), device);
+    }
+    return holds;
 }
 #endif
 

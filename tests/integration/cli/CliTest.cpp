@@ -16,6 +16,7 @@
 
 #include "sim/ControllerSim.h"
 #include "tests/integration/cli/CliProcess.h"
+#include "tests/integration/port/LineHolder.h"
 
 namespace {
 
@@ -227,6 +228,16 @@ TEST_F(CliTest, NoValueNamesWhatTheLineDid) {
         EXPECT_EQ(cli.Wait(), 5) << cli.err;
         EXPECT_NE(cli.err.find("\nardenox-cli: " + c.note), std::string::npos) << cli.err;
     }
+}
+
+TEST_F(CliTest, AnotherProgramOnThePortIsNamedBeforeTheRead) {
+    const LineHolder holder(controller.TerminalPath());
+    CliProcess cli(With({"read"}));
+    EXPECT_EQ(cli.Wait(), 0) << cli.err;
+    EXPECT_NE(cli.err.find(" is also open in process " + std::to_string(holder.Pid()) +
+                           " (sleep): close that program"),
+              std::string::npos)
+        << cli.err;
 }
 
 TEST_F(CliTest, PortWithoutPermissionNamesTheGroupToJoin) {
