@@ -128,7 +128,14 @@ std::string FormatFoundJson(const FoundController& found) {
     return json;
 }
 
-int RunScan(const CliOptions& options, ScanOptions scanOptions) {
+// What `scan` adds to the common options.
+struct ScanArgs {
+    ScanOptions engine;
+    std::vector<unsigned> skipAddresses;  // controllers already known on the line
+};
+
+int RunScan(const CliOptions& options, const ScanArgs& args) {
+    ScanOptions scanOptions = args.engine;
     // Outlives the engine, which reports to it.
     std::optional<traffic::Trace> trace;
     if (!StartTrace(options, trace)) {
@@ -154,7 +161,8 @@ int RunScan(const CliOptions& options, ScanOptions scanOptions) {
         // A trace on the same terminal would break into the bar: plain lines then.
         const bool traceOnStderr = trace && options.traceFile.empty();
         CProgressReporter reporter(engine, ::isatty(STDERR_FILENO) != 0 && !traceOnStderr);
-        result = engine.Run(options.port, PlanScanOn(options.port, guess), reporter);
+        result =
+            engine.Run(options.port, LeaveOut(PlanScanOn(options.port, guess), args.skipAddresses), reporter);
     }
     // An interrupted scan with --all still tells what it had found.
     for (std::size_t i = 0; i < result.found.size(); ++i) {
@@ -191,8 +199,14 @@ int RunScan(const CliOptions& options, ScanOptions scanOptions) {
 }  // namespace
 
 CommandRun AddScan(CLI::App& command) {
-    auto scanOptions = std::make_shared<ScanOptions>();
-    command.add_flag("--all", scanOptions->everyController,
-                     "go on after the first controller that answers and report every one");
-    return [scanOptions](const CliOptions& options) { return RunScan(options, *scanOptions); };
+    auto args = std::make_shared<ScanArgs>();
+    command.add_flag("--all", args->engine.everyController,
+                     "go on through every line setting after the first controller that answers, and report "
+                     "every one");
+    command
+        .add_option("--skip-address", args->skipAddresses,
+                    "leave out a known controller's address (repeatable)")
+        ->type_name("N")
+        ->check(CLI::Range(1, 247));
+    return [args](const CliOptions& options) { return RunScan(options, *args); };
 }

@@ -66,6 +66,13 @@ std::vector<ScanCandidate> PlanScan(const std::optional<ScanCandidate>& remember
     return candidates.Take();
 }
 
+std::vector<ScanCandidate> LeaveOut(std::vector<ScanCandidate> plan, const std::vector<unsigned>& addresses) {
+    std::erase_if(plan, [&addresses](const ScanCandidate& candidate) {
+        return std::find(addresses.begin(), addresses.end(), candidate.address) != addresses.end();
+    });
+    return plan;
+}
+
 std::string DescribeLine(const LineSettings& line) {
     return fmt::format("{} baud, {}", line.baudRate,
                        res::LoadString(CommModeTable.at(line.modeIndex).m_nameId));

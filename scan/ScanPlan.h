@@ -43,6 +43,9 @@ bool SearchesAddressesOnly(const std::string& devicePath);
 std::vector<ScanCandidate> PlanScanOn(const std::string& devicePath,
                                       const std::optional<ScanCandidate>& guess);
 
+// The plan without the candidates at `addresses` (controllers already known on the line).
+std::vector<ScanCandidate> LeaveOut(std::vector<ScanCandidate> plan, const std::vector<unsigned>& addresses);
+
 // "38400 baud, None, 2 stop bits"
 std::string DescribeLine(const LineSettings& line);
 // "38400 baud, None, 2 stop bits, address 123"

@@ -94,6 +94,15 @@ TEST(ScanPlan, EachKindOfPortGetsItsOwnPlan) {
     }
 }
 
+TEST(ScanPlan, KnownAddressesAreLeftOutEverywhere) {
+    const std::vector<ScanCandidate> plan = LeaveOut(PlanScan(std::nullopt), {16, 1});
+    EXPECT_EQ(plan.size(), kAllCandidates - 2 * 16);
+    EXPECT_TRUE(std::none_of(plan.begin(), plan.end(), [](const ScanCandidate& candidate) {
+        return candidate.address == 16 || candidate.address == 1;
+    }));
+    EXPECT_EQ(plan.front(), (ScanCandidate{kFactoryLine, 2})) << "the rest keep their order";
+}
+
 TEST(ProbeBudget, FitsTheWaitToTheSpeedAndTheGuardFollowsIt) {
     struct Case {
         std::uint32_t baudRate;
