@@ -45,7 +45,16 @@ bool CliConnection::Open(const CliOptions& options, const CommandDeadline* deadl
     if (step == OpenStep::Rs485NotOn) {
         PrintError(Rs485FailureText(options.port, platform::GetLastError()));
     }
-    return step == OpenStep::Opened;
+    m_opened = step == OpenStep::Opened;
+    return m_opened;
+}
+
+CliConnection::~CliConnection() {
+    if (m_opened && m_options.verbose) {
+        if (const std::string signs = traffic::DescribeSigns(Controller().LineSigns()); !signs.empty()) {
+            PrintNote(signs);
+        }
+    }
 }
 
 void CliConnection::TellCopiedReplies() {

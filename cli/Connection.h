@@ -21,6 +21,12 @@ int OpenFailedExitCode();
 
 class CliConnection {
 public:
+    CliConnection() = default;
+    CliConnection(const CliConnection&) = delete;
+    CliConnection& operator=(const CliConnection&) = delete;
+    // With --verbose, says what the exchanges got back (traffic::DescribeSigns).
+    ~CliConnection();
+
     // Starts the trace the options ask for, opens the port (in RS-485 mode and with the reply time
     // and echo handling asked for) and starts polling. False when the trace file or the port could not
     // be opened or configured (the reason has been given) or the worker could not start. A deadline
@@ -40,6 +46,7 @@ public:
 private:
     CliOptions m_options;
     bool m_copiesTold = false;
+    bool m_opened = false;
     std::optional<traffic::Trace> m_trace;  // outlives the worker, which reports to it
     CDeviceConnection m_connection;
 };

@@ -41,6 +41,7 @@ void TrafficRows::Append(std::vector<traffic::Frame> frames) {
 void TrafficRows::Clear() {
     m_rows.clear();
     m_counts = {};
+    m_signs.Reset();
 }
 
 std::string TrafficRows::Cell(std::size_t row, int column) const {
@@ -85,11 +86,15 @@ std::string TrafficRows::Text() const {
     for (const traffic::Frame& frame : m_rows) {
         text += traffic::FormatLine(frame, Origin()) + '\n';
     }
+    if (const std::string signs = traffic::DescribeSigns(m_signs.Counts()); !signs.empty()) {
+        text += "(" + signs + ")\n";
+    }
     return text;
 }
 
 void TrafficRows::Count(const traffic::Frame& frame) {
     using traffic::Outcome;
+    m_signs.OnFrame(frame);
     switch (frame.outcome) {
         case Outcome::Request:
             ++m_counts.requests;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "traffic/Frame.h"
+#include "traffic/LineSigns.h"
 
 class TrafficRows {
 public:
@@ -53,7 +54,8 @@ public:
     const Counts& GetCounts() const { return m_counts; }
     // The line under the list; `lost` frames the buffer could not take are named when there are any.
     std::string CountsText(std::uint64_t lost) const;
-    // The rows as the command line's trace prints them, one a line.
+    // The rows as the command line's trace prints them, one a line, and then, as the trace ends, what the
+    // exchanges counted since the last Clear got back.
     std::string Text() const;
 
 private:
@@ -64,5 +66,6 @@ private:
     std::deque<traffic::Frame> m_rows;
     std::optional<traffic::Clock::time_point> m_origin;  // the first frame's time: times count from it
     Counts m_counts;
+    traffic::LineSigns m_signs;
     bool m_paused = false;
 };

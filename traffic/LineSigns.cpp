@@ -1,6 +1,7 @@
 #include "traffic/LineSigns.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "res/Hints.h"
 
@@ -46,6 +47,15 @@ void LineSigns::OnFrame(const Frame& frame) {
     }
 }
 
+void LineSigns::Reset() {
+    for (std::atomic<std::uint64_t>* counter :
+         {&m_answered, &m_refused, &m_silent, &m_damaged, &m_echoOnly, &m_otherAddress}) {
+        counter->store(0);
+    }
+    m_lastOtherAddress = -1;
+    m_echoSeen = false;
+}
+
 LineSignCounts LineSigns::Counts() const {
     LineSignCounts counts;
     counts.answered = m_answered.load();
@@ -77,6 +87,21 @@ LineDiagnosis Diagnose(const LineSignCounts& counts) {
         return LineDiagnosis::Silence;
     }
     return LineDiagnosis::None;
+}
+
+std::string DescribeSigns(const LineSignCounts& counts) {
+    const std::pair<std::uint64_t, const char*> kinds[] = {
+        {counts.answered, "answered"},  {counts.refused, "refused"},
+        {counts.silent, "silent"},      {counts.damaged, "damaged"},
+        {counts.echoOnly, "echo only"}, {counts.otherAddress, "from another address"},
+    };
+    std::string text;
+    for (const auto& [count, kind] : kinds) {
+        if (count != 0) {
+            text += (text.empty() ? "exchanges: " : ", ") + std::to_string(count) + " " + kind;
+        }
+    }
+    return text;
 }
 
 std::string LineHint(const LineSignCounts& counts, std::string_view findWith) {

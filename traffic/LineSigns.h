@@ -41,6 +41,9 @@ enum class LineDiagnosis {
 // good replies, then silence.
 LineDiagnosis Diagnose(const LineSignCounts& counts);
 
+// "exchanges: 12 answered, 3 silent, 5 damaged", the kinds seen only; empty when no exchange was counted.
+std::string DescribeSigns(const LineSignCounts& counts);
+
 // The next step the counts point to, in the words of res/Hints.h; `findWith` names the front end's way to
 // find the settings ("'ardenox-cli --port PORT scan'", "Change, then Find"). Empty for None.
 std::string LineHint(const LineSignCounts& counts, std::string_view findWith);
@@ -50,6 +53,8 @@ class LineSigns final : public IFrameObserver {
 public:
     void OnFrame(const Frame& frame) override;
     LineSignCounts Counts() const;
+    // Starts counting afresh; on the tap's thread.
+    void Reset();
 
 private:
     void Count(std::atomic<std::uint64_t>& counter) { counter.fetch_add(1, std::memory_order_relaxed); }

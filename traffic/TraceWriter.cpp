@@ -24,6 +24,10 @@ TraceWriter::~TraceWriter() {
     m_wake.notify_one();
     m_thread.join();
     WriteDrained();
+    if (const std::string signs = DescribeSigns(m_signs.Counts()); !signs.empty()) {
+        std::fprintf(m_stream, "(%s)\n", signs.c_str());
+        std::fflush(m_stream);
+    }
 }
 
 void TraceWriter::Run() {
@@ -37,6 +41,7 @@ void TraceWriter::WriteDrained() {
     std::string text;
     for (const Frame& frame : m_ring.Drain()) {
         text += FormatLine(frame, m_origin) + '\n';
+        m_signs.OnFrame(frame);
     }
     if (const std::uint64_t lost = m_ring.Lost(); lost != m_lostReported) {
         // Appended piece by piece: GCC 12 warns wrongly (-Wrestrict) about "(" + std::string.

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "traffic/FrameRing.h"
+#include "traffic/LineSigns.h"
 
 namespace traffic {
 
@@ -17,7 +18,7 @@ public:
     TraceWriter(FrameRing& ring, std::FILE* stream, Clock::time_point origin = Clock::now());
     TraceWriter(const TraceWriter&) = delete;
     TraceWriter& operator=(const TraceWriter&) = delete;
-    // Writes what is still in the buffer, then stops.
+    // Writes what is still in the buffer and what the exchanges got back (DescribeSigns), then stops.
     ~TraceWriter();
 
 private:
@@ -28,6 +29,7 @@ private:
     std::FILE* m_stream;
     Clock::time_point m_origin;
     std::uint64_t m_lostReported = 0;
+    LineSigns m_signs;  // of the frames written, on the writer's thread
     std::mutex m_mutex;
     std::condition_variable m_wake;
     bool m_stop = false;

@@ -44,9 +44,14 @@ TEST(CliTrace, ShowsEveryFrameTheStandInSawAndMarksTheFaults) {
     std::vector<std::string> toolLines;
     std::string trace;
     std::string lastLine;
+    std::string summary;  // the trace ends with what the exchanges got back
     for (std::string line; std::getline(file, line);) {
-        toolLines.push_back(WithoutTimeAndOutcome(line));
         trace += line + "\n";
+        if (line.starts_with("(exchanges: ")) {
+            summary = line;
+            continue;
+        }
+        toolLines.push_back(WithoutTimeAndOutcome(line));
         lastLine = line;
     }
     std::vector<std::string> standInLines;
@@ -61,6 +66,9 @@ TEST(CliTrace, ShowsEveryFrameTheStandInSawAndMarksTheFaults) {
     }
     EXPECT_EQ(toolLines, standInLines) << trace;
     EXPECT_NE(trace.find(" bad CRC "), std::string::npos) << trace;
+    EXPECT_TRUE(trace.ends_with(summary + "\n") &&
+                summary.find(" answered, 2 refused, ") != std::string::npos && summary.ends_with(" damaged)"))
+        << trace;
     EXPECT_NE(trace.find("16 <- 84 exception 2: illegal data address   exception"), std::string::npos)
         << trace;
     std::remove(traceFile.c_str());

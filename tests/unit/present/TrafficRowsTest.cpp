@@ -55,10 +55,14 @@ TEST(TrafficRows, CountsWhatTheLineDidEvenWhilePaused) {
     std::vector<traffic::Frame> frames;
     for (const Outcome outcome : {Outcome::Request, Outcome::Ok, Outcome::Timeout, Outcome::Short,
                                   Outcome::BadCrc, Outcome::Exception, Outcome::Late, Outcome::AdapterEcho}) {
-        frames.push_back(Made(outcome, 1, outcome == Outcome::Timeout ? 0 : 5));
+        frames.push_back(
+            Made(outcome, outcome == Outcome::Request ? 1 : 2, outcome == Outcome::Timeout ? 0 : 5));
     }
     Apply(rows, std::move(frames));
     EXPECT_EQ(rows.CountsText(0), "Requests 1   Replies 4   Time-outs 2   CRC errors 1   Exceptions 1");
+    // The export ends as the trace does: what the exchanges got back.
+    EXPECT_TRUE(rows.Text().ends_with("\n(exchanges: 1 answered, 1 refused, 1 silent, 2 damaged)\n"))
+        << rows.Text();
     EXPECT_FALSE(rows.IsFailure(1));
     EXPECT_TRUE(rows.IsFailure(4));
 
@@ -70,6 +74,7 @@ TEST(TrafficRows, CountsWhatTheLineDidEvenWhilePaused) {
     rows.Clear();
     EXPECT_EQ(rows.Size(), 0u);
     EXPECT_EQ(rows.GetCounts().requests, 0u);
+    EXPECT_EQ(rows.Text(), "");
 }
 
 TEST(TrafficRows, TimesCountFromTheFirstFrame) {
