@@ -3,7 +3,9 @@
 #include <utility>
 
 #include "app/Profile.h"
+#include "platform/DebugOutput.h"
 #include "port/ComDevice.h"
+#include "port/PortHolders.h"
 #include "ui/ComChoiceDlg.h"
 
 namespace {
@@ -92,5 +94,9 @@ bool OpenConnection(CComDevice& device, IProfile& profile, const ConnectionDialo
     } while (!device.Open(current.devicePath, device.m_baudRate, device.m_parity, device.m_stopBits));
 
     RememberConnection(remembered, current);
+    // Before the first request: another program on the line takes part of every reply.
+    if (const std::string warning = SharedPortWarning(current.devicePath); !warning.empty()) {
+        platform::ShowMessageBox(warning + ".");
+    }
     return true;
 }

@@ -25,9 +25,7 @@ ConnectionRecipe RecipeFor(const CliOptions& options) {
     recipe.rs485 = options.rs485;
     recipe.openingStop = &InterruptedFlag();
     recipe.echoNotice = [] { PrintNote(CAdapterEcho::kNoticeText); };
-    recipe.sharedPortNotice = [port = options.port](const std::string& holders) {
-        PrintNote(port + " is " + holders + ": close that program, or it takes part of every reply");
-    };
+    recipe.sharedPortNotice = [](const std::string& warning) { PrintNote(warning); };
     return recipe;
 }
 

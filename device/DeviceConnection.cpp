@@ -36,8 +36,8 @@ OpenStep CDeviceConnection::Open(const ConnectionRecipe& recipe, const DeviceSet
         return OpenStep::Rs485NotOn;
     }
     if (recipe.sharedPortNotice) {
-        if (const std::string holders = DescribeHolders(OtherHoldersOf(recipe.port)); !holders.empty()) {
-            recipe.sharedPortNotice(holders);
+        if (const std::string warning = SharedPortWarning(recipe.port); !warning.empty()) {
+            recipe.sharedPortNotice(warning);
         }
     }
     m_modbus = std::make_unique<CModbus>(&m_port);

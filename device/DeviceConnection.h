@@ -29,8 +29,8 @@ struct ConnectionRecipe {
     std::optional<std::uint32_t> openingLimitMs{};      // how long a network gateway may take to connect
     const std::atomic<bool>* openingStop = nullptr;     // ends an opening at once; not owned
     std::function<void()> echoNotice{};                 // told once an echo is noticed unasked
-    // Told, before anything is sent, that other programs hold the port open too ("also open in process
-    // 1234 (minicom)"): each would take part of every reply.
+    // Told, before anything is sent, that other programs hold the port open too (SharedPortWarning):
+    // each would take part of every reply.
     std::function<void(const std::string&)> sharedPortNotice{};
 
     // A reply time given as the whole time, network included.

@@ -101,6 +101,13 @@ std::vector<PortHolder> OtherHoldersOf(const std::string& devicePath, const fs::
     return holders;
 }
 
+std::string SharedPortWarning(const std::string& devicePath) {
+    const std::string holders = DescribeHolders(OtherHoldersOf(devicePath));
+    return holders.empty()
+               ? holders
+               : devicePath + " is " + holders + ": close that program, or it takes part of every reply";
+}
+
 std::string DescribeHolders(const std::vector<PortHolder>& holders) {
     std::string text;
     for (const PortHolder& holder : holders) {

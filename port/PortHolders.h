@@ -19,3 +19,7 @@ std::vector<PortHolder> OtherHoldersOf(const std::string& devicePath,
 
 // "also open in process 1234 (minicom)", joined by ", " for several; empty for none.
 std::string DescribeHolders(const std::vector<PortHolder>& holders);
+
+// "PORT is also open in process 1234 (minicom): close that program, or it takes part of every reply";
+// empty when no other program holds the port.
+std::string SharedPortWarning(const std::string& devicePath);

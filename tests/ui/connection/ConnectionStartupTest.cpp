@@ -19,6 +19,7 @@
 #include "platform/DebugOutput.h"
 #include "port/ComDevice.h"
 #include "sim/ControllerSim.h"
+#include "tests/integration/port/LineHolder.h"
 #include "tests/ui/connection/DialogDriver.h"
 #include "tests/ui/connection/PseudoTerminal.h"
 #include "traffic/FrameRing.h"
@@ -157,6 +158,21 @@ TEST_F(ConnectionStartupTest, FirstRunRemembersEverySettingInOrderOnceThePortOpe
                                                           "StopBits=0", "Address=16", "Echo=0"}));
     EXPECT_EQ(Remembered(), (std::vector<std::string>{path, "19200", "2", "0", "16"}));
     EXPECT_TRUE(m_messages.empty());
+}
+
+TEST_F(ConnectionStartupTest, AnotherProgramOnThePortIsNamedOnceItOpens) {
+    RecordingProfile profile;
+    CComDevice device;
+    const LineHolder holder(m_pty.Path().toStdString());
+    OperatorScript script({[&](const DialogDriver& dialog) {
+        dialog.Port().setEditText(m_pty.Path());
+        dialog.Ok().click();
+    }});
+    ASSERT_TRUE(OpenConnection(device, profile, AskWithComChoiceDlg));
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0], m_pty.Path().toStdString() + " is also open in process " +
+                                 std::to_string(holder.Pid()) +
+                                 " (sleep): close that program, or it takes part of every reply.");
 }
 
 TEST_F(ConnectionStartupTest, RememberedSettingsArePreselectedAndConfirmedAtOnce) {
