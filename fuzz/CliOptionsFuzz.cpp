@@ -1,6 +1,7 @@
 // The command line: any words given to the global options and to a command's value options either
 // fail to parse or give values that an independent reading of the same words agrees with.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -25,12 +26,23 @@ std::vector<std::string> Words(const std::uint8_t* data, std::size_t size) {
     return words;
 }
 
+// The options that take a value; the word after one of them is its value, whatever it looks like.
+const std::vector<std::string> kValueOptions{"--port",    "--baud",          "--mode",       "--address",
+                                             "--timeout", "--reply-timeout", "--trace-file", "--new-address"};
+
+bool TakesValue(const std::string& word) {
+    return std::find(kValueOptions.begin(), kValueOptions.end(), word) != kValueOptions.end();
+}
+
 // The value the words give an option ("--name VALUE" or "--name=VALUE"), read apart from CLI11.
 std::optional<std::string> ValueOf(const std::vector<std::string>& words, const std::string& name) {
     std::optional<std::string> value;
     for (std::size_t i = 0; i < words.size(); ++i) {
-        if (words[i] == name && i + 1 < words.size()) {
-            value = words[i + 1];
+        if (TakesValue(words[i]) && i + 1 < words.size()) {
+            if (words[i] == name) {
+                value = words[i + 1];
+            }
+            ++i;  // another option's value, not an option
         } else if (words[i].rfind(name + "=", 0) == 0) {
             value = words[i].substr(name.size() + 1);
         }
