@@ -4,7 +4,6 @@
 
 #include "cli/Messages.h"
 #include "device/ControllerFacts.h"
-#include "res/Hints.h"
 #include "res/Strings.h"
 
 std::string ConnectWithText(std::uint32_t baudRate, std::size_t modeIndex, unsigned address) {
@@ -15,11 +14,8 @@ std::string ConnectWithText(std::uint32_t baudRate, std::size_t modeIndex, unsig
 std::string NoAnswerNote(const CliOptions& options, const traffic::LineSignCounts& signs) {
     const std::string_view mode = res::LoadString(CommModeTable.at(options.modeIndex).m_nameId);
     const std::string findWith = fmt::format("'{} --port {} scan'", kProgramName, options.port);
-    const traffic::LineDiagnosis diagnosis = traffic::Diagnose(signs);
-    const bool silent =
-        diagnosis == traffic::LineDiagnosis::None || diagnosis == traffic::LineDiagnosis::Silence;
+    const bool silent = traffic::NothingCameBack(signs);
     return fmt::format("{} at {} baud, {}, address {} on {}. {}",
                        silent ? "nothing answered" : "no valid reply", options.baudRate, mode,
-                       unsigned{options.address}, options.port,
-                       silent ? res::NoAnswerHint(findWith) : traffic::LineHint(signs, findWith));
+                       unsigned{options.address}, options.port, traffic::LineHint(signs, findWith));
 }

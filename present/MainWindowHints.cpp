@@ -12,12 +12,10 @@
 std::string NoAnswerWindowHint(std::uint32_t baudRate, std::string_view modeName, unsigned address,
                                const traffic::LineSignCounts& signs) {
     constexpr std::string_view kFindWith = "Change, then Find";
-    const traffic::LineDiagnosis diagnosis = traffic::Diagnose(signs);
-    const bool silent =
-        diagnosis == traffic::LineDiagnosis::None || diagnosis == traffic::LineDiagnosis::Silence;
+    const bool silent = traffic::NothingCameBack(signs);
     return fmt::format("{} at {} baud, {}, address {}. ", silent ? "Nothing answers" : "No valid reply",
                        baudRate, modeName, address) +
-           (silent ? res::NoAnswerHint(kFindWith) : traffic::LineHint(signs, kFindWith));
+           traffic::LineHint(signs, kFindWith);
 }
 
 std::string CopiedRepliesWindowHint(unsigned address) {

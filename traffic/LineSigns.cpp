@@ -104,10 +104,14 @@ std::string DescribeSigns(const LineSignCounts& counts) {
     return text;
 }
 
+bool NothingCameBack(const LineSignCounts& counts) {
+    const LineDiagnosis diagnosis = Diagnose(counts);
+    return diagnosis == LineDiagnosis::None || diagnosis == LineDiagnosis::Silence;
+}
+
 std::string LineHint(const LineSignCounts& counts, std::string_view findWith) {
     switch (Diagnose(counts)) {
         case LineDiagnosis::None:
-            return {};
         case LineDiagnosis::Silence:
             return res::NoAnswerHint(findWith);
         case LineDiagnosis::AllDamaged:

@@ -44,8 +44,13 @@ LineDiagnosis Diagnose(const LineSignCounts& counts);
 // "exchanges: 12 answered, 3 silent, 5 damaged", the kinds seen only; empty when no exchange was counted.
 std::string DescribeSigns(const LineSignCounts& counts);
 
+// True when no byte came back in any failed exchange (or none failed): "nothing answered" rather than
+// "no valid reply".
+bool NothingCameBack(const LineSignCounts& counts);
+
 // The next step the counts point to, in the words of res/Hints.h; `findWith` names the front end's way to
-// find the settings ("'ardenox-cli --port PORT scan'", "Change, then Find"). Empty for None.
+// find the settings ("'ardenox-cli --port PORT scan'", "Change, then Find"). Silence, or nothing counted
+// yet, gets the wiring checklist.
 std::string LineHint(const LineSignCounts& counts, std::string_view findWith);
 
 // Fed every frame of a master's tap (the master keeps one); the counts may be read from another thread.
