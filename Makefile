@@ -6,18 +6,32 @@ JOBS ?= $(shell nproc)
 # many at once as there are cores; the timing tests hold at that load under ASan.
 TEST_JOBS ?= $(shell echo $$(($(JOBS) * 2)))
 
-.PHONY: test setup build package demo fuzz windows format clean $(addprefix test-,$(PRESETS_TESTED) real-drivers windows)
+.PHONY: test setup setup-for-builds setup-rest-in-background setup-rest build package demo fuzz windows \
+	format clean $(addprefix test-,$(PRESETS_TESTED) real-drivers windows)
 
-test: setup $(addprefix test-,$(PRESETS_TESTED) real-drivers windows)
+# The cross-compiler, wine, NSIS and QEMU install while the native stages build; the last two stages wait.
+test: setup-for-builds setup-rest-in-background $(addprefix test-,$(PRESETS_TESTED) real-drivers windows)
 
 setup:
 	@scripts/setup
 
+setup-for-builds:
+	@scripts/setup --for-builds
+
+setup-rest-in-background:
+	@scripts/setup --start-rest
+
+setup-rest:
+	@scripts/setup --rest
+
 # A build folder is configured when it is new or the presets changed; after that its build reconfigures
 # itself when a CMakeLists.txt changes, so no stage configures a preset again.
 .PRECIOUS: build/%/CMakeCache.txt
-build/%/CMakeCache.txt: CMakePresets.json | setup
+build/%/CMakeCache.txt: CMakePresets.json | setup-for-builds
 	cmake --preset $*
+
+build/windows/CMakeCache.txt: CMakePresets.json | setup-rest
+	cmake --preset windows
 
 build: build/default/CMakeCache.txt
 	cmake --build --preset default -j $(JOBS)
@@ -39,7 +53,7 @@ fuzz: build/fuzz/CMakeCache.txt
 	done
 
 # ardenox-cli on the 8250 and ftdi_sio drivers of a Debian kernel under QEMU, against the stand-in.
-test-real-drivers: build/default/CMakeCache.txt
+test-real-drivers: build/default/CMakeCache.txt | setup-rest
 	cmake --build --preset default -j $(JOBS) --target ardenox-cli ardenox-sim
 	scripts/test-real-drivers
 
