@@ -61,14 +61,10 @@ test-real-drivers: build/default/CMakeCache.txt | setup-rest
 test-windows: build/windows/CMakeCache.txt build/default/CMakeCache.txt
 	JOBS=$(JOBS) TEST_JOBS=$(TEST_JOBS) scripts/test-windows
 
-# ardenox-cli.exe and the test programs in one folder, with a README for the Windows user.
-WINDOWS_FOLDER := build/windows/ardenox-windows
+# The Windows installer and the zip of the same folder, in build/windows/.
 windows: build/windows/CMakeCache.txt
 	cmake --build --preset windows -j $(JOBS)
-	rm -rf $(WINDOWS_FOLDER) && mkdir -p $(WINDOWS_FOLDER)
-	cp build/windows/cli/ardenox-cli.exe build/windows/tests/unit/*/*.exe docs/windows/README.txt \
-	   $(WINDOWS_FOLDER)
-	@echo "The Windows programs are in $(WINDOWS_FOLDER)"
+	@ls build/windows/ardenox-modbus-*-setup.exe build/windows/ardenox-modbus-*-windows.zip
 
 # Starts the controller stand-in and the tool connected to it; closing the tool stops the stand-in.
 demo:

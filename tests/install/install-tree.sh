@@ -24,6 +24,7 @@ share/doc/ardenox-modbus/docs/not-connected-hint.png
 share/doc/ardenox-modbus/docs/scan-progress.png
 share/doc/ardenox-modbus/docs/traffic-window.png
 share/doc/ardenox-modbus/docs/two-four-wire.svg
+share/doc/ardenox-modbus/docs/windows-setup-welcome.png
 share/icons/hicolor/16x16/apps/ardenox-config.png
 share/icons/hicolor/24x24/apps/ardenox-config.png
 share/icons/hicolor/32x32/apps/ardenox-config.png
