@@ -3,8 +3,11 @@
 #include <utility>
 
 #include "app/Profile.h"
+#include "device/DeviceConnection.h"
 #include "platform/DebugOutput.h"
+#include "platform/LastError.h"
 #include "port/ComDevice.h"
+#include "port/PortHint.h"
 #include "port/PortHolders.h"
 #include "ui/ComChoiceDlg.h"
 
@@ -36,6 +39,28 @@ private:
     IProfile& m_profile;
 };
 
+// Opens the port as `choice` says, with the reply time and RS-485 mode as the command line's options
+// give them; a failure has been told and leaves the port closed.
+bool OpenAsChosen(CComDevice& device, const ConnectionChoice& choice) {
+    ConnectionRecipe recipe;
+    if (choice.replyTimeoutMs) {
+        recipe.SetWholeReplyTime(*choice.replyTimeoutMs);
+    }
+    device.m_replyTimeoutMs = recipe.replyTimeoutMs;
+    device.m_networkAllowanceMs = recipe.networkAllowanceMs;
+    if (!device.Open(choice.devicePath, device.m_baudRate, device.m_parity, device.m_stopBits)) {
+        return false;
+    }
+    if (choice.rs485 && !device.Port().EnableRs485()) {
+        platform::ShowMessageBox(
+            Rs485FailureText(choice.devicePath, platform::GetLastError(), "untick RS-485 direction control") +
+            ".");
+        device.Port().Close();
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 ConnectionDialog ComChoiceDialog(PortSource ports, traffic::IFrameObserver* findTap) {
@@ -45,6 +70,8 @@ ConnectionDialog ComChoiceDialog(PortSource ports, traffic::IFrameObserver* find
                              shown.stopBits, shown.address, nullptr, ports);
         dialog.SetFindTap(findTap);
         dialog.SetEcho(shown.echo);
+        dialog.SetReplyTime(shown.replyTimeoutMs);
+        dialog.SetRs485(shown.rs485);
         if (dialog.exec() != QDialog::Accepted) {
             return std::nullopt;
         }
@@ -53,7 +80,9 @@ ConnectionDialog ComChoiceDialog(PortSource ports, traffic::IFrameObserver* find
                                 dialog.m_parity,
                                 dialog.m_stopBits,
                                 dialog.m_address,
-                                dialog.m_echo};
+                                dialog.m_echo,
+                                dialog.m_replyTimeoutMs,
+                                dialog.m_rs485};
     };
 }
 
@@ -91,7 +120,8 @@ bool OpenConnection(CComDevice& device, IProfile& profile, const ConnectionDialo
         device.m_stopBits = current.stopBits;
         device.m_address = current.address;
         device.m_echo = current.echo;
-    } while (!device.Open(current.devicePath, device.m_baudRate, device.m_parity, device.m_stopBits));
+        device.m_rs485 = current.rs485;
+    } while (!OpenAsChosen(device, current));
 
     RememberConnection(remembered, current);
     // Before the first request: another program on the line takes part of every reply.
