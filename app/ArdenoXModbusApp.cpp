@@ -87,6 +87,9 @@ bool CArdenoXModbusApp::InitInstance() {
 }
 
 bool CArdenoXModbusApp::RunConnection() {
+    // The last frames of the connection before (sent after the window last drained) are no part of
+    // this one: the Traffic window starts with what this connection's dialog and line do.
+    m_traffic.Drain();
     CComDevice port;
     if (!m_connect(port)) {
         return false;
