@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "app/ConnectionStartup.h"
+#include "app/Profile.h"
 #include "device/Ardeno.h"
 #include "device/ControllerFacts.h"
 #include "device/WorkerThread.h"
@@ -127,7 +128,9 @@ bool CArdenoXModbusApp::RunConnection() {
 }
 
 void CArdenoXModbusApp::RunCommission(const ConnectionRecipe& recipe, const ScanCandidate& at) {
-    CCommissionDlg dialog(recipe, at);
+    CProfile profile;
+    CProfileSection remembered(profile, kCommissionSection);
+    CCommissionDlg dialog(recipe, at, &remembered);
     dialog.exec();
     if (const auto& done = dialog.LastDone()) {
         m_written =

@@ -13,32 +13,6 @@
 
 namespace {
 
-// The remembered connection's section of the per-user profile.
-class ProfileSection final : public ISettingsStore {
-public:
-    explicit ProfileSection(IProfile& profile) : m_profile(profile) {}
-
-    std::string Text(std::string_view key) override {
-        return m_profile.GetProfileString(m_section, Key(key), QString()).toStdString();
-    }
-    std::int32_t Number(std::string_view key, std::int32_t missing) override {
-        return m_profile.GetProfileInt(m_section, Key(key), missing);
-    }
-    void SetText(std::string_view key, const std::string& value) override {
-        m_profile.WriteProfileString(m_section, Key(key), QString::fromStdString(value));
-    }
-    void SetNumber(std::string_view key, std::int32_t value) override {
-        m_profile.WriteProfileInt(m_section, Key(key), value);
-    }
-
-private:
-    static QString Key(std::string_view key) {
-        return QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
-    }
-    const QString m_section = Key(kConnectionSection);
-    IProfile& m_profile;
-};
-
 // Opens the port as `choice` says, with the reply time and RS-485 mode as the command line's options
 // give them; a failure has been told and leaves the port closed.
 bool OpenAsChosen(CComDevice& device, const ConnectionChoice& choice) {
@@ -101,7 +75,7 @@ bool OpenConnection(CComDevice& device, IProfile& profile, const ConnectionDialo
     if (!device.Port().IsNull()) {
         return false;
     }
-    ProfileSection remembered(profile);
+    CProfileSection remembered(profile, kConnectionSection);
     ConnectionChoice current = RememberedConnection(remembered);
     // Only a preselection: nothing is written to the controller or the profile, the operator still
     // confirms with OK, and these settings are remembered only once a port opened with them.
