@@ -17,7 +17,7 @@ std::string WriteHeadline(CArdeno& controller, const CommConfig& to) {
         !controller.GetAddress(address) || ModeName(mode).empty()) {
         return "To " + next;
     }
-    return "From " + SettingsPhrase(static_cast<std::uint32_t>(baudRate), mode, address) + " to " + next;
+    return "From " + SettingsPhrase(static_cast<std::uint32_t>(baudRate), mode, address) + "\nto " + next;
 }
 
 }  // namespace

@@ -31,8 +31,8 @@ public:
     End Ended() const { return m_end; }
     // What the operator reads about a Mismatch, Refused or Rejected end.
     const std::string& Message() const { return m_message; }
-    // The first line: "From <the controller's own settings> to <the new ones>", or only "To ..." while the
-    // controller's are not all known.
+    // The first line: "From <the controller's own settings>\nto <the new ones>" (each phrase on a line of
+    // its own, to be read at a glance), or only "To ..." while the controller's are not all known.
     const std::string& Headline() const { return m_headline; }
     // The question Cancel asks before leaving a write half done, and its answers: the default one goes
     // on writing.

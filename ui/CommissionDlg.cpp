@@ -147,9 +147,7 @@ CCommissionDlg::CCommissionDlg(ConnectionRecipe recipe, const ScanCandidate& fac
     m_units->setHorizontalHeaderLabels(headers);
     m_units->horizontalHeader()->setStretchLastSection(true);
     // The settings before and after are read whole: the address alone does not tell what a unit got.
-    for (const int column : {3, 4}) {
-        m_units->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
-    }
+    m_units->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_units->verticalHeader()->hide();  // the Unit column numbers the rows already
     m_units->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
@@ -177,7 +175,7 @@ CCommissionDlg::CCommissionDlg(ConnectionRecipe recipe, const ScanCandidate& fac
     layout->addWidget(m_prompt);
     layout->addWidget(m_units);
     layout->addLayout(buttons);
-    resize(760, 480);
+    resize(900, 480);
 
     connect(m_start, &QPushButton::clicked, this, &CCommissionDlg::Start);
     connect(m_stop, &QPushButton::clicked, this, &CCommissionDlg::Stop);

@@ -74,7 +74,7 @@ TEST_F(WriteConfDlgTest, StepsThroughToDoneWhileTheControllerSaves) {
                   [&](CWriteConfDlg& dialog) {
                       EXPECT_EQ(
                           dialog.findChild<QLabel*>("headlineLabel")->text(),
-                          "From 19200 baud, Even, 1 stop bit, address 16 to 38400 baud, Odd, 1 stop bit, "
+                          "From 19200 baud, Even, 1 stop bit, address 16\nto 38400 baud, Odd, 1 stop bit, "
                           "address 16");
                       EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog.isVisible(); }, kWaitMs));
                   }),
