@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "app/ConnectionStartup.h"
+#include "app/Profile.h"
 #include "device/Ardeno.h"
 #include "device/ControllerFacts.h"
 #include "device/WorkerThread.h"
@@ -87,6 +88,9 @@ bool CArdenoXModbusApp::InitInstance() {
 }
 
 bool CArdenoXModbusApp::RunConnection() {
+    // The last frames of the connection before (sent after the window last drained) are no part of
+    // this one: the Traffic window starts with what this connection's dialog and line do.
+    m_traffic.Drain();
     CComDevice port;
     if (!m_connect(port)) {
         return false;
@@ -124,7 +128,9 @@ bool CArdenoXModbusApp::RunConnection() {
 }
 
 void CArdenoXModbusApp::RunCommission(const ConnectionRecipe& recipe, const ScanCandidate& at) {
-    CCommissionDlg dialog(recipe, at);
+    CProfile profile;
+    CProfileSection remembered(profile, kCommissionSection);
+    CCommissionDlg dialog(recipe, at, &remembered);
     dialog.exec();
     if (const auto& done = dialog.LastDone()) {
         m_written =

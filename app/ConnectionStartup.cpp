@@ -3,38 +3,37 @@
 #include <utility>
 
 #include "app/Profile.h"
+#include "device/DeviceConnection.h"
 #include "platform/DebugOutput.h"
+#include "platform/LastError.h"
 #include "port/ComDevice.h"
+#include "port/PortHint.h"
 #include "port/PortHolders.h"
 #include "ui/ComChoiceDlg.h"
 
 namespace {
 
-// The remembered connection's section of the per-user profile.
-class ProfileSection final : public ISettingsStore {
-public:
-    explicit ProfileSection(IProfile& profile) : m_profile(profile) {}
-
-    std::string Text(std::string_view key) override {
-        return m_profile.GetProfileString(m_section, Key(key), QString()).toStdString();
+// Opens the port as `choice` says, with the reply time and RS-485 mode as the command line's options
+// give them; a failure has been told and leaves the port closed.
+bool OpenAsChosen(CComDevice& device, const ConnectionChoice& choice) {
+    ConnectionRecipe recipe;
+    if (choice.replyTimeoutMs) {
+        recipe.SetWholeReplyTime(*choice.replyTimeoutMs);
     }
-    std::int32_t Number(std::string_view key, std::int32_t missing) override {
-        return m_profile.GetProfileInt(m_section, Key(key), missing);
+    device.m_replyTimeoutMs = recipe.replyTimeoutMs;
+    device.m_networkAllowanceMs = recipe.networkAllowanceMs;
+    if (!device.Open(choice.devicePath, device.m_baudRate, device.m_parity, device.m_stopBits)) {
+        return false;
     }
-    void SetText(std::string_view key, const std::string& value) override {
-        m_profile.WriteProfileString(m_section, Key(key), QString::fromStdString(value));
+    if (choice.rs485 && !device.Port().EnableRs485()) {
+        platform::ShowMessageBox(
+            Rs485FailureText(choice.devicePath, platform::GetLastError(), "untick RS-485 direction control") +
+            ".");
+        device.Port().Close();
+        return false;
     }
-    void SetNumber(std::string_view key, std::int32_t value) override {
-        m_profile.WriteProfileInt(m_section, Key(key), value);
-    }
-
-private:
-    static QString Key(std::string_view key) {
-        return QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
-    }
-    const QString m_section = Key(kConnectionSection);
-    IProfile& m_profile;
-};
+    return true;
+}
 
 }  // namespace
 
@@ -45,6 +44,8 @@ ConnectionDialog ComChoiceDialog(PortSource ports, traffic::IFrameObserver* find
                              shown.stopBits, shown.address, nullptr, ports);
         dialog.SetFindTap(findTap);
         dialog.SetEcho(shown.echo);
+        dialog.SetReplyTime(shown.replyTimeoutMs);
+        dialog.SetRs485(shown.rs485);
         if (dialog.exec() != QDialog::Accepted) {
             return std::nullopt;
         }
@@ -53,7 +54,9 @@ ConnectionDialog ComChoiceDialog(PortSource ports, traffic::IFrameObserver* find
                                 dialog.m_parity,
                                 dialog.m_stopBits,
                                 dialog.m_address,
-                                dialog.m_echo};
+                                dialog.m_echo,
+                                dialog.m_replyTimeoutMs,
+                                dialog.m_rs485};
     };
 }
 
@@ -72,7 +75,7 @@ bool OpenConnection(CComDevice& device, IProfile& profile, const ConnectionDialo
     if (!device.Port().IsNull()) {
         return false;
     }
-    ProfileSection remembered(profile);
+    CProfileSection remembered(profile, kConnectionSection);
     ConnectionChoice current = RememberedConnection(remembered);
     // Only a preselection: nothing is written to the controller or the profile, the operator still
     // confirms with OK, and these settings are remembered only once a port opened with them.
@@ -91,7 +94,8 @@ bool OpenConnection(CComDevice& device, IProfile& profile, const ConnectionDialo
         device.m_stopBits = current.stopBits;
         device.m_address = current.address;
         device.m_echo = current.echo;
-    } while (!device.Open(current.devicePath, device.m_baudRate, device.m_parity, device.m_stopBits));
+        device.m_rs485 = current.rs485;
+    } while (!OpenAsChosen(device, current));
 
     RememberConnection(remembered, current);
     // Before the first request: another program on the line takes part of every reply.

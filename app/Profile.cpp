@@ -40,3 +40,19 @@ void CProfile::WriteProfileString(const QString& section, const QString& key, co
 void CProfile::WriteProfileInt(const QString& section, const QString& key, std::int32_t value) {
     m_settings.setValue(Path(section, key), value);
 }
+
+std::string CProfileSection::Text(std::string_view key) {
+    return m_profile.GetProfileString(m_section, Key(key), QString()).toStdString();
+}
+
+std::int32_t CProfileSection::Number(std::string_view key, std::int32_t missing) {
+    return m_profile.GetProfileInt(m_section, Key(key), missing);
+}
+
+void CProfileSection::SetText(std::string_view key, const std::string& value) {
+    m_profile.WriteProfileString(m_section, Key(key), QString::fromStdString(value));
+}
+
+void CProfileSection::SetNumber(std::string_view key, std::int32_t value) {
+    m_profile.WriteProfileInt(m_section, Key(key), value);
+}

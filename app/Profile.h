@@ -3,6 +3,10 @@
 #include <QSettings>
 #include <QString>
 #include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "present/RememberedConnection.h"
 
 class IProfile {
 public:
@@ -33,4 +37,23 @@ public:
 
 private:
     QSettings m_settings;
+};
+
+// One section of a profile as the models in present/ keep their settings.
+class CProfileSection final : public ISettingsStore {
+public:
+    CProfileSection(IProfile& profile, std::string_view section)
+        : m_profile(profile), m_section(Key(section)) {}
+
+    std::string Text(std::string_view key) override;
+    std::int32_t Number(std::string_view key, std::int32_t missing) override;
+    void SetText(std::string_view key, const std::string& value) override;
+    void SetNumber(std::string_view key, std::int32_t value) override;
+
+private:
+    static QString Key(std::string_view key) {
+        return QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
+    }
+    IProfile& m_profile;
+    const QString m_section;
 };

@@ -7,13 +7,12 @@
 #include <string_view>
 
 #include "device/ControllerFacts.h"
+#include "port/ComDevice.h"
 
 namespace {
 
 constexpr std::array<std::string_view, 4> kModeNames{"even1", "odd1", "none2", "none1"};
 constexpr double kMaxTimeoutSeconds = 3600;
-constexpr unsigned kMinReplyTimeoutMs = 10;
-constexpr unsigned kMaxReplyTimeoutMs = 10000;
 
 template <typename Number>
 std::optional<Number> ParseNumber(std::string_view text) {
@@ -59,7 +58,7 @@ std::optional<double> ParseSeconds(std::string_view text) {
 
 std::optional<std::uint32_t> ParseReplyTimeout(std::string_view text) {
     const auto value = ParseNumber<std::uint32_t>(text);
-    if (!value || *value < kMinReplyTimeoutMs || *value > kMaxReplyTimeoutMs) {
+    if (!value || *value < CComDevice::kMinReplyTimeoutMs || *value > CComDevice::kMaxReplyTimeoutMs) {
         return std::nullopt;
     }
     return value;

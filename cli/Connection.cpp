@@ -5,9 +5,8 @@
 #include "cli/Messages.h"
 #include "cli/TraceOption.h"
 #include "device/ControllerFacts.h"
-#include "platform/AppErrors.h"
 #include "platform/LastError.h"
-#include "platform/SystemText.h"
+#include "port/PortHint.h"
 #include "res/Hints.h"
 #include "scan/ScanPlan.h"
 
@@ -41,7 +40,7 @@ bool CliConnection::Open(const CliOptions& options, const CommandDeadline* deadl
     }
     const OpenStep step = m_connection.Open(recipe, {options.baudRate, options.modeIndex, options.address});
     if (step == OpenStep::Rs485NotOn) {
-        PrintError(Rs485FailureText(options.port, platform::GetLastError()));
+        PrintError(Rs485FailureText(options.port, platform::GetLastError(), "leave out --rs485"));
     }
     m_opened = step == OpenStep::Opened;
     return m_opened;
@@ -60,15 +59,4 @@ void CliConnection::TellCopiedReplies() {
         m_copiesTold = true;
         PrintNote(res::CopiedRepliesHint(m_options.address, kFactorySettings.address));
     }
-}
-
-std::string Rs485FailureText(const std::string& port, std::uint32_t code) {
-    if (code == platform::kErrorNoRs485) {
-        return port +
-               ": the port's driver has no RS-485 mode; leave out --rs485 (an adapter that switches "
-               "direction by itself needs none)";
-    }
-    std::string text = platform::SystemErrorText(code);
-    text.erase(text.find_last_not_of(" \r\n.") + 1);
-    return port + ": the RS-485 mode could not be turned on: " + text;
 }

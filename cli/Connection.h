@@ -13,8 +13,6 @@
 // How the command's connections are opened: the line options' port, reply time, echo and RS-485 mode,
 // an interrupt ending an opening at once. No trace: the caller starts it.
 ConnectionRecipe RecipeFor(const CliOptions& options);
-// Why --rs485 failed on `port` (the port's error `code`), with what to try.
-std::string Rs485FailureText(const std::string& port, std::uint32_t code);
 
 // The exit code of an Open that failed: interrupted when an interrupt cut the opening short.
 int OpenFailedExitCode();

@@ -10,6 +10,7 @@ ConnectionRecipe RecipeOf(const CComDevice& port) {
     recipe.replyTimeoutMs = port.m_replyTimeoutMs;
     recipe.networkAllowanceMs = port.m_networkAllowanceMs;
     recipe.echo = port.m_echo;
+    recipe.rs485 = port.m_rs485;
     recipe.openingLimitMs = port.m_openingLimitMs;
     return recipe;
 }
@@ -28,6 +29,7 @@ OpenStep CDeviceConnection::Open(const ConnectionRecipe& recipe, const DeviceSet
     m_port.m_openingLimitMs = recipe.openingLimitMs;
     m_port.m_openingStop = recipe.openingStop;
     m_port.m_echo = recipe.echo;
+    m_port.m_rs485 = recipe.rs485;
     m_port.m_address = settings.address;
     if (!m_port.Open(recipe.port, settings.baudRate, mode.m_parity, mode.m_stopBits)) {
         return OpenStep::PortNotOpened;

@@ -17,6 +17,9 @@ public:
 
     // The time a reply may take beyond 10 ms a byte unless the operator gives more for a slow line.
     static constexpr std::uint32_t kDefaultReplyTimeoutMs = 50;
+    // The reply times an operator may give instead.
+    static constexpr std::uint32_t kMinReplyTimeoutMs = 10;
+    static constexpr std::uint32_t kMaxReplyTimeoutMs = 10000;
 
     // Opens the device exclusively and configures it (8 data bits, parity, stop bits, read time-outs
     // from m_replyTimeoutMs).
@@ -38,7 +41,8 @@ public:
     std::uint8_t m_stopBits = 0;  // 0 one, 2 two
     std::uint8_t m_address = 0;   // Modbus slave address; travels with the settings, unused by the port
     std::uint32_t m_replyTimeoutMs = kDefaultReplyTimeoutMs;  // set before Open
-    bool m_echo = false;  // the adapter echoes every request; travels with the settings, unused by the port
+    bool m_echo = false;   // the adapter echoes every request; travels with the settings, unused by the port
+    bool m_rs485 = false;  // the driver's RS-485 mode was asked for; travels with the settings
     // What a reply may take for a network on top of the serial limits; set before Open. None: from the
     // round trip measured at connect.
     std::optional<std::uint32_t> m_networkAllowanceMs;

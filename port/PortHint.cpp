@@ -6,6 +6,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "platform/AppErrors.h"
+#include "platform/SystemText.h"
 #include "port/AccessHint.h"
 
 namespace {
@@ -67,4 +69,14 @@ std::string MissingPortHint(std::uint32_t errorCode, const std::filesystem::path
 std::string OpenFailureHint(const std::string& devicePath, std::uint32_t errorCode) {
     std::string hint = AccessHint(devicePath, errorCode);
     return hint.empty() ? MissingPortHint(errorCode) : hint;
+}
+
+std::string Rs485FailureText(const std::string& port, std::uint32_t code, std::string_view leaveOut) {
+    if (code == platform::kErrorNoRs485) {
+        return port + ": the port's driver has no RS-485 mode; " + std::string(leaveOut) +
+               " (an adapter that switches direction by itself needs none)";
+    }
+    std::string text = platform::SystemErrorText(code);
+    text.erase(text.find_last_not_of(" \r\n.") + 1);
+    return port + ": the RS-485 mode could not be turned on: " + text;
 }

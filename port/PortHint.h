@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The serial ports that exist under `devices`: the adapters' stable names in serial/by-id first, then
@@ -16,3 +17,7 @@ std::string MissingPortHint(std::uint32_t errorCode, const std::filesystem::path
 
 // The hint for any open failure: permission (AccessHint) or a missing port; empty for the others.
 std::string OpenFailureHint(const std::string& devicePath, std::uint32_t errorCode);
+
+// Why the driver's RS-485 mode could not be turned on for `port` (the port's error `code`), with what to
+// try; `leaveOut` says how the operator does without it ("leave out --rs485").
+std::string Rs485FailureText(const std::string& port, std::uint32_t code, std::string_view leaveOut);

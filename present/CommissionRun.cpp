@@ -2,6 +2,8 @@
 
 #include <fmt/format.h>
 
+#include "present/CommissionForm.h"
+
 std::string PlanFaultText(PlanFault fault, const CommissionPlan& plan) {
     switch (fault) {
         case PlanFault::None:
@@ -57,8 +59,8 @@ std::array<std::string, kUnitColumns> UnitRowCells(const UnitRecord& record) {
     return {std::to_string(record.unit),
             record.model ? std::to_string(*record.model) : std::string(),
             FirmwareText(record.firmware),
-            record.before,
-            record.after,
+            AddressFirst(record.before),
+            AddressFirst(record.after),
             record.verified ? "yes" : "no",
             record.note};
 }

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "device/ControllerFacts.h"
+#include "port/ComDevice.h"
 
 namespace {
 
@@ -65,4 +66,24 @@ std::optional<ScanCandidate> FindGuess(const LineChoice& shown) {
     return ScanCandidate{{BaudRateTable.at(static_cast<std::size_t>(shown.baudIndex)),
                           static_cast<std::size_t>(shown.modeIndex)},
                          static_cast<std::uint8_t>(address.value)};
+}
+
+std::variant<ReplyTime, FieldRefusal> TakeReplyTime(std::string_view text) {
+    if (text.empty()) {
+        return ReplyTime{};
+    }
+    const IntegerCheck check =
+        CheckInteger(text, CComDevice::kMinReplyTimeoutMs, CComDevice::kMaxReplyTimeoutMs);
+    if (check.refusal) {
+        return *check.refusal;
+    }
+    return ReplyTime{static_cast<std::uint32_t>(check.value)};
+}
+
+std::string ReplyTimeText(ReplyTime replyTime) {
+    if (!replyTime || *replyTime < CComDevice::kMinReplyTimeoutMs ||
+        *replyTime > CComDevice::kMaxReplyTimeoutMs) {
+        return {};
+    }
+    return std::to_string(*replyTime);
 }

@@ -44,3 +44,10 @@ std::variant<ChosenLine, FieldRefusal> TakeLine(const LineChoice& shown);
 
 // The likeliest settings for Find to try first: what the dialog shows, when its address is one.
 std::optional<ScanCandidate> FindGuess(const LineChoice& shown);
+
+// The reply time field (ms beyond 10 ms a byte). Empty: the port's usual limit, a network gateway's
+// measured round trip on top; a number is the whole time, as --reply-timeout gives it.
+using ReplyTime = std::optional<std::uint32_t>;
+std::variant<ReplyTime, FieldRefusal> TakeReplyTime(std::string_view text);
+// What the field shows for `replyTime`: empty for none, or for one it would refuse.
+std::string ReplyTimeText(ReplyTime replyTime);

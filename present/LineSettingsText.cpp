@@ -1,5 +1,7 @@
 #include "present/LineSettingsText.h"
 
+#include <fmt/format.h>
+
 #include "device/ControllerFacts.h"
 
 std::string ModeName(CArdeno::ECommModeSetting mode) {
@@ -18,4 +20,8 @@ std::string ModeNameOf(std::uint8_t parity, std::uint8_t stopBits) {
         }
     }
     return {};
+}
+
+std::string SettingsPhrase(std::uint32_t baudRate, CArdeno::ECommModeSetting mode, unsigned address) {
+    return fmt::format("{} baud, {}, address {}", baudRate, ModeName(mode), address);
 }

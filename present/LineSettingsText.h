@@ -9,3 +9,6 @@
 std::string ModeName(CArdeno::ECommModeSetting mode);
 // The same for a line's parity (0 none, 1 odd, 2 even) and stop bits (0 one, 2 two).
 std::string ModeNameOf(std::uint8_t parity, std::uint8_t stopBits);
+
+// "38400 baud, Odd, 1 stop bit, address 16": a whole set of settings in one phrase.
+std::string SettingsPhrase(std::uint32_t baudRate, CArdeno::ECommModeSetting mode, unsigned address);

@@ -37,3 +37,8 @@ std::string LostPortDuringWriteHint(const CommConfig& written, const std::vector
         "new ones, or restart the controller to drop them.",
         left, baudRate, modeName, address);
 }
+
+std::string RestartedWithWrittenHint(const std::string& written) {
+    return "No answer here since the write: after a restart the controller uses " + written +
+           ". Press Change: the connection dialog offers these settings.";
+}

@@ -21,3 +21,7 @@ std::string CopiedRepliesWindowHint(unsigned address);
 // connection's settings until its restart. Empty when the write left nothing unsaved.
 std::string LostPortDuringWriteHint(const CommConfig& written, const std::vector<int>& writes,
                                     std::uint32_t baudRate, std::string_view modeName, unsigned address);
+
+// Beside "Not connected" after a write whose saved settings differ from the connection's: the controller
+// has probably restarted with `written` (SettingsPhrase), which Change offers.
+std::string RestartedWithWrittenHint(const std::string& written);

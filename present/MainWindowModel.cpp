@@ -1,8 +1,10 @@
 #include "present/MainWindowModel.h"
 
 #include <fmt/format.h>
+#include <fmt/ranges.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "device/ControllerFacts.h"
 #include "platform/AppErrors.h"
@@ -87,17 +89,20 @@ void MainWindowModel::Take(int id, const ControllerValues& values) {
         case kVarAddress:
             if (values.address) {
                 m_view.devAddress = std::to_string(*values.address);
+                m_ownAddress = values.address;
             }
             break;
         case kVarBaudRate:
             if (values.baudRate) {
                 m_view.devBaudRate = std::to_string(*values.baudRate);
+                m_ownBaudRate = static_cast<std::uint32_t>(*values.baudRate);
             }
             break;
         case kVarCommMode:
             if (values.mode) {
                 if (std::string name = ModeName(*values.mode); !name.empty()) {
                     m_view.devMode = std::move(name);
+                    m_ownMode = values.mode;
                 }
             }
             break;
@@ -125,12 +130,15 @@ void MainWindowModel::Forget(int id) {
             break;
         case kVarAddress:
             m_view.devAddress.clear();
+            m_ownAddress.reset();
             break;
         case kVarBaudRate:
             m_view.devBaudRate.clear();
+            m_ownBaudRate.reset();
             break;
         case kVarCommMode:
             m_view.devMode.clear();
+            m_ownMode.reset();
             break;
         default:
             break;
@@ -143,10 +151,17 @@ void MainWindowModel::ShowNotConnected(const traffic::LineSignCounts& signs) {
     m_view.devBaudRate.clear();
     m_view.devMode.clear();
     m_view.devAddress.clear();
+    m_ownBaudRate.reset();
+    m_ownMode.reset();
+    m_ownAddress.reset();
     m_view.model.clear();
     m_view.version.clear();
     m_view.status = res::LoadString(res::IDS_NOT_CONNECTED);
-    m_view.hint = NoAnswerWindowHint(m_line.baudRate, m_view.connMode, m_line.address, signs);
+    // Silence after a write that changed how the controller answers is most likely its restart.
+    m_view.hint = m_view.restartNote.empty()
+                      ? NoAnswerWindowHint(m_line.baudRate, m_view.connMode, m_line.address, signs)
+                      : RestartedWithWrittenHint(
+                            SettingsPhrase(m_written->m_baudRate, m_written->m_mode, m_written->m_address));
     UpdateReadEnabled();
 }
 
@@ -213,8 +228,43 @@ WriteRequest MainWindowModel::ToWrite(const LineChoice& shown, std::optional<std
                       CommModeTable.at(static_cast<std::size_t>(shown.modeIndex)).m_mode};
 }
 
+ChangedFields MainWindowModel::Changes(const LineChoice& shown,
+                                       std::optional<std::uint32_t> keptBaudRate) const {
+    ChangedFields changed;
+    const auto baudIndex = static_cast<std::size_t>(shown.baudIndex);
+    if (m_ownBaudRate && shown.baudIndex >= 0 && (baudIndex < BaudRateTable.size() || keptBaudRate)) {
+        changed.baudRate =
+            (baudIndex < BaudRateTable.size() ? BaudRateTable[baudIndex] : *keptBaudRate) != *m_ownBaudRate;
+    }
+    if (m_ownMode && shown.modeIndex >= 0) {
+        changed.mode = CommModeTable.at(static_cast<std::size_t>(shown.modeIndex)).m_mode != *m_ownMode;
+    }
+    if (const IntegerCheck address = CheckAddress(shown.address); m_ownAddress && !address.refusal) {
+        changed.address = static_cast<unsigned>(address.value) != *m_ownAddress;
+    }
+    return changed;
+}
+
+std::string MainWindowModel::WaitingSettings() const {
+    std::vector<std::string> waiting;
+    if (m_written->m_baudRate != m_line.baudRate) {
+        waiting.push_back(fmt::format("{} baud", m_written->m_baudRate));
+    }
+    if (const std::string mode = ModeName(m_written->m_mode); mode != m_view.connMode) {
+        waiting.push_back(mode);
+    }
+    if (m_written->m_address != m_line.address) {
+        waiting.push_back(fmt::format("address {}", m_written->m_address));
+    }
+    return fmt::format("{}", fmt::join(waiting, ", "));
+}
+
 AfterWriteNotice MainWindowModel::WriteDone(const CommConfig& written) {
     m_written = written;
+    // The connection's settings stay in use until the restart: the window changes none of them.
+    const std::string waiting = WaitingSettings();
+    m_view.restartNote =
+        waiting.empty() ? std::string() : "Saved, in use after the next restart: " + waiting + ".";
     // Saved, not yet in use: say when it applies; a speed the connection dialog does not offer is said
     // to be out of its reach.
     const bool offered = IsOfferedBaudRate(written.m_baudRate);

@@ -49,6 +49,9 @@ struct MainWindowView {
     std::string devBaudRate, devMode, devAddress;
     std::string status;  // empty until the first notification
     std::string hint;    // the next step, beside the status; hidden when empty
+    // Under the controller's column after a write: the saved settings it takes only at its next restart;
+    // hidden when empty.
+    std::string restartNote;
     std::string model, version;
     bool connected = false;
     bool readEnabled = false;  // Read copies the controller's column: only once it is complete
@@ -65,6 +68,16 @@ struct ReadChoice {
 // What Write starts: the settings to write, the address field's refusal, or nothing while a list shows
 // no choice.
 using WriteRequest = std::variant<std::monostate, CommConfig, FieldRefusal>;
+
+// The fields of the new-settings column that would change the controller's own settings: a view marks
+// them, so that a Write that changes more than meant is seen before it starts.
+struct ChangedFields {
+    bool baudRate = false;
+    bool mode = false;
+    bool address = false;
+
+    friend bool operator==(const ChangedFields&, const ChangedFields&) = default;
+};
 
 // What the window says once a write ended with Done: the message and its values.
 struct AfterWriteNotice {
@@ -97,7 +110,12 @@ public:
     // when Read added one.
     static WriteRequest ToWrite(const LineChoice& shown, std::optional<std::uint32_t> keptBaudRate);
 
-    // The write dialog ended with Done: the settings are kept for the next connection to offer.
+    // Which fields of `shown` differ from the controller's own settings. A field is marked only when both
+    // values are known: not while the controller's is unread, nor for an address the field would refuse.
+    ChangedFields Changes(const LineChoice& shown, std::optional<std::uint32_t> keptBaudRate) const;
+
+    // The write dialog ended with Done: the settings are kept for the next connection to offer, and
+    // those that differ from the connection's wait for the controller's restart (View().restartNote).
     AfterWriteNotice WriteDone(const CommConfig& written);
     // The settings of the last write that ended with Done in this window.
     const std::optional<CommConfig>& Written() const { return m_written; }
@@ -108,8 +126,15 @@ private:
     void ShowNotConnected(const traffic::LineSignCounts& signs);
     void UpdateReadEnabled();
 
+    // The saved settings the connection does not use yet, as a phrase; empty when there are none.
+    std::string WaitingSettings() const;
+
     LineInUse m_line;
     MainWindowView m_view;
+    // The controller's own settings as last read, for Changes.
+    std::optional<std::uint32_t> m_ownBaudRate;
+    std::optional<CArdeno::ECommModeSetting> m_ownMode;
+    std::optional<unsigned> m_ownAddress;
     bool m_portLostReported = false;
     std::optional<CommConfig> m_written;
 };

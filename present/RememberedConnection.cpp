@@ -1,6 +1,7 @@
 #include "present/RememberedConnection.h"
 
 #include "device/ControllerFacts.h"
+#include "port/ComDevice.h"
 
 namespace {
 
@@ -10,9 +11,20 @@ constexpr std::string_view kParity = "Parity";
 constexpr std::string_view kStopBits = "StopBits";
 constexpr std::string_view kAddress = "Address";
 constexpr std::string_view kEcho = "Echo";
+constexpr std::string_view kReplyTimeout = "ReplyTimeout";  // 0: none given
+constexpr std::string_view kRs485 = "Rs485";
 // Read for a missing value; narrowed to a field it reads as that field's largest value, which the
 // dialog replaces by its own default.
 constexpr std::int32_t kMissing = -1;
+
+// A stored reply time the operator could not have given reads as none.
+std::optional<std::uint32_t> ReplyTimeOf(std::int32_t stored) {
+    if (stored < static_cast<std::int32_t>(CComDevice::kMinReplyTimeoutMs) ||
+        stored > static_cast<std::int32_t>(CComDevice::kMaxReplyTimeoutMs)) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(stored);
+}
 
 }  // namespace
 
@@ -24,6 +36,8 @@ ConnectionChoice RememberedConnection(ISettingsStore& store) {
         static_cast<std::uint8_t>(store.Number(kStopBits, kMissing)),
         static_cast<std::uint8_t>(store.Number(kAddress, kMissing)),
         store.Number(kEcho, 0) != 0,
+        ReplyTimeOf(store.Number(kReplyTimeout, 0)),
+        store.Number(kRs485, 0) != 0,
     };
 }
 
@@ -34,6 +48,8 @@ void RememberConnection(ISettingsStore& store, const ConnectionChoice& choice) {
     store.SetNumber(kStopBits, choice.stopBits);
     store.SetNumber(kAddress, choice.address);
     store.SetNumber(kEcho, choice.echo ? 1 : 0);
+    store.SetNumber(kReplyTimeout, static_cast<std::int32_t>(choice.replyTimeoutMs.value_or(0)));
+    store.SetNumber(kRs485, choice.rs485 ? 1 : 0);
 }
 
 ConnectionChoice OfferWritten(ConnectionChoice remembered, const CommConfig& written) {

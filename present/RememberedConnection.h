@@ -2,6 +2,7 @@
 // What the connection start-up remembers between runs, what it reads back, and what it offers after a
 // write. The store itself (the per-user profile) belongs to the front end.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,9 @@ struct ConnectionChoice {
     std::uint8_t stopBits = 0;
     std::uint8_t address = 0;
     bool echo = false;  // the adapter echoes every request
+    // The whole time a reply may take beyond 10 ms a byte; none: the port's usual limit.
+    std::optional<std::uint32_t> replyTimeoutMs;
+    bool rs485 = false;  // turn on the driver's RS-485 mode
 };
 
 // The remembered settings as a front end keeps them: values by key in one section.

@@ -6,8 +6,27 @@
 #include "present/LineSettingsText.h"
 #include "res/Strings.h"
 
+namespace {
+
+std::string WriteHeadline(CArdeno& controller, const CommConfig& to) {
+    const std::string next = SettingsPhrase(to.m_baudRate, to.m_mode, to.m_address);
+    unsigned long baudRate = 0;
+    CArdeno::ECommModeSetting mode{};
+    unsigned char address = 0;
+    if (!controller.GetBaudRate(baudRate) || !controller.GetCommMode(mode) ||
+        !controller.GetAddress(address) || ModeName(mode).empty()) {
+        return "To " + next;
+    }
+    return "From " + SettingsPhrase(static_cast<std::uint32_t>(baudRate), mode, address) + "\nto " + next;
+}
+
+}  // namespace
+
 WriteProgress::WriteProgress(CArdeno& controller, const CommConfig& config, std::function<void()> changed)
-    : m_procedure(controller, config, *this), m_refusals(controller), m_changed(std::move(changed)) {}
+    : m_procedure(controller, config, *this),
+      m_refusals(controller),
+      m_changed(std::move(changed)),
+      m_headline(WriteHeadline(controller, config)) {}
 
 void WriteProgress::OnUpdate(const DeviceEvent& event) {
     if (m_end != End::Running) {

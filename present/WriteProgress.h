@@ -31,8 +31,18 @@ public:
     End Ended() const { return m_end; }
     // What the operator reads about a Mismatch, Refused or Rejected end.
     const std::string& Message() const { return m_message; }
-    // The question Cancel asks before leaving a write half done.
+    // The first line: "From <the controller's own settings>\nto <the new ones>" (each phrase on a line of
+    // its own, to be read at a glance), or only "To ..." while the controller's are not all known.
+    const std::string& Headline() const { return m_headline; }
+    // The question Cancel asks before leaving a write half done, and its answers: the default one goes
+    // on writing.
     static std::string CancelQuestion();
+    static std::string StopAnswer() { return "Stop writing"; }
+    static std::string GoOnAnswer() { return "Go on writing"; }
+    // Told once the question has closed itself because the write ended while it was open.
+    static std::string EndedWhileAskedNote() {
+        return "The write ended while you were asked; nothing was stopped.";
+    }
     // Whether a confirmed Cancel still ends the write: it may have ended while the question was open.
     bool CancelEnds() const { return m_end == End::Running && !m_procedure.IsFinished(); }
 
@@ -48,6 +58,7 @@ private:
     CWriteProcedure m_procedure;
     CRefusals m_refusals;
     std::function<void()> m_changed;
+    std::string m_headline;
     End m_end = End::Running;
     std::string m_message;
 };

@@ -22,9 +22,8 @@ constexpr std::array<std::pair<unsigned, std::string_view>, 28> kTable{{
     {IDS_NOT_CONNECTED, "Not connected"},
     {IDS_CONNECTED, "Connected"},
     {IDS_CANCEL_WARNING,
-     "Cancelling the write operation will leave the device in an unknown state. It is recommended to let "
-     "the operation continue. If it must be aborted, close the program and restart the device. Continue "
-     "to close anyway?"},
+     "Stop writing? The controller may be left with only part of the new settings. Let the write finish "
+     "unless it has hung; after stopping it, restart the controller and read its settings again."},
     {IDS_WRITING, "Writing configuration..."},
     {IDS_SAVING, "Saving configuration..."},
     {IDS_WAITING_SAVE, "Waiting for save confirmation..."},

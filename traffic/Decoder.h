@@ -21,7 +21,7 @@ std::string Meaning(const Frame& frame);
 std::string OutcomeText(const Frame& frame);
 // The bytes in hex, separated by spaces.
 std::string HexBytes(const Frame& frame);
-// True for every outcome but a request, a reply as sent and a valid reply.
+// True for every outcome but a request, a reply as sent, a valid reply and the adapter's own echo.
 bool IsFailure(Outcome outcome);
 
 // One line of a saved log or a trace, without the line end: seconds since `origin`, meaning, outcome,

@@ -45,6 +45,9 @@ CArdenoXModbusDlg::CArdenoXModbusDlg(CArdeno& controller, CComDevice& comDevice,
     connect(m_ui->commissionButton, &QPushButton::clicked, this, &CArdenoXModbusDlg::OnBnClickedCommission);
     connect(m_writeButton, &QPushButton::clicked, this, &CArdenoXModbusDlg::OnBnClickedWrite);
     connect(m_readButton, &QPushButton::clicked, this, &CArdenoXModbusDlg::OnBnClickedRead);
+    connect(m_baudCombo, &QComboBox::currentIndexChanged, this, &CArdenoXModbusDlg::MarkChanges);
+    connect(m_modeCombo, &QComboBox::currentIndexChanged, this, &CArdenoXModbusDlg::MarkChanges);
+    connect(m_addressEdit, &QLineEdit::textChanged, this, &CArdenoXModbusDlg::MarkChanges);
     m_baudCombo->installEventFilter(this);
     m_modeCombo->installEventFilter(this);
 
@@ -157,9 +160,36 @@ void CArdenoXModbusDlg::UpdateData() {
     m_ui->statusLabel->setText(Text(view.status));
     m_ui->hintLabel->setText(Text(view.hint));
     m_ui->hintLabel->setVisible(!view.hint.empty());
+    m_ui->restartNoteLabel->setText(Text(view.restartNote));
+    m_ui->restartNoteLabel->setVisible(!view.restartNote.empty());
     m_ui->modelLabel->setText(Text(view.model));
     m_ui->versionLabel->setText(Text(view.version));
     m_readButton->setEnabled(view.readEnabled);
+    MarkChanges();
+}
+
+void CArdenoXModbusDlg::MarkChanges() {
+    const ChangedFields changed = m_model.Changes(ShownChoice(), KeptBaudRate());
+    const auto mark = [](QWidget& field, bool marked) {
+        QFont font = field.font();
+        font.setBold(marked);
+        field.setFont(font);
+        field.setToolTip(marked ? tr("Differs from the controller's own setting") : QString());
+    };
+    mark(*m_baudCombo, changed.baudRate);
+    mark(*m_modeCombo, changed.mode);
+    mark(*m_addressEdit, changed.address);
+}
+
+LineChoice CArdenoXModbusDlg::ShownChoice() const {
+    return {m_baudCombo->currentIndex(), m_modeCombo->currentIndex(), m_addressEdit->text().toStdString()};
+}
+
+std::optional<std::uint32_t> CArdenoXModbusDlg::KeptBaudRate() const {
+    if (m_baudCombo->count() > static_cast<int>(BaudRateTable.size())) {
+        return m_baudCombo->itemData(m_baudCombo->count() - 1).toUInt();
+    }
+    return std::nullopt;
 }
 
 bool CArdenoXModbusDlg::eventFilter(QObject* watched, QEvent* event) {
@@ -233,13 +263,7 @@ void CArdenoXModbusDlg::OnBnClickedRead() {
 }
 
 void CArdenoXModbusDlg::OnBnClickedWrite() {
-    std::optional<std::uint32_t> kept;
-    if (m_baudCombo->count() > static_cast<int>(BaudRateTable.size())) {
-        kept = m_baudCombo->itemData(m_baudCombo->count() - 1).toUInt();
-    }
-    const WriteRequest request = MainWindowModel::ToWrite(
-        {m_baudCombo->currentIndex(), m_modeCombo->currentIndex(), m_addressEdit->text().toStdString()},
-        kept);
+    const WriteRequest request = MainWindowModel::ToWrite(ShownChoice(), KeptBaudRate());
     if (const auto* refusal = std::get_if<FieldRefusal>(&request)) {
         ShowRefusal(*m_ui->addressEdit, *refusal);
     }
@@ -256,5 +280,6 @@ void CArdenoXModbusDlg::OnBnClickedWrite() {
         return;
     }
     const AfterWriteNotice notice = m_model.WriteDone(config);
+    UpdateData();
     CLogService::Instance().Report(notice.messageId, true, notice.baudRate, notice.mode, notice.address);
 }

@@ -70,6 +70,11 @@ private:
     void OnDeviceErrorMessage(std::uint32_t errorCode);
     void UpdateWriteButton();
     void UpdateData();
+    // Marks the new settings that differ from the controller's own.
+    void MarkChanges();
+    // What the new-settings column shows, and the speed Read added to its list, if any.
+    LineChoice ShownChoice() const;
+    std::optional<std::uint32_t> KeptBaudRate() const;
     // Shows a choice in the new-settings column.
     void ShowChoice(const LineChoice& choice);
     // The speed "<- Read" added to the baud list because the list does not offer it goes again.

@@ -120,18 +120,36 @@ void CComChoiceDlg::OnBnClickedOk() {
         ShowRefusal(*m_ui->addressEdit, *refusal);
         return;
     }
+    const std::variant<ReplyTime, FieldRefusal> replyTime =
+        TakeReplyTime(m_ui->replyTimeEdit->text().toStdString());
+    if (const auto* refusal = std::get_if<FieldRefusal>(&replyTime)) {
+        ShowRefusal(*m_ui->replyTimeEdit, *refusal);
+        return;
+    }
     const ChosenLine& line = std::get<ChosenLine>(taken);
     m_baudRate = line.baudRate;
     m_parity = line.parity;
     m_stopBits = line.stopBits;
     m_address = line.address;
     m_echo = m_ui->echoCheck->isChecked();
+    m_replyTimeoutMs = std::get<ReplyTime>(replyTime);
+    m_rs485 = m_ui->rs485Check->isChecked();
     accept();
 }
 
 void CComChoiceDlg::SetEcho(bool echo) {
     m_echo = echo;
     m_ui->echoCheck->setChecked(echo);
+}
+
+void CComChoiceDlg::SetReplyTime(ReplyTime replyTimeoutMs) {
+    m_replyTimeoutMs = replyTimeoutMs;
+    m_ui->replyTimeEdit->setText(Text(ReplyTimeText(replyTimeoutMs)));
+}
+
+void CComChoiceDlg::SetRs485(bool rs485) {
+    m_rs485 = rs485;
+    m_ui->rs485Check->setChecked(rs485);
 }
 
 void CComChoiceDlg::OnBnClickedDefault() {

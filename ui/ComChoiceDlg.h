@@ -34,6 +34,10 @@ public:
     void SetFindTap(traffic::IFrameObserver* tap) { m_findTap = tap; }
     // Shows whether the adapter echoes; m_echo holds the choice after OK.
     void SetEcho(bool echo);
+    // Shows the reply time (none: the field stays empty) and RS-485 direction control; the members below
+    // hold the choice after OK.
+    void SetReplyTime(ReplyTime replyTimeoutMs);
+    void SetRs485(bool rs485);
 
     // The dialog's result once it ended with OK; the given values otherwise.
     QString m_port;
@@ -42,6 +46,8 @@ public:
     std::uint8_t m_stopBits;
     std::uint8_t m_address;
     bool m_echo = false;
+    ReplyTime m_replyTimeoutMs;
+    bool m_rs485 = false;
 
 private:
     void OnInitDialog();

@@ -1,6 +1,7 @@
 #include "ui/CommissionDlg.h"
 
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -11,6 +12,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <thread>
 
@@ -85,7 +87,8 @@ private:
     std::string m_logFailure;
 };
 
-CCommissionDlg::CCommissionDlg(ConnectionRecipe recipe, const ScanCandidate& factory, QWidget* parent)
+CCommissionDlg::CCommissionDlg(ConnectionRecipe recipe, const ScanCandidate& factory,
+                               ISettingsStore* remembered, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_recipe(std::move(recipe)),
       m_factory(factory),
@@ -94,10 +97,14 @@ CCommissionDlg::CCommissionDlg(ConnectionRecipe recipe, const ScanCandidate& fac
       m_newBaud(new QComboBox(this)),
       m_newMode(new QComboBox(this)),
       m_logPath(new QLineEdit(this)),
+      m_browse(new QPushButton(QStringLiteral("Browse..."), this)),
+      m_logNote(new QLabel(this)),
       m_units(new QTableWidget(0, static_cast<int>(kUnitColumns), this)),
       m_prompt(new QLabel(this)),
       m_start(new QPushButton(QStringLiteral("Start"), this)),
-      m_stop(new QPushButton(QStringLiteral("Stop"), this)) {
+      m_stop(new QPushButton(QStringLiteral("Stop"), this)),
+      m_close(new QPushButton(QStringLiteral("Close"), this)),
+      m_remembered(remembered) {
     setWindowTitle(QStringLiteral("Commission controllers"));
     m_firstAddress->setObjectName(QStringLiteral("firstAddress"));
     m_firstAddress->setRange(kFirstAddress, kLastAddress);
@@ -107,14 +114,20 @@ CCommissionDlg::CCommissionDlg(ConnectionRecipe recipe, const ScanCandidate& fac
     for (const std::uint32_t baudRate : BaudRateTable) {
         m_newBaud->addItem(QString::number(baudRate), baudRate);
     }
-    m_newBaud->setCurrentText(QString::number(factory.line.baudRate));
     m_newMode->setObjectName(QStringLiteral("newMode"));
     for (const CommModeEntry& mode : CommModeTable) {
         m_newMode->addItem(Text(res::LoadString(mode.m_nameId)));
     }
-    m_newMode->setCurrentIndex(static_cast<int>(factory.line.modeIndex));
     m_logPath->setObjectName(QStringLiteral("logPath"));
     m_logPath->setPlaceholderText(QStringLiteral("one CSV row per unit, appended (optional)"));
+    m_browse->setObjectName(QStringLiteral("browse"));
+    m_logNote->setObjectName(QStringLiteral("logNote"));
+    const CommissionFields shown{
+        kFirstAddress, 1, factory.line.baudRate, static_cast<int>(factory.line.modeIndex), {}};
+    ShowFields(m_remembered != nullptr ? RememberedCommission(*m_remembered, shown) : shown);
+    auto* logRow = new QHBoxLayout;
+    logRow->addWidget(m_logPath, 1);
+    logRow->addWidget(m_browse);
 
     auto* fields = new QFormLayout;
     fields->addRow(QStringLiteral("New units answer at:"),
@@ -123,7 +136,8 @@ CCommissionDlg::CCommissionDlg(ConnectionRecipe recipe, const ScanCandidate& fac
     fields->addRow(QStringLiteral("Units:"), m_count);
     fields->addRow(QStringLiteral("New baud rate:"), m_newBaud);
     fields->addRow(QStringLiteral("New mode:"), m_newMode);
-    fields->addRow(QStringLiteral("Log file:"), m_logPath);
+    fields->addRow(QStringLiteral("Log file:"), logRow);
+    fields->addRow(QString(), m_logNote);
 
     m_units->setObjectName(QStringLiteral("units"));
     QStringList headers;
@@ -132,6 +146,8 @@ CCommissionDlg::CCommissionDlg(ConnectionRecipe recipe, const ScanCandidate& fac
     }
     m_units->setHorizontalHeaderLabels(headers);
     m_units->horizontalHeader()->setStretchLastSection(true);
+    // The settings before and after are read whole: the address alone does not tell what a unit got.
+    m_units->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_units->verticalHeader()->hide();  // the Unit column numbers the rows already
     m_units->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
@@ -146,20 +162,63 @@ CCommissionDlg::CCommissionDlg(ConnectionRecipe recipe, const ScanCandidate& fac
     m_start->setObjectName(QStringLiteral("start"));
     m_stop->setObjectName(QStringLiteral("stop"));
     m_stop->setEnabled(false);
+    m_close->setObjectName(QStringLiteral("close"));
+    m_close->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(m_start);
     buttons->addWidget(m_stop);
+    buttons->addWidget(m_close);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addWidget(m_prompt);
     layout->addWidget(m_units);
     layout->addLayout(buttons);
-    resize(760, 480);
+    resize(900, 480);
 
     connect(m_start, &QPushButton::clicked, this, &CCommissionDlg::Start);
     connect(m_stop, &QPushButton::clicked, this, &CCommissionDlg::Stop);
+    connect(m_close, &QPushButton::clicked, this, &CCommissionDlg::reject);
+    connect(m_browse, &QPushButton::clicked, this, &CCommissionDlg::OnBrowse);
+    connect(m_logPath, &QLineEdit::textChanged, this, &CCommissionDlg::ShowLogNote);
+    ShowLogNote();
+}
+
+CommissionFields CCommissionDlg::Fields() const {
+    return {m_firstAddress->value(), m_count->value(), m_newBaud->currentData().toUInt(),
+            m_newMode->currentIndex(), m_logPath->text().toStdString()};
+}
+
+void CCommissionDlg::ShowFields(const CommissionFields& fields) {
+    m_firstAddress->setValue(fields.firstAddress);
+    m_count->setValue(fields.count);
+    m_newBaud->setCurrentText(QString::number(fields.baudRate));
+    m_newMode->setCurrentIndex(fields.modeIndex);
+    m_logPath->setText(Text(fields.logPath));
+}
+
+void CCommissionDlg::ShowLogNote() {
+    const std::string note = LogPathNote(m_logPath->text().toStdString(), std::filesystem::current_path());
+    m_logNote->setText(Text(note));
+    m_logNote->setVisible(!note.empty());
+}
+
+void CCommissionDlg::OnBrowse() {
+    // The log is appended to, never replaced: choosing an existing file asks nothing.
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Log file"), m_logPath->text(),
+                                                      QStringLiteral("CSV files (*.csv);;All files (*)"),
+                                                      nullptr, QFileDialog::DontConfirmOverwrite);
+    if (!path.isEmpty()) {
+        m_logPath->setText(path);
+    }
+}
+
+void CCommissionDlg::EnableFields(bool enabled) {
+    for (QWidget* field : std::initializer_list<QWidget*>{m_firstAddress, m_count, m_newBaud, m_newMode,
+                                                          m_logPath, m_browse, m_start}) {
+        field->setEnabled(enabled);
+    }
 }
 
 CCommissionDlg::~CCommissionDlg() {
@@ -192,10 +251,10 @@ void CCommissionDlg::Start() {
         *this, m_recipe, std::move(log), [this](const QString& text) { ShowPrompt(text); },
         [this](const UnitRecord& record) { AddRow(record); },
         [this](const ScanCandidate& at) { m_lastDone = at; });
-    for (QWidget* field :
-         std::initializer_list<QWidget*>{m_firstAddress, m_count, m_newBaud, m_newMode, m_logPath, m_start}) {
-        field->setEnabled(false);
+    if (m_remembered != nullptr) {
+        RememberCommission(*m_remembered, Fields());
     }
+    EnableFields(false);
     m_stop->setEnabled(true);
     m_run = std::thread([this, plan] {
         const CommissionEnd end = RunCommissioning(plan, *m_bench);
@@ -240,10 +299,7 @@ void CCommissionDlg::OnRunEnded(const CommissionEnd& end, const std::string& fai
     m_bench.reset();  // closes the log
     ShowPrompt(Text(RunEndText(end, failure)));
     m_stop->setEnabled(false);
-    for (QWidget* field :
-         std::initializer_list<QWidget*>{m_firstAddress, m_count, m_newBaud, m_newMode, m_logPath, m_start}) {
-        field->setEnabled(true);
-    }
+    EnableFields(true);
     if (m_closeWhenEnded) {
         QDialog::reject();
     }

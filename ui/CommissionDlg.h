@@ -10,6 +10,7 @@
 
 #include "commission/Commissioning.h"
 #include "device/DeviceConnection.h"
+#include "present/CommissionForm.h"
 
 class QComboBox;
 class QLabel;
@@ -24,7 +25,10 @@ class CCommissionDlg : public QDialog {
 public:
     // New units answer on the recipe's port at `factory`: the settings of the window's connection, whose
     // recipe (reply time, echo) every step's connection follows.
-    CCommissionDlg(ConnectionRecipe recipe, const ScanCandidate& factory, QWidget* parent = nullptr);
+    // `remembered`: where the fields of the last run started are kept (shown again, replaced at Start);
+    // none: the dialog starts from the connection's settings and keeps nothing.
+    CCommissionDlg(ConnectionRecipe recipe, const ScanCandidate& factory,
+                   ISettingsStore* remembered = nullptr, QWidget* parent = nullptr);
     // Stops a run still going and waits for its end.
     ~CCommissionDlg() override;
 
@@ -37,6 +41,12 @@ protected:
 
 private:
     void Start();
+    void OnBrowse();
+    void ShowLogNote();
+    CommissionFields Fields() const;
+    void ShowFields(const CommissionFields& fields);
+    // Every field and button that may not change while a run goes on.
+    void EnableFields(bool enabled);
     void Stop();
     void ShowPrompt(const QString& text);
     void AddRow(const UnitRecord& record);
@@ -50,10 +60,14 @@ private:
     QComboBox* m_newBaud;
     QComboBox* m_newMode;
     QLineEdit* m_logPath;
+    QPushButton* m_browse;
+    QLabel* m_logNote;
     QTableWidget* m_units;
     QLabel* m_prompt;
     QPushButton* m_start;
     QPushButton* m_stop;
+    QPushButton* m_close;
+    ISettingsStore* const m_remembered;
     std::unique_ptr<CWindowBench> m_bench;
     std::thread m_run;
     std::optional<ScanCandidate> m_lastDone;

@@ -15,6 +15,7 @@ CWriteConfDlg::CWriteConfDlg(const CommConfig& config, CArdeno& controller, QWid
       m_controller(controller),
       m_progress(controller, config, [this] { OnProgress(); }) {
     m_ui->setupUi(this);
+    m_ui->headlineLabel->setText(QString::fromStdString(m_progress.Headline()));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CWriteConfDlg::reject);
 }
 
@@ -61,8 +62,16 @@ void CWriteConfDlg::done(int result) {
 
 void CWriteConfDlg::OnCancel() {
     // Notifications go on being handled while the question is open; if the procedure finishes
-    // meanwhile, the answer no longer matters.
-    if (ConfirmCancel() && m_progress.CancelEnds()) {
+    // meanwhile, the question closes itself and the operator is told there was nothing left to stop.
+    if (m_question != nullptr) {
+        return;
+    }
+    const bool stop = ConfirmCancel();
+    if (!m_progress.CancelEnds()) {
+        platform::ShowMessageBox(WriteProgress::EndedWhileAskedNote());
+        return;
+    }
+    if (stop) {
         done(IDCANCEL);
     }
 }
@@ -71,10 +80,20 @@ bool CWriteConfDlg::ConfirmCancel() {
     QMessageBox question(QMessageBox::NoIcon, QCoreApplication::applicationName(),
                          QString::fromStdString(WriteProgress::CancelQuestion()),
                          QMessageBox::Yes | QMessageBox::No, this);
-    return question.exec() == QMessageBox::Yes;
+    question.button(QMessageBox::Yes)->setText(QString::fromStdString(WriteProgress::StopAnswer()));
+    question.button(QMessageBox::No)->setText(QString::fromStdString(WriteProgress::GoOnAnswer()));
+    question.setDefaultButton(QMessageBox::No);
+    question.setEscapeButton(QMessageBox::No);
+    m_question = &question;
+    const int answer = question.exec();
+    m_question = nullptr;
+    return answer == QMessageBox::Yes;
 }
 
 void CWriteConfDlg::OnProgress() {
+    if (m_question != nullptr && m_progress.Ended() != WriteProgress::End::Running) {
+        m_question->done(QMessageBox::No);
+    }
     switch (m_progress.Ended()) {
         case WriteProgress::End::Running: {
             const QString statusText = QString::fromStdString(m_progress.StatusText());

@@ -13,6 +13,7 @@
 namespace Ui {
 class CWriteConfDlg;
 }
+class QMessageBox;
 
 class CWriteConfDlg : public QDialog, public IModbusDeviceListener {
     Q_OBJECT
@@ -49,6 +50,8 @@ private:
     void OnProgress();
 
     std::unique_ptr<Ui::CWriteConfDlg> m_ui;
+    // The cancel question while it is open: the write's end closes it.
+    QMessageBox* m_question = nullptr;
     CArdeno& m_controller;
     WriteProgress m_progress;
     bool m_ended = false;  // done() was called: the modal run has a result of its own

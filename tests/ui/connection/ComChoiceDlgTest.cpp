@@ -167,7 +167,7 @@ TEST(ComChoiceDlg, BadAddressKeepsTheDialogOpenWithATip) {
     }
 }
 
-TEST(ComChoiceDlg, TabOrderRunsFromOkToDefaultThenFindThenEcho) {
+TEST(ComChoiceDlg, TabOrderRunsFromOkToDefaultThenFindThenTheAdapterBoxes) {
     CComChoiceDlg dialog(QString(), 19200, 2, 0, 16);
     const DialogDriver driver(dialog);
     dialog.show();
@@ -175,9 +175,9 @@ TEST(ComChoiceDlg, TabOrderRunsFromOkToDefaultThenFindThenEcho) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
     driver.Ok().setEnabled(true);  // a disabled button takes no focus
     driver.Ok().setFocus();
-    const QWidget* expected[] = {&driver.Cancel(), &driver.Port(),    &driver.Baud(),
-                                 &driver.Mode(),   &driver.Address(), &driver.Default(),
-                                 &driver.Find(),   &driver.Echo(),    &driver.Ok()};
+    const QWidget* expected[] = {&driver.Cancel(),  &driver.Port(),      &driver.Baud(),    &driver.Mode(),
+                                 &driver.Address(), &driver.ReplyTime(), &driver.Default(), &driver.Find(),
+                                 &driver.Echo(),    &driver.Rs485(),     &driver.Ok()};
     for (const QWidget* next : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         const QWidget* focus = QApplication::focusWidget();

@@ -151,11 +151,12 @@ TEST_F(ConnectionStartupTest, FirstRunRemembersEverySettingInOrderOnceThePortOpe
     EXPECT_EQ(device.m_parity, 2);
     EXPECT_EQ(device.m_stopBits, 0);
     EXPECT_EQ(device.m_address, 16);
-    EXPECT_EQ(profile.m_reads,
-              (std::vector<std::string>{"ComPort", "BaudRate", "Parity", "StopBits", "Address", "Echo"}));
+    EXPECT_EQ(profile.m_reads, (std::vector<std::string>{"ComPort", "BaudRate", "Parity", "StopBits",
+                                                         "Address", "Echo", "ReplyTimeout", "Rs485"}));
     const std::string path = m_pty.Path().toStdString();
-    EXPECT_EQ(profile.m_writes, (std::vector<std::string>{"ComPort=" + path, "BaudRate=19200", "Parity=2",
-                                                          "StopBits=0", "Address=16", "Echo=0"}));
+    EXPECT_EQ(profile.m_writes,
+              (std::vector<std::string>{"ComPort=" + path, "BaudRate=19200", "Parity=2", "StopBits=0",
+                                        "Address=16", "Echo=0", "ReplyTimeout=0", "Rs485=0"}));
     EXPECT_EQ(Remembered(), (std::vector<std::string>{path, "19200", "2", "0", "16"}));
     EXPECT_TRUE(m_messages.empty());
 }
@@ -204,6 +205,63 @@ TEST_F(ConnectionStartupTest, AnEchoingAdapterIsRememberedAndShownNextTime) {
         EXPECT_EQ(device.m_echo, echo);
         EXPECT_EQ(CProfile().GetProfileInt("Settings", "Echo", -1), echo ? 1 : 0);
     }
+}
+
+TEST_F(ConnectionStartupTest, AReplyTimeIsTheWholeTimeAndIsRememberedWithThePort) {
+    for (const QString& typed : {QStringLiteral("700"), QString()}) {
+        CComDevice device;
+        {
+            OperatorScript script({[&](const DialogDriver& dialog) {
+                dialog.Port().setEditText(m_pty.Path());
+                dialog.ReplyTime().setText(typed);
+                dialog.Ok().click();
+            }});
+            ASSERT_TRUE(OpenConnection(device));
+        }
+        {
+            OperatorScript again({[&](const DialogDriver& dialog) {
+                EXPECT_EQ(dialog.ReplyTime().text(), typed) << "as remembered";
+                dialog.Cancel().click();
+            }});
+            CComDevice next;
+            EXPECT_FALSE(OpenConnection(next));
+        }
+        if (typed.isEmpty()) {
+            EXPECT_EQ(device.m_replyTimeoutMs, CComDevice::kDefaultReplyTimeoutMs);
+            EXPECT_FALSE(device.m_networkAllowanceMs) << "a gateway's round trip is measured";
+        } else {
+            EXPECT_EQ(device.m_replyTimeoutMs, 700u);
+            EXPECT_EQ(device.m_networkAllowanceMs, 0u) << "the time given is the whole time";
+        }
+    }
+}
+
+// A pseudo-terminal has no RS-485 mode, as a USB adapter has none: the operator is told how to do
+// without, and the dialog comes back with the choice kept.
+TEST_F(ConnectionStartupTest, RS485ModeTheDriverLacksIsNamedAndTheDialogComesBack) {
+    RecordingProfile profile;
+    CComDevice device;
+    OperatorScript script({
+        [&](const DialogDriver& dialog) {
+            dialog.Port().setEditText(m_pty.Path());
+            dialog.Rs485().setChecked(true);
+            dialog.Ok().click();
+        },
+        [&](const DialogDriver& dialog) {
+            EXPECT_TRUE(dialog.Rs485().isChecked());
+            dialog.Rs485().setChecked(false);
+            dialog.Ok().click();
+        },
+    });
+    ASSERT_TRUE(OpenConnection(device, profile, AskWithComChoiceDlg));
+    EXPECT_EQ(script.DialogsShown(), 2);
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0],
+              m_pty.Path().toStdString() +
+                  ": the port's driver has no RS-485 mode; untick RS-485 direction control (an "
+                  "adapter that switches direction by itself needs none).");
+    EXPECT_FALSE(device.m_rs485);
+    EXPECT_EQ(CProfile().GetProfileInt("Settings", "Rs485", -1), 0);
 }
 
 TEST_F(ConnectionStartupTest, FailedOpenAsksAgainWithTheValuesJustTriedAndCancelKeepsTheProfile) {

@@ -39,6 +39,8 @@ public:
     QPushButton& Default() const { return Child<QPushButton>("defaultButton"); }
     QPushButton& Find() const { return Child<QPushButton>("findButton"); }
     QCheckBox& Echo() const { return Child<QCheckBox>("echoCheck"); }
+    QCheckBox& Rs485() const { return Child<QCheckBox>("rs485Check"); }
+    QLineEdit& ReplyTime() const { return Child<QLineEdit>("replyTimeEdit"); }
 
     DialogView View() const {
         return {Port().currentText(), Baud().currentText(), Mode().currentText(), Address().text(),

@@ -12,9 +12,11 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 #include "tests/ui/mainwindow/GuiTestSupport.h"
+#include "tests/unit/present/MemoryStore.h"
 
 namespace {
 
@@ -64,8 +66,8 @@ TEST(CommissionDlg, OneUnitIsWrittenVerifiedAfterItsRestartLoggedAndOffered) {
     const QStringList expected{"1",
                                "3102",
                                "2.5",
-                               "19200 baud, Even, 1 stop bit, address 16",
-                               "38400 baud, Even, 1 stop bit, address 20",
+                               "address 16, 19200 baud, Even, 1 stop bit",
+                               "address 20, 38400 baud, Even, 1 stop bit",
                                "yes",
                                ""};
     for (int column = 0; column < expected.size(); ++column) {
@@ -107,6 +109,38 @@ TEST(CommissionDlg, StopAndTheCloseBoxEndTheRunWhileItWaitsForAUnit) {
         EXPECT_EQ(Child<QTableWidget>(dialog, "units")->rowCount(), 0) << close;
         EXPECT_FALSE(dialog.LastDone().has_value()) << close;
     }
+}
+
+// The fields a run started with come back in the next dialog; a relative log path says where the log
+// will be; Close ends the dialog.
+TEST(CommissionDlg, TheFieldsOfTheRunStartedComeBackAndCloseEndsTheDialog) {
+    sim::ControllerSim bench(Bench({16, 96, 0}));  // not at the factory speed: nothing comes
+    MemoryStore remembered;
+    {
+        CCommissionDlg dialog(ConnectionRecipe{.port = bench.DevicePath()}, kFactorySettings, &remembered);
+        guitest::RunWithScript(
+            dialog, [&] { return dialog.exec(); },
+            [&] {
+                Child<QSpinBox>(dialog, "firstAddress")->setValue(30);
+                Child<QSpinBox>(dialog, "count")->setValue(4);
+                Child<QComboBox>(dialog, "newMode")->setCurrentIndex(2);
+                Child<QLineEdit>(dialog, "logPath")->setText(QStringLiteral("bench.csv"));
+                EXPECT_EQ(Child<QLabel>(dialog, "logNote")->text().toStdString(),
+                          "Log: " + (std::filesystem::current_path() / "bench.csv").string());
+                QTest::mouseClick(Child<QPushButton>(dialog, "start"), Qt::LeftButton);
+                ASSERT_TRUE(PromptSays(dialog, "waiting for a controller"));
+                EXPECT_FALSE(Child<QPushButton>(dialog, "browse")->isEnabled());
+                QTest::mouseClick(Child<QPushButton>(dialog, "close"), Qt::LeftButton);
+                EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog.isVisible(); }, kStepMs));
+            });
+    }
+    std::remove("bench.csv");
+    CCommissionDlg again(ConnectionRecipe{.port = bench.DevicePath()}, kFactorySettings, &remembered);
+    EXPECT_EQ(Child<QSpinBox>(again, "firstAddress")->value(), 30);
+    EXPECT_EQ(Child<QSpinBox>(again, "count")->value(), 4);
+    EXPECT_EQ(Child<QComboBox>(again, "newBaud")->currentText(), "19200");
+    EXPECT_EQ(Child<QComboBox>(again, "newMode")->currentIndex(), 2);
+    EXPECT_EQ(Child<QLineEdit>(again, "logPath")->text(), "bench.csv");
 }
 
 // What Start cannot carry out is said in the dialog before the stand-in hears anything.

@@ -182,10 +182,16 @@ TEST_F(MainWindowTest, WriteWithAnInvalidAddressShowsTheTipAndWritesNothing) {
 TEST_F(MainWindowTest, WriteRunsTheProcedureWithTheChosenSettings) {
     Run([&] {
         ASSERT_TRUE(m_connection.worker.Start(m_connection.controller));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return Enabled("writeButton"); }, kWaitMs));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return Enabled("writeButton") && Enabled("readButton"); }, kWaitMs));
         Child<QComboBox>("baudCombo").setCurrentIndex(3);
         Child<QComboBox>("modeCombo").setCurrentIndex(2);
         Child<QLineEdit>("addressEdit").setText("016");
+        // What would change the controller's own settings stands out before Write.
+        EXPECT_TRUE(Child("baudCombo").font().bold());
+        EXPECT_TRUE(Child("modeCombo").font().bold());
+        EXPECT_FALSE(Child("addressEdit").font().bold());
+        EXPECT_FALSE(Child("restartNoteLabel").isVisible());
         Click("writeButton");  // returns when the write dialog has ended
         EXPECT_EQ(m_connection.sim.SavedSettings(), (sim::CommSettings{16, 576, 2}));
         // The operator learns when the settings apply, and the next Change offers them.
@@ -201,6 +207,12 @@ TEST_F(MainWindowTest, WriteRunsTheProcedureWithTheChosenSettings) {
         // The controller column follows the polls: the written settings read back at once.
         EXPECT_TRUE(QTest::qWaitFor([&] { return Text("devBaudEdit") == "57600"; }, kWaitMs));
         EXPECT_EQ(Text("devModeEdit"), "None, 2 stop bits");
+        // Which of them the controller takes only at its restart, the connection staying as it is.
+        EXPECT_TRUE(Child("restartNoteLabel").isVisible());
+        EXPECT_EQ(Text("restartNoteLabel"),
+                  "Saved, in use after the next restart: 57600 baud, None, 2 stop bits.");
+        EXPECT_FALSE(Child("baudCombo").font().bold())
+            << "the controller's own settings are the new ones now";
         Click("closeButton");
     });
 }

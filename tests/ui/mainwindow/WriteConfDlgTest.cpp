@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QStringList>
@@ -56,10 +57,28 @@ protected:
     guitest::CConnectedController m_connection;
     QStringList m_steps;
     CWriteProcedure::EWriteState m_state = CWriteProcedure::StateIdle;
+    unsigned long m_baud = 0;
+    CArdeno::ECommModeSetting m_mode{};
 };
 
 TEST_F(WriteConfDlgTest, StepsThroughToDoneWhileTheControllerSaves) {
-    EXPECT_EQ(Run(kNewSettings), CWriteConfDlg::IDOK);
+    // The first line names the settings before and after, once the controller's are known.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            unsigned char address = 0;
+            return m_connection.controller.GetAddress(address) &&
+                   m_connection.controller.GetBaudRate(m_baud) && m_connection.controller.GetCommMode(m_mode);
+        },
+        kWaitMs));
+    EXPECT_EQ(Run(kNewSettings,
+                  [&](CWriteConfDlg& dialog) {
+                      EXPECT_EQ(
+                          dialog.findChild<QLabel*>("headlineLabel")->text(),
+                          "From 19200 baud, Even, 1 stop bit, address 16\nto 38400 baud, Odd, 1 stop bit, "
+                          "address 16");
+                      EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog.isVisible(); }, kWaitMs));
+                  }),
+              CWriteConfDlg::IDOK);
     EXPECT_EQ(m_steps, QStringList({"Writing configuration...", "Verifying...", "Saving configuration...",
                                     "Waiting for save confirmation...", "Done"}));
     EXPECT_EQ(m_connection.sim.SavedSettings(), (sim::CommSettings{16, 384, 1}));
@@ -112,24 +131,26 @@ TEST_F(WriteConfDlgTest, SaveThatNeverEndsKeepsWaitingUntilCancelIsConfirmed) {
     EXPECT_TRUE(yes.answered);
 }
 
-TEST_F(WriteConfDlgTest, NotificationsAreHandledWhileTheCancelQuestionIsOpen) {
-    guitest::QuestionAnswer late;
+// The question stays open while the write goes on behind it; once the write ends it closes itself and
+// says there was nothing left to stop.
+TEST_F(WriteConfDlgTest, TheCancelQuestionClosesItselfWithANoteWhenTheWriteEndsBehindIt) {
+    QString text;
+    QString defaultAnswer;
     const int result = Run(kNewSettings, [&](CWriteConfDlg& dialog) {
         ASSERT_TRUE(WaitForStep("Writing configuration..."));
-        // The question stays open until the procedure has finished behind it; Yes then changes nothing.
-        auto* answerWhenDone = new QTimer(&dialog);
-        QObject::connect(answerWhenDone, &QTimer::timeout, [&, answerWhenDone] {
-            if (dialog.Procedure().IsFinished()) {
-                answerWhenDone->stop();
-                guitest::AnswerNextQuestion(QMessageBox::Yes, late);
-            }
+        QTimer::singleShot(50, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            text = box->text();
+            defaultAnswer = box->defaultButton()->text();
         });
-        answerWhenDone->start(20);
         dialog.findChild<QPushButton*>("cancelButton")->click();
     });
-    EXPECT_TRUE(late.answered);
+    EXPECT_TRUE(text.startsWith("Stop writing?")) << text.toStdString();
+    EXPECT_EQ(defaultAnswer, "Go on writing");
     EXPECT_EQ(result, CWriteConfDlg::IDOK);
     EXPECT_EQ(m_steps.back(), "Done");
+    EXPECT_EQ(m_boxes.Texts(), std::vector<std::string>{WriteProgress::EndedWhileAskedNote()});
 }
 
 // A write the controller answers with an exception ends at once, naming it: asking again every poll

@@ -63,4 +63,30 @@ TEST(ConnectionForm, OkTakesAWellFormedAddressInRangeOnly) {
     EXPECT_EQ(FindGuess({2, 1, "5"}), (ScanCandidate{{38400, 1}, 5}));
 }
 
+TEST(ConnectionForm, ReplyTimeIsEmptyForTheUsualLimitOrAWholeNumberOfMilliseconds) {
+    const struct {
+        const char* text;
+        std::optional<std::uint32_t> taken;
+        const char* refusal;
+    } rows[] = {
+        {"", std::nullopt, nullptr},    {"10", 10u, nullptr},           {"10000", 10000u, nullptr},
+        {"9", {}, "Invalid value"},     {"10001", {}, "Invalid value"}, {"0", {}, "Invalid value"},
+        {"50ms", {}, "Invalid format"}, {" 50", {}, "Invalid format"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        const auto taken = TakeReplyTime(row.text);
+        if (row.refusal == nullptr) {
+            ASSERT_TRUE(std::holds_alternative<ReplyTime>(taken));
+            EXPECT_EQ(std::get<ReplyTime>(taken), row.taken);
+            EXPECT_EQ(ReplyTimeText(row.taken), row.text) << "shown again as typed";
+            continue;
+        }
+        ASSERT_TRUE(std::holds_alternative<FieldRefusal>(taken));
+        EXPECT_EQ(std::get<FieldRefusal>(taken).title, row.refusal);
+        EXPECT_EQ(std::get<FieldRefusal>(taken).message, "Enter an integer value between 10 and 10000.");
+    }
+    EXPECT_EQ(ReplyTimeText(20000u), "") << "a value the field would refuse is not shown";
+}
+
 }  // namespace

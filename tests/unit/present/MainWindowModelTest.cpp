@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "present/LineSettingsText.h"
 #include "present/MainWindowHints.h"
 #include "res/Strings.h"
 
@@ -177,6 +178,68 @@ TEST(MainWindowModel, PortLossIsReportedOnceAndAWriteDoneIsKept) {
               res::IDS_AFTER_WRITE_OUT_OF_REACH);
     ASSERT_TRUE(model.Written());
     EXPECT_EQ(model.Written()->m_baudRate, 115200u);
+}
+
+// The connection runs at 19200, Even 1, address 16. Only what would change the connection waits for
+// the restart; a "Not connected" after such a write names the written settings.
+TEST(MainWindowModel, SavedSettingsThatWaitForTheRestartAreNamedUntilTheConnectionChanges) {
+    const struct {
+        CommConfig written;
+        const char* note;
+    } rows[] = {
+        {{19200, 16, CArdeno::ModeEven1Stop}, ""},
+        {{19200, 17, CArdeno::ModeEven1Stop}, "Saved, in use after the next restart: address 17."},
+        {{38400, 16, CArdeno::ModeNone2Stop},
+         "Saved, in use after the next restart: 38400 baud, None, 2 stop bits."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.note);
+        MainWindowModel model(kLine);
+        for (const Step& step : kEveryValueRead) {
+            model.OnVarUpdated(step.id, step.outcome, Answering());
+        }
+        EXPECT_EQ(model.View().restartNote, "");
+        model.WriteDone(row.written);
+        EXPECT_EQ(model.View().restartNote, row.note);
+        model.OnVarUpdated(kVarModel, VarOutcome::Failed, Answering());
+        if (*row.note == '\0') {
+            EXPECT_TRUE(model.View().hint.starts_with(kNoAnswer)) << model.View().hint;
+            continue;
+        }
+        EXPECT_EQ(model.View().hint,
+                  "No answer here since the write: after a restart the controller uses " +
+                      SettingsPhrase(row.written.m_baudRate, row.written.m_mode, row.written.m_address) +
+                      ". Press Change: the connection dialog offers these settings.");
+        EXPECT_EQ(MainWindowModel(kLine).View().restartNote, "") << "a new connection starts without it";
+    }
+}
+
+// The controller's own settings: 19200 baud, None 2, address 16 (Answering).
+TEST(MainWindowModel, NewSettingsThatDifferFromTheControllersOwnAreMarked) {
+    const struct {
+        const char* what;
+        LineChoice shown;
+        std::optional<std::uint32_t> kept;
+        ChangedFields changed;
+    } rows[] = {
+        {"the same", {1, 2, "16"}, std::nullopt, {}},
+        {"another speed", {2, 2, "16"}, std::nullopt, {true, false, false}},
+        {"the kept speed", {4, 2, "16"}, 4800u, {true, false, false}},
+        {"another mode and address", {1, 0, "017"}, std::nullopt, {false, true, true}},
+        {"an address the field refuses", {1, 2, "300"}, std::nullopt, {}},
+        {"nothing chosen", {-1, -1, ""}, std::nullopt, {}},
+    };
+    MainWindowModel model(kLine);
+    for (const Step& step : kEveryValueRead) {
+        model.OnVarUpdated(step.id, step.outcome, Answering());
+    }
+    for (const auto& row : rows) {
+        EXPECT_EQ(model.Changes(row.shown, row.kept), row.changed) << row.what;
+    }
+    EXPECT_EQ(MainWindowModel(kLine).Changes({2, 0, "17"}, std::nullopt), ChangedFields{})
+        << "nothing is marked before the controller's settings are read";
+    model.OnVarUpdated(kVarBaudRate, VarOutcome::Refused, Answering());
+    EXPECT_EQ(model.Changes({2, 0, "16"}, std::nullopt), (ChangedFields{false, true, false}));
 }
 
 TEST(MainWindowHints, LostPortNamesWhatIsLeftUnsavedAndTheSettingsStillAnswering) {

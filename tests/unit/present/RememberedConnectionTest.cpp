@@ -7,29 +7,9 @@
 #include <string>
 
 #include "present/ConnectionForm.h"
+#include "tests/unit/present/MemoryStore.h"
 
 namespace {
-
-// Keys as the profile keeps them; numbers written as text, as a hand-edited file may hold them.
-class MemoryStore final : public ISettingsStore {
-public:
-    std::string Text(std::string_view key) override {
-        const auto found = values.find(std::string(key));
-        return found == values.end() ? std::string() : found->second;
-    }
-    std::int32_t Number(std::string_view key, std::int32_t missing) override {
-        const auto found = values.find(std::string(key));
-        return found == values.end() ? missing : std::stoi(found->second);
-    }
-    void SetText(std::string_view key, const std::string& value) override {
-        values[std::string(key)] = value;
-    }
-    void SetNumber(std::string_view key, std::int32_t value) override {
-        values[std::string(key)] = std::to_string(value);
-    }
-
-    std::map<std::string, std::string> values;
-};
 
 TEST(RememberedConnection, WhatIsRememberedComesBackAndNothingRememberedShowsTheDefaults) {
     MemoryStore store;
@@ -39,12 +19,17 @@ TEST(RememberedConnection, WhatIsRememberedComesBackAndNothingRememberedShowsThe
     EXPECT_EQ(PreselectLine(first.baudRate, first.parity, first.stopBits, first.address),
               FactoryLineChoice());
 
-    RememberConnection(store, {"rfc2217://10.0.0.5:4001", 57600, 0, 2, 5, true});
+    EXPECT_FALSE(first.replyTimeoutMs);
+    EXPECT_FALSE(first.rs485);
+
+    RememberConnection(store, {"rfc2217://10.0.0.5:4001", 57600, 0, 2, 5, true, 400, true});
     EXPECT_EQ(store.values, (std::map<std::string, std::string>{{"Address", "5"},
                                                                 {"BaudRate", "57600"},
                                                                 {"ComPort", "rfc2217://10.0.0.5:4001"},
                                                                 {"Echo", "1"},
                                                                 {"Parity", "0"},
+                                                                {"ReplyTimeout", "400"},
+                                                                {"Rs485", "1"},
                                                                 {"StopBits", "2"}}));
     const ConnectionChoice again = RememberedConnection(store);
     EXPECT_EQ(again.devicePath, "rfc2217://10.0.0.5:4001");
@@ -52,10 +37,29 @@ TEST(RememberedConnection, WhatIsRememberedComesBackAndNothingRememberedShowsThe
     EXPECT_EQ(again.stopBits, 2);
     EXPECT_EQ(again.address, 5);
     EXPECT_TRUE(again.echo);
+    EXPECT_EQ(again.replyTimeoutMs, 400u);
+    EXPECT_TRUE(again.rs485);
+}
+
+// None given is stored as 0; a hand-edited value the field would refuse reads as none.
+TEST(RememberedConnection, OnlyAReplyTimeTheOperatorCouldGiveComesBack) {
+    const struct {
+        const char* stored;
+        std::optional<std::uint32_t> read;
+    } rows[] = {{"0", std::nullopt}, {"9", std::nullopt},     {"10", 10u},
+                {"10000", 10000u},   {"10001", std::nullopt}, {"-50", std::nullopt}};
+    for (const auto& row : rows) {
+        MemoryStore store;
+        store.values["ReplyTimeout"] = row.stored;
+        EXPECT_EQ(RememberedConnection(store).replyTimeoutMs, row.read) << row.stored;
+    }
+    MemoryStore store;
+    RememberConnection(store, {});
+    EXPECT_EQ(store.values["ReplyTimeout"], "0");
 }
 
 TEST(RememberedConnection, WrittenSettingsAreOfferedOnTheSamePort) {
-    const ConnectionChoice remembered{"/dev/ttyUSB0", 19200, 2, 0, 16, true};
+    const ConnectionChoice remembered{"/dev/ttyUSB0", 19200, 2, 0, 16, true, 300, true};
     const struct {
         CommConfig written;
         std::uint32_t baud;
@@ -70,6 +74,8 @@ TEST(RememberedConnection, WrittenSettingsAreOfferedOnTheSamePort) {
         const ConnectionChoice offered = OfferWritten(remembered, row.written);
         EXPECT_EQ(offered.devicePath, remembered.devicePath);
         EXPECT_TRUE(offered.echo);
+        EXPECT_EQ(offered.replyTimeoutMs, 300u) << "how the port is driven stays with it";
+        EXPECT_TRUE(offered.rs485);
         EXPECT_EQ(offered.baudRate, row.baud);
         EXPECT_EQ(offered.parity, row.parity);
         EXPECT_EQ(offered.stopBits, row.stopBits);

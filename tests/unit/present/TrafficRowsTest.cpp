@@ -65,6 +65,7 @@ TEST(TrafficRows, CountsWhatTheLineDidEvenWhilePaused) {
         << rows.Text();
     EXPECT_FALSE(rows.IsFailure(1));
     EXPECT_TRUE(rows.IsFailure(4));
+    EXPECT_FALSE(rows.IsFailure(7)) << "the adapter's echo is no failure";
 
     rows.SetPaused(true);
     EXPECT_TRUE(rows.Take({Made(Outcome::Request, 2)}).append.empty());

@@ -60,6 +60,8 @@ TEST(Decoder, WritesOneLineOfTimeMeaningOutcomeAndBytes) {
               "no reply                                     time-out");
     EXPECT_TRUE(traffic::IsFailure(Outcome::Late));
     EXPECT_FALSE(traffic::IsFailure(Outcome::Reply));
+    EXPECT_FALSE(traffic::IsFailure(Outcome::AdapterEcho));
+    EXPECT_TRUE(traffic::IsFailure(Outcome::WrongEcho));
 }
 
 TEST(FrameRing, KeepsLineOrderAndCountsWhatDidNotFit) {
