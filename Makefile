@@ -60,7 +60,7 @@ test-real-drivers: build/default/CMakeCache.txt | setup-rest
 
 # The Windows programs cross-built with MinGW-w64, their unit tests and a serial smoke test under wine.
 test-windows: build/windows/CMakeCache.txt build/default/CMakeCache.txt
-	JOBS=$(JOBS) TEST_JOBS=$(TEST_JOBS) scripts/test-windows
+	JOBS=$(JOBS) scripts/test-windows
 
 # The Windows installer and the zip of the same folder, in build/windows/.
 windows: build/windows/CMakeCache.txt
