@@ -1,0 +1,408 @@
+// The Windows window under wine, driven as an operator would drive it, by window messages: texts set,
+// list entries chosen, buttons clicked, and texts and enabled states read back. The program runs whole
+// (connection dialog, main window, write dialog, message boxes) on the registry's profile and the
+// system's ports; a thread timer plays the operator inside whichever message loop runs.
+//
+// Usage: win32_window_test CASE COMn KILL_FILE
+//   first-run  empty profile: OK waits for a port; connect, Write, Change offers what was written
+//   port-lost  remembered port preselected; the stand-in goes away while polling (KILL_FILE asks the
+//              script around the test to stop it)
+//   cancel     empty profile, Cancel at once: the run ends, nothing is written
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "win32/ConfigApp.h"
+#include "win32/MessageBoxes.h"
+#include "win32/RegistryProfile.h"
+#include "win32/SystemPorts.h"
+#include "win32/Text.h"
+#include "win32/resource.h"
+
+namespace {
+
+constexpr DWORD kStepTimeoutMs = 60000;  // a loaded 2-core machine under wine
+
+struct Step {
+    std::string name;
+    std::function<bool()> done;  // performs the step's actions once its condition holds
+};
+
+std::vector<Step> g_steps;
+std::size_t g_next = 0;
+DWORD g_stepStart = 0;
+int g_failures = 0;
+bool g_busy = false;
+
+void Fail(const std::string& what) {
+    std::printf("FAILED: %s: %s\n", g_next < g_steps.size() ? g_steps[g_next].name.c_str() : "end",
+                what.c_str());
+    std::fflush(stdout);
+    ++g_failures;
+}
+
+void Expect(bool condition, const std::string& what) {
+    if (!condition) {
+        Fail(what);
+    }
+}
+
+void ExpectText(HWND dialog, int id, const std::string& expected) {
+    const std::string shown = ItemText(dialog, id);
+    Expect(shown == expected,
+           "control " + std::to_string(id) + " shows \"" + shown + "\", expected \"" + expected + "\"");
+}
+
+// The visible top-level window of this thread whose caption begins with `caption`.
+HWND FindWindowCalled(const std::wstring& caption) {
+    struct Search {
+        std::wstring caption;
+        HWND found = nullptr;
+    } search{caption};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM lParam) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(lParam);
+            wchar_t text[256] = {};
+            GetWindowTextW(hwnd, text, 256);
+            if (IsWindowVisible(hwnd) && std::wstring(text).rfind(s.caption, 0) == 0) {
+                s.found = hwnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND ConnectionDialog() {
+    return FindWindowCalled(L"Choose connection settings");
+}
+HWND MainWindow() {
+    return FindWindowCalled(L"ArdenoX Modbus Configuration");
+}
+HWND MessageBoxShown() {
+    return FindWindowCalled(kMessageCaption);
+}
+std::string MessageText(HWND box) {
+    return ItemText(box, 0xFFFF);  // the static text of a message box
+}
+
+// A click as the button sends it, posted: what it starts (a modal loop) runs after this step returns.
+void Click(HWND dialog, int id) {
+    PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+void Choose(HWND dialog, int id, int index) {
+    SendDlgItemMessageW(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// The entry of the port list that stands for `port` ("COM12 — ..." or "COM12").
+int PortEntry(HWND dialog, const std::string& port) {
+    const auto count = static_cast<int>(SendDlgItemMessageW(dialog, IDC_PORT, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        wchar_t label[256] = {};
+        SendDlgItemMessageW(dialog, IDC_PORT, CB_GETLBTEXT, static_cast<WPARAM>(i),
+                            reinterpret_cast<LPARAM>(label));
+        const std::string text = Utf8(label);
+        if (text == port || text.rfind(port + " ", 0) == 0) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+bool Enabled(HWND dialog, int id) {
+    return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
+}
+
+// A value of the remembered connection: its type and, for a number, the number; for a text, the text.
+struct Stored {
+    DWORD type = REG_NONE;
+    DWORD number = 0;
+    std::string text;
+};
+Stored StoredValue(const wchar_t* name) {
+    Stored stored;
+    BYTE data[512] = {};
+    DWORD size = sizeof data - 2;
+    if (RegGetValueW(HKEY_CURRENT_USER, CRegistryProfile::kKey, name, RRF_RT_ANY, &stored.type, data,
+                     &size) != ERROR_SUCCESS) {
+        stored.type = REG_NONE;
+        return stored;
+    }
+    if (stored.type == REG_DWORD) {
+        stored.number = *reinterpret_cast<DWORD*>(data);
+    } else if (stored.type == REG_SZ) {
+        stored.text = Utf8(reinterpret_cast<wchar_t*>(data));
+    }
+    return stored;
+}
+
+bool ProfileExists() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, CRegistryProfile::kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+void ExpectRemembered(const std::string& port, DWORD baud, DWORD parity, DWORD stopBits, DWORD address) {
+    const Stored comPort = StoredValue(L"ComPort");
+    Expect(comPort.type == REG_SZ && comPort.text == "\\\\.\\" + port, "ComPort is \"" + comPort.text + "\"");
+    const struct {
+        const wchar_t* name;
+        DWORD value;
+    } numbers[] = {{L"BaudRate", baud},
+                   {L"Parity", parity},
+                   {L"StopBits", stopBits},
+                   {L"Address", address},
+                   {L"Echo", 0}};
+    for (const auto& number : numbers) {
+        const Stored stored = StoredValue(number.name);
+        Expect(stored.type == REG_DWORD && stored.number == number.value,
+               Utf8(number.name) + " is " + std::to_string(stored.number) + " of type " +
+                   std::to_string(stored.type));
+    }
+}
+
+// Lists the port where Windows lists serial ports: wine does so for the ports it maps at its start only,
+// and the stand-in's pseudo-terminal comes later. A serial driver does the same on Windows.
+constexpr const wchar_t* kSerialMap = L"HARDWARE\\DEVICEMAP\\SERIALCOMM";
+constexpr const wchar_t* kTestDevice = L"\\Device\\ArdenoXTestSerial";
+
+void ListPort(const std::string& port) {
+    const std::wstring name = Wide(port);
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, kSerialMap, kTestDevice, REG_SZ, name.c_str(),
+                    static_cast<DWORD>((name.size() + 1) * sizeof(wchar_t)));
+}
+
+void UnlistPort() {
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kSerialMap, kTestDevice);
+}
+
+void Remember(const std::string& port) {
+    CRegistryProfile profile;
+    RememberConnection(profile, {"\\\\.\\" + port, 19200, 0, 0, 16, false});
+}
+
+// The controller is shown as the stand-in is: connected, its settings, model and version.
+bool ShowsController(HWND main) {
+    if (ItemText(main, IDC_STATUS) != "Connected" || ItemText(main, IDC_DEV_ADDRESS).empty() ||
+        ItemText(main, IDC_MODEL).empty()) {
+        return false;
+    }
+    ExpectText(main, IDC_DEV_BAUD, "19200");
+    ExpectText(main, IDC_DEV_MODE, "None, 1 stop bit");
+    ExpectText(main, IDC_DEV_ADDRESS, "16");
+    ExpectText(main, IDC_CONN_ADDRESS, "16");
+    Expect(Enabled(main, IDC_READ), "Read is disabled");
+    return true;
+}
+
+void FirstRun(const std::string& port) {
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Brannik");
+    g_steps = {
+        {"the dialog waits for a port",
+         [port] {
+             const HWND dialog = ConnectionDialog();
+             if (dialog == nullptr) {
+                 return false;
+             }
+             Expect(!Enabled(dialog, IDOK), "OK is enabled before a port was chosen");
+             ExpectText(dialog, IDC_BAUD, "19200");
+             ExpectText(dialog, IDC_MODE, "Even, 1 stop bit");
+             ExpectText(dialog, IDC_ADDRESS, "16");
+             Expect(PortEntry(dialog, port) < 0, port + " is listed before it exists");
+             return true;
+         }},
+        {"a port plugged in shows when the list drops down",
+         [port] {
+             const HWND dialog = ConnectionDialog();
+             ListPort(port);
+             SendDlgItemMessageW(dialog, IDC_PORT, CB_SHOWDROPDOWN, TRUE, 0);
+             SendDlgItemMessageW(dialog, IDC_PORT, CB_SHOWDROPDOWN, FALSE, 0);
+             Expect(!Enabled(dialog, IDOK), "reading the list again enabled OK");
+             return true;
+         }},
+        {"choosing the port enables OK",
+         [port] {
+             const HWND dialog = ConnectionDialog();
+             const int entry = PortEntry(dialog, port);
+             Expect(entry >= 0, port + " is not in the port list");
+             Choose(dialog, IDC_PORT, entry);
+             Expect(Enabled(dialog, IDOK), "OK stays disabled after a port was chosen");
+             Choose(dialog, IDC_MODE, 3);  // None, 1 stop bit: a pseudo-terminal refuses parity under wine
+             Click(dialog, IDOK);
+             return true;
+         }},
+        {"connected, with the controller's values",
+         [port] {
+             const HWND main = MainWindow();
+             if (main == nullptr || !ShowsController(main)) {
+                 return false;
+             }
+             ExpectRemembered(port, 19200, 0, 0, 16);
+             Expect(Enabled(main, IDC_WRITE), "Write is disabled while connected");
+             SetDlgItemTextW(main, IDC_ADDRESS, L"17");
+             Choose(main, IDC_MODE, 3);
+             Click(main, IDC_WRITE);
+             return true;
+         }},
+        {"the write ends with Done and says what was written",
+         [] {
+             const HWND box = MessageBoxShown();
+             if (box == nullptr) {
+                 return false;
+             }
+             const std::string text = MessageText(box);
+             Expect(text.find("17") != std::string::npos, "the notice does not name address 17: " + text);
+             PostMessageW(box, WM_COMMAND, IDOK, 0);
+             return true;
+         }},
+        {"Change offers the settings written, on the same port",
+         [port] {
+             const HWND main = MainWindow();
+             if (main == nullptr || MessageBoxShown() != nullptr) {
+                 return false;
+             }
+             // A write alone remembers nothing: only an opened port does.
+             ExpectRemembered(port, 19200, 0, 0, 16);
+             Click(main, IDC_CHANGE);
+             return true;
+         }},
+        {"the dialog after Change",
+         [] {
+             const HWND dialog = ConnectionDialog();
+             if (dialog == nullptr) {
+                 return false;
+             }
+             ExpectText(dialog, IDC_ADDRESS, "17");
+             Expect(Enabled(dialog, IDOK), "OK is disabled for the remembered port");
+             Click(dialog, IDCANCEL);
+             return true;
+         }},
+    };
+}
+
+void PortLost(const std::string& port, const std::string& killFile) {
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Brannik");
+    ListPort(port);
+    Remember(port);
+    g_steps = {
+        {"the remembered port is preselected",
+         [] {
+             const HWND dialog = ConnectionDialog();
+             if (dialog == nullptr) {
+                 return false;
+             }
+             Expect(Enabled(dialog, IDOK), "OK is disabled for the remembered port");
+             ExpectText(dialog, IDC_MODE, "None, 1 stop bit");
+             Click(dialog, IDOK);
+             return true;
+         }},
+        {"connected",
+         [killFile] {
+             const HWND main = MainWindow();
+             if (main == nullptr || !ShowsController(main)) {
+                 return false;
+             }
+             // Asks the script around the test to take the stand-in away.
+             const HANDLE file = CreateFileW(Wide(killFile).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr);
+             Expect(file != INVALID_HANDLE_VALUE, "cannot create " + killFile);
+             CloseHandle(file);
+             return true;
+         }},
+        {"the lost port is reported with the next step",
+         [] {
+             const HWND box = MessageBoxShown();
+             if (box == nullptr) {
+                 return false;
+             }
+             const std::string text = MessageText(box);
+             Expect(text.find("Communication device error. Check communication adapter and try again.") !=
+                        std::string::npos,
+                    "the report says: " + text);
+             PostMessageW(box, WM_COMMAND, IDOK, 0);
+             return true;
+         }},
+    };
+}
+
+void CancelAtOnce() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Brannik");
+    g_steps = {
+        {"Cancel on the first dialog",
+         [] {
+             const HWND dialog = ConnectionDialog();
+             if (dialog == nullptr) {
+                 return false;
+             }
+             Expect(!Enabled(dialog, IDOK), "OK is enabled before a port was chosen");
+             Click(dialog, IDCANCEL);
+             return true;
+         }},
+    };
+}
+
+void CALLBACK Operator(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_busy || g_next >= g_steps.size()) {
+        return;
+    }
+    g_busy = true;
+    if (g_steps[g_next].done()) {
+        std::printf("ok: %s (%lu ms)\n", g_steps[g_next].name.c_str(), GetTickCount() - g_stepStart);
+        std::fflush(stdout);
+        ++g_next;
+        g_stepStart = GetTickCount();
+    } else if (GetTickCount() - g_stepStart > kStepTimeoutMs) {
+        Fail("timed out");
+        g_next = g_steps.size();
+        // Ends every loop: the run returns.
+        PostQuitMessage(1);
+    }
+    g_busy = false;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: win32_window_test first-run|port-lost|cancel COMn KILL_FILE\n");
+        return 2;
+    }
+    const std::string test = Utf8(argv[1]);
+    const std::string port = argc > 2 ? Utf8(argv[2]) : "COM12";
+    const std::string killFile = argc > 3 ? Utf8(argv[3]) : "";
+    std::printf("win32 window test: %s on %s\n", test.c_str(), port.c_str());
+    std::fflush(stdout);
+    if (test == "first-run") {
+        FirstRun(port);
+    } else if (test == "port-lost") {
+        PortLost(port, killFile);
+    } else if (test == "cancel") {
+        CancelAtOnce();
+    } else {
+        std::fprintf(stderr, "unknown test %s\n", test.c_str());
+        return 2;
+    }
+    g_stepStart = GetTickCount();
+    SetTimer(nullptr, 0, 50, Operator);
+    const DWORD started = GetTickCount();
+    RunConfigProgram();
+    std::printf("the run ended after %lu ms\n", GetTickCount() - started);
+    UnlistPort();
+    if (g_next < g_steps.size()) {
+        Fail("the run ended before every step was done");
+    }
+    if (test == "cancel") {
+        Expect(!ProfileExists(), "Cancel wrote the profile");
+    }
+    std::printf(g_failures == 0 ? "PASSED\n" : "FAILED\n");
+    return g_failures == 0 ? 0 : 1;
+}
