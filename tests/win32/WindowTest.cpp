@@ -94,6 +94,11 @@ void Click(HWND dialog, int id) {
     PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
+// Escape, or the close box: what a dialog without a Cancel button takes.
+void Escape(HWND dialog) {
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
 void Choose(HWND dialog, int id, int index) {
     SendDlgItemMessageW(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
@@ -229,7 +234,7 @@ void FirstRun(const std::string& port) {
              Expect(!Enabled(dialog, IDOK), "reading the list again enabled OK");
              return true;
          }},
-        {"choosing the port enables OK",
+        {"choosing the port enables OK; Find finds the controller there",
          [port] {
              const HWND dialog = ConnectionDialog();
              const int entry = PortEntry(dialog, port);
@@ -237,6 +242,19 @@ void FirstRun(const std::string& port) {
              Choose(dialog, IDC_PORT, entry);
              Expect(Enabled(dialog, IDOK), "OK stays disabled after a port was chosen");
              Choose(dialog, IDC_MODE, 3);  // None, 1 stop bit: a pseudo-terminal refuses parity under wine
+             Click(dialog, IDC_FIND);
+             return true;
+         }},
+        {"Find's result",
+         [] {
+             const HWND dialog = ConnectionDialog();
+             if (dialog == nullptr || !IsWindowEnabled(dialog) || ItemText(dialog, IDC_FIND_RESULT).empty()) {
+                 return false;
+             }
+             const std::string found = ItemText(dialog, IDC_FIND_RESULT);
+             Expect(found.find("19200") != std::string::npos && found.find("16") != std::string::npos,
+                    "Find says: " + found);
+             ExpectText(dialog, IDC_MODE, "None, 1 stop bit");
              Click(dialog, IDOK);
              return true;
          }},
@@ -283,6 +301,46 @@ void FirstRun(const std::string& port) {
              }
              ExpectText(dialog, IDC_ADDRESS, "17");
              Expect(Enabled(dialog, IDOK), "OK is disabled for the remembered port");
+             Click(dialog, IDOK);
+             return true;
+         }},
+        {"no answer at the address written but not yet in use: the hint names the next step",
+         [port] {
+             const HWND main = MainWindow();
+             if (main == nullptr || ItemText(main, IDC_STATUS) != "Not connected") {
+                 return false;
+             }
+             const std::string hint = ItemText(main, IDC_HINT);
+             Expect(IsWindowVisible(GetDlgItem(main, IDC_HINT)) && hint.find("17") != std::string::npos,
+                    "the hint says: " + hint);
+             Expect(!Enabled(main, IDC_WRITE) && !Enabled(main, IDC_READ),
+                    "Write or Read enabled while not connected");
+             ExpectRemembered(port, 19200, 0, 0, 17);
+             // Enter and Escape end nothing here.
+             for (const WPARAM key : {VK_RETURN, VK_ESCAPE}) {
+                 PostMessageW(GetDlgItem(main, IDC_ADDRESS), WM_KEYDOWN, key, 0);
+             }
+             Click(main, IDC_COMMISSION);
+             return true;
+         }},
+        {"Commission opens on the connection's port and settings",
+         [] {
+             const HWND dialog = FindWindowCalled(L"Commission controllers");
+             if (dialog == nullptr) {
+                 return false;
+             }
+             const std::string factory = ItemText(dialog, IDC_COMM_FACTORY);
+             Expect(factory.find("17") != std::string::npos, "new units answer at: " + factory);
+             Expect(Enabled(dialog, IDC_COMM_START), "Start is disabled");
+             Escape(dialog);
+             return true;
+         }},
+        {"Cancel after Commission",
+         [] {
+             const HWND dialog = ConnectionDialog();
+             if (dialog == nullptr) {
+                 return false;
+             }
              Click(dialog, IDCANCEL);
              return true;
          }},
