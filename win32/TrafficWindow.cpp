@@ -96,7 +96,7 @@ void CTrafficWindow::OnCommand(int id, int /*code*/, HWND /*control*/) {
     }
 }
 
-bool CTrafficWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& /*result*/) {
+bool CTrafficWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     switch (message) {
         case WM_TIMER:
             if (wParam == kDrainTimer) {
@@ -108,6 +108,21 @@ bool CTrafficWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_P
             return true;
         case WM_NOTIFY: {
             auto* header = reinterpret_cast<NMHDR*>(lParam);
+            if (header->idFrom == IDC_TRAFFIC_LIST && header->code == NM_CUSTOMDRAW) {
+                // A failed exchange's rows in the Qt window's colours: dark red on pale red.
+                auto& draw = *reinterpret_cast<NMLVCUSTOMDRAW*>(lParam);
+                if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) {
+                    result = CDRF_NOTIFYITEMDRAW;
+                } else if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+                    const auto row = static_cast<std::size_t>(draw.nmcd.dwItemSpec);
+                    if (row < m_rows.Size() && m_rows.IsFailure(row)) {
+                        draw.clrText = RGB(0x9c, 0x00, 0x06);
+                        draw.clrTextBk = RGB(0xff, 0xc7, 0xce);
+                    }
+                    result = CDRF_DODEFAULT;
+                }
+                return true;
+            }
             if (header->idFrom == IDC_TRAFFIC_LIST && header->code == LVN_GETDISPINFOW) {
                 LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(lParam)->item;
                 if ((item.mask & LVIF_TEXT) != 0 && static_cast<std::size_t>(item.iItem) < m_rows.Size()) {

@@ -8,6 +8,8 @@
 //   port-lost  remembered port preselected; the stand-in goes away while polling (KILL_FILE asks the
 //              script around the test to stop it)
 //   cancel     empty profile, Cancel at once: the run ends, nothing is written
+//   measure    not a test: the time from the main window's opening to "Connected", ten times
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -234,6 +236,22 @@ void FirstRun(const std::string& port) {
              Expect(!Enabled(dialog, IDOK), "reading the list again enabled OK");
              return true;
          }},
+        {"OK refuses an address that is no number and keeps the dialog open",
+         [port] {
+             const HWND dialog = ConnectionDialog();
+             Choose(dialog, IDC_PORT, PortEntry(dialog, port));
+             SetDlgItemTextW(dialog, IDC_ADDRESS, L"abc");
+             Click(dialog, IDOK);
+             return true;
+         }},
+        {"the address refused",
+         [] {
+             const HWND dialog = ConnectionDialog();
+             Expect(dialog != nullptr, "the dialog ended with an invalid address");
+             Expect(GetFocus() == GetDlgItem(dialog, IDC_ADDRESS), "the focus is not on the address field");
+             SetDlgItemTextW(dialog, IDC_ADDRESS, L"16");
+             return true;
+         }},
         {"choosing the port enables OK; Find finds the controller there",
          [port] {
              const HWND dialog = ConnectionDialog();
@@ -392,6 +410,50 @@ void PortLost(const std::string& port, const std::string& killFile) {
     };
 }
 
+// Not a test: how long the main window takes from its opening to "Connected", `rounds` times.
+std::vector<DWORD> g_measured;
+DWORD g_windowOpened = 0;
+
+void MeasureConnecting(const std::string& port, int rounds) {
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Brannik");
+    ListPort(port);
+    Remember(port);
+    for (int round = 0; round < rounds; ++round) {
+        g_steps.push_back({"OK", [] {
+                               const HWND dialog = ConnectionDialog();
+                               if (dialog == nullptr || !Enabled(dialog, IDOK)) {
+                                   return false;
+                               }
+                               Click(dialog, IDOK);
+                               return true;
+                           }});
+        g_steps.push_back({"window opened", [] {
+                               if (MainWindow() == nullptr) {
+                                   return false;
+                               }
+                               g_windowOpened = GetTickCount();
+                               return true;
+                           }});
+        g_steps.push_back({"connected", [] {
+                               const HWND main = MainWindow();
+                               if (ItemText(main, IDC_STATUS) != "Connected") {
+                                   return false;
+                               }
+                               g_measured.push_back(GetTickCount() - g_windowOpened);
+                               Click(main, IDC_CHANGE);
+                               return true;
+                           }});
+    }
+    g_steps.push_back({"Cancel", [] {
+                           const HWND dialog = ConnectionDialog();
+                           if (dialog == nullptr) {
+                               return false;
+                           }
+                           Click(dialog, IDCANCEL);
+                           return true;
+                       }});
+}
+
 void CancelAtOnce() {
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Brannik");
     g_steps = {
@@ -445,12 +507,14 @@ int wmain(int argc, wchar_t** argv) {
         PortLost(port, killFile);
     } else if (test == "cancel") {
         CancelAtOnce();
+    } else if (test == "measure") {
+        MeasureConnecting(port, 10);
     } else {
         std::fprintf(stderr, "unknown test %s\n", test.c_str());
         return 2;
     }
     g_stepStart = GetTickCount();
-    SetTimer(nullptr, 0, 50, Operator);
+    SetTimer(nullptr, 0, test == "measure" ? 10 : 50, Operator);
     const DWORD started = GetTickCount();
     RunConfigProgram();
     std::printf("the run ended after %lu ms\n", GetTickCount() - started);
@@ -460,6 +524,14 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (test == "cancel") {
         Expect(!ProfileExists(), "Cancel wrote the profile");
+    }
+    if (!g_measured.empty()) {
+        std::sort(g_measured.begin(), g_measured.end());
+        for (const DWORD ms : g_measured) {
+            std::printf("window opened -> Connected: %lu ms\n", ms);
+        }
+        std::printf("median: %lu ms\n",
+                    (g_measured[(g_measured.size() - 1) / 2] + g_measured[g_measured.size() / 2]) / 2);
     }
     std::printf(g_failures == 0 ? "PASSED\n" : "FAILED\n");
     return g_failures == 0 ? 0 : 1;
