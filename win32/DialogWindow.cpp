@@ -13,6 +13,12 @@ std::vector<HWND>& OpenDialogs() {
     return dialogs;
 }
 
+struct Shortcuts {
+    HWND dialog = nullptr;
+    HACCEL keys = nullptr;
+};
+Shortcuts g_shortcuts;
+
 }  // namespace
 
 CDialogWindow::~CDialogWindow() {
@@ -70,7 +76,14 @@ bool CDialogWindow::TakeDialogMessage(MSG& message) {
     if (std::find(dialogs.begin(), dialogs.end(), root) == dialogs.end()) {
         return false;
     }
+    if (root == g_shortcuts.dialog && TranslateAcceleratorW(root, g_shortcuts.keys, &message) != 0) {
+        return true;
+    }
     return IsDialogMessageW(root, &message) != FALSE;
+}
+
+void CDialogWindow::SetShortcuts(HWND dialog, HACCEL keys) {
+    g_shortcuts = {dialog, keys};
 }
 
 void CDialogWindow::SetText(int id, std::string_view text) const {

@@ -28,6 +28,8 @@ public:
 
     // Handles the keyboard of whichever of our dialogs `message` is for; false when it is none of theirs.
     static bool TakeDialogMessage(MSG& message);
+    // Shortcuts of `dialog` (a table of the resource script), taken before its keyboard; null keys: none.
+    static void SetShortcuts(HWND dialog, HACCEL keys);
     // Runs the message loop until `done` (checked after every message) or a quit request (false then).
     template <typename Done>
     static bool Pump(Done done) {

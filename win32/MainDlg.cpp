@@ -19,6 +19,7 @@ CMainDlg::CMainDlg(CArdeno& controller, CComDevice& comDevice, traffic::FrameRin
 CMainDlg::~CMainDlg() {
     // Normally done by Close or Change already; after a quit request the worker has been stopped first.
     m_controller.RemoveListener(this);
+    SetShortcuts(nullptr, nullptr);
     m_traffic.reset();
     DestroyIcon(m_bigIcon);
     DestroyIcon(m_smallIcon);
@@ -55,6 +56,7 @@ bool CMainDlg::OnInitDialog() {
         if (m_reopenTraffic) {
             m_traffic->ShowAt(*m_reopenTraffic);
         }
+        SetShortcuts(Handle(), LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAIN_KEYS)));
     } else {
         ShowWindow(Item(IDC_TRAFFIC), SW_HIDE);
     }
@@ -145,6 +147,7 @@ void CMainDlg::OnCommand(int id, int code, HWND /*control*/) {
 }
 
 void CMainDlg::End(int result) {
+    SetShortcuts(nullptr, nullptr);
     m_controller.RemoveListener(this);
     EndDialog(result);
 }

@@ -7,6 +7,7 @@
 #endif
 
 #define IDI_ARDENOX 128
+#define IDR_MAIN_KEYS 129
 
 #define IDD_MAIN 102
 #define IDD_WRITE 131
