@@ -8,6 +8,8 @@
 //   port-lost  remembered port preselected; the stand-in goes away while polling (KILL_FILE asks the
 //              script around the test to stop it)
 //   cancel     empty profile, Cancel at once: the run ends, nothing is written
+//   gateway    a tcp:// gateway typed into the port field (given in place of COMn): connected, and its
+//              name remembered as typed
 //   measure    not a test: the time from the main window's opening to "Connected", ten times
 #include <algorithm>
 #include <cstdio>
@@ -410,6 +412,37 @@ void PortLost(const std::string& port, const std::string& killFile) {
     };
 }
 
+void TypedGateway(const std::string& gateway) {
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Brannik");
+    g_steps = {
+        {"a gateway typed into the port field",
+         [gateway] {
+             const HWND dialog = ConnectionDialog();
+             if (dialog == nullptr) {
+                 return false;
+             }
+             SetDlgItemTextW(dialog, IDC_PORT, Wide(gateway).c_str());
+             SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_PORT, CBN_EDITCHANGE),
+                          reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_PORT)));
+             Expect(Enabled(dialog, IDOK), "OK stays disabled after typing");
+             Choose(dialog, IDC_MODE, 3);
+             Click(dialog, IDOK);
+             return true;
+         }},
+        {"connected through the gateway",
+         [gateway] {
+             const HWND main = MainWindow();
+             if (main == nullptr || !ShowsController(main)) {
+                 return false;
+             }
+             const Stored comPort = StoredValue(L"ComPort");
+             Expect(comPort.type == REG_SZ && comPort.text == gateway, "ComPort is \"" + comPort.text + "\"");
+             Click(main, IDC_CLOSE);
+             return true;
+         }},
+    };
+}
+
 // Not a test: how long the main window takes from its opening to "Connected", `rounds` times.
 std::vector<DWORD> g_measured;
 DWORD g_windowOpened = 0;
@@ -507,6 +540,8 @@ int wmain(int argc, wchar_t** argv) {
         PortLost(port, killFile);
     } else if (test == "cancel") {
         CancelAtOnce();
+    } else if (test == "gateway") {
+        TypedGateway(port);
     } else if (test == "measure") {
         MeasureConnecting(port, 10);
     } else {
