@@ -25,6 +25,7 @@ void CFindDlg::Join() {
 
 void CFindDlg::Run(HWND owner) {
     if (!Create(owner)) {
+        m_result.outcome = ScanResult::Cancelled;  // nothing was tried
         return;
     }
     m_window = Handle();
