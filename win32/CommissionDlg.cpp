@@ -2,6 +2,8 @@
 
 #include "device/ControllerFacts.h"
 #include "present/CommissionRun.h"
+#include "present/IntegerField.h"
+#include "win32/FieldTip.h"
 #include "win32/Text.h"
 #include "win32/resource.h"
 
@@ -79,9 +81,19 @@ void CCommissionDlg::Start() {
     const auto mode = static_cast<int>(SendMessageW(Item(IDC_COMM_MODE), CB_GETCURSEL, 0, 0));
     const LineSettings target{BaudRateTable.at(static_cast<std::size_t>(baud < 0 ? 0 : baud)),
                               static_cast<std::size_t>(mode < 0 ? 0 : mode)};
-    const CommissionPlan plan{
-        m_factory, target, static_cast<std::uint8_t>(GetDlgItemInt(Handle(), IDC_COMM_FIRST, nullptr, FALSE)),
-        GetDlgItemInt(Handle(), IDC_COMM_COUNT, nullptr, FALSE)};
+    // The fields take digits only, yet any number of them: a value outside its range is refused, not cut.
+    const IntegerCheck first = CheckInteger(Text(IDC_COMM_FIRST), kFirstAddress, kLastAddress);
+    const IntegerCheck count = CheckInteger(Text(IDC_COMM_COUNT), 1, kLastAddress);
+    if (first.refusal) {
+        ShowRefusal(Item(IDC_COMM_FIRST), *first.refusal);
+        return;
+    }
+    if (count.refusal) {
+        ShowRefusal(Item(IDC_COMM_COUNT), *count.refusal);
+        return;
+    }
+    const CommissionPlan plan{m_factory, target, static_cast<std::uint8_t>(first.value),
+                              static_cast<unsigned>(count.value)};
     if (const PlanFault fault = CheckPlan(plan); fault != PlanFault::None) {
         SetText(IDC_COMM_PROMPT, PlanFaultText(fault, plan));
         return;

@@ -352,6 +352,17 @@ void FirstRun(const std::string& port) {
              const std::string factory = ItemText(dialog, IDC_COMM_FACTORY);
              Expect(factory.find("17") != std::string::npos, "new units answer at: " + factory);
              Expect(Enabled(dialog, IDC_COMM_START), "Start is disabled");
+             // An address past the last one is refused, not cut to eight bits (300 would be 44).
+             SetDlgItemTextW(dialog, IDC_COMM_FIRST, L"300");
+             Click(dialog, IDC_COMM_START);
+             return true;
+         }},
+        {"Start refuses a first address past the last one",
+         [] {
+             const HWND dialog = FindWindowCalled(L"Commission controllers");
+             Expect(Enabled(dialog, IDC_COMM_START) && !Enabled(dialog, IDC_COMM_STOP), "a run started");
+             Expect(GetFocus() == GetDlgItem(dialog, IDC_COMM_FIRST),
+                    "the focus is not on the first address");
              Escape(dialog);
              return true;
          }},
