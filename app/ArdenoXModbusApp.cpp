@@ -15,6 +15,7 @@
 #include "modbus/ModbusSlave.h"
 #include "platform/DebugOutput.h"
 #include "port/ComDevice.h"
+#include "present/CommissionRun.h"
 #include "ui/ArdenoXModbusDlg.h"
 #include "ui/CommissionDlg.h"
 
@@ -49,17 +50,6 @@ public:
 private:
     platform::TextSink m_previous;
 };
-
-// The mode table's row for the port's parity and stop bits.
-std::size_t ModeIndex(const CComDevice& port) {
-    for (std::size_t index = 0; index < CommModeTable.size(); ++index) {
-        if (CommModeTable[index].m_parity == port.m_parity &&
-            CommModeTable[index].m_stopBits == port.m_stopBits) {
-            return index;
-        }
-    }
-    return 0;
-}
 
 }  // namespace
 
@@ -121,8 +111,7 @@ bool CArdenoXModbusApp::RunConnection() {
     }
     if (result == CArdenoXModbusDlg::ResultCommission) {
         // The bench talks to the line as this connection did: its reply time and echo handling.
-        m_commissionAt.emplace(RecipeOf(port),
-                               ScanCandidate{{port.m_baudRate, ModeIndex(port)}, port.m_address});
+        m_commissionAt.emplace(RecipeOf(port), FactoryOf(port));
     }
     return result == CArdenoXModbusDlg::ResultChange || result == CArdenoXModbusDlg::ResultCommission;
 }
@@ -133,7 +122,6 @@ void CArdenoXModbusApp::RunCommission(const ConnectionRecipe& recipe, const Scan
     CCommissionDlg dialog(recipe, at, &remembered);
     dialog.exec();
     if (const auto& done = dialog.LastDone()) {
-        m_written =
-            CommConfig{done->line.baudRate, done->address, CommModeTable.at(done->line.modeIndex).m_mode};
+        m_written = OfferedAfter(*done);
     }
 }

@@ -7,15 +7,12 @@
 #include <optional>
 
 #include "device/WriteProcedure.h"
-#include "present/RememberedConnection.h"
+#include "present/ConnectionStartup.h"
 #include "traffic/Frame.h"
 #include "ui/PortDiscovery.h"
 
 class CComDevice;
 class IProfile;
-
-// Asks the operator, showing `shown`: the choice after OK, nothing after Cancel. Modal, no parent.
-using ConnectionDialog = std::function<std::optional<ConnectionChoice>(const ConnectionChoice& shown)>;
 
 // The connection settings dialog as that operation, listing the ports of `ports`; Find reports its
 // frames to `findTap` when one is given.

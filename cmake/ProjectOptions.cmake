@@ -1,7 +1,8 @@
 # Compiler settings shared by every target of the project.
 add_library(project_options INTERFACE)
 target_compile_features(project_options INTERFACE cxx_std_20)
-target_compile_options(project_options INTERFACE -Wall -Wextra -Wpedantic -Werror)
+# Not for the resource compiler, which takes no warning options.
+target_compile_options(project_options INTERFACE $<$<COMPILE_LANGUAGE:C,CXX>:-Wall -Wextra -Wpedantic -Werror>)
 target_include_directories(project_options INTERFACE ${PROJECT_SOURCE_DIR})
 
 set(ARDENOX_SANITIZE "" CACHE STRING "Sanitizers to build with: empty, 'address;undefined' or 'thread'")

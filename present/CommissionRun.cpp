@@ -1,5 +1,8 @@
 #include "present/CommissionRun.h"
 
+#include "device/ControllerFacts.h"
+#include "port/ComDevice.h"
+
 #include <fmt/format.h>
 
 #include "present/CommissionForm.h"
@@ -63,4 +66,18 @@ std::array<std::string, kUnitColumns> UnitRowCells(const UnitRecord& record) {
             AddressFirst(record.after),
             record.verified ? "yes" : "no",
             record.note};
+}
+
+ScanCandidate FactoryOf(const CComDevice& port) {
+    for (std::size_t index = 0; index < CommModeTable.size(); ++index) {
+        if (CommModeTable[index].m_parity == port.m_parity &&
+            CommModeTable[index].m_stopBits == port.m_stopBits) {
+            return {{port.m_baudRate, index}, port.m_address};
+        }
+    }
+    return {{port.m_baudRate, 0}, port.m_address};
+}
+
+CommConfig OfferedAfter(const ScanCandidate& lastDone) {
+    return {lastDone.line.baudRate, lastDone.address, CommModeTable.at(lastDone.line.modeIndex).m_mode};
 }

@@ -6,6 +6,14 @@
 #include <string>
 
 #include "commission/Commissioning.h"
+#include "device/WriteProcedure.h"
+
+class CComDevice;
+
+// Where new units answer: the settings and address of the connection the dialog was opened from.
+ScanCandidate FactoryOf(const CComDevice& port);
+// The settings the last unit done answers at, for the connection dialog to offer next.
+CommConfig OfferedAfter(const ScanCandidate& lastDone);
 
 inline constexpr const char* kCommissionIdlePrompt = "Choose the settings, then Start.";
 

@@ -161,11 +161,14 @@ std::vector<std::string> DiscoverPorts(EPortNaming naming, const std::vector<Por
 }
 
 std::string DevicePath(EPortNaming naming, const std::string& port) {
+    // A network gateway (tcp://, rfc2217://) is named as typed, on either system.
+    if (port.find(kGatewayMark) != std::string::npos) {
+        return port;
+    }
     if (naming == EPortNaming::Windows) {
         return port.starts_with(kWindowsAnyPathPrefix) ? port : std::string(kWindowsPathPrefix) + port;
     }
-    // A network gateway (tcp://, rfc2217://) is named as typed.
-    if (port.starts_with('/') || port.find(kGatewayMark) != std::string::npos) {
+    if (port.starts_with('/')) {
         return port;
     }
     return std::string(kPosixDeviceFolder) + port;

@@ -2,10 +2,11 @@
 // Which serial ports the connection dialog offers, how a remembered device path picks one of them, and
 // the device path that an operator's choice stands for. Texts are UTF-8.
 //
-// Two namings exist. Windows: the system's device names that read as "COM%i", a fixed list, and device
-// paths "\\.\<name>". POSIX: the ports the system reports plus the remembered device if its node still
-// exists, a list in which any path can be typed (a pseudo-terminal is never reported), and device paths
-// "/dev/<name>" unless the text already is a path. Both stay compiled, so both are tested everywhere.
+// Two namings exist. Windows: the system's device names that read as "COM%i", and device paths
+// "\\.\<name>"; a network gateway (tcp://, rfc2217://) may be typed in place of a listed port. POSIX:
+// the ports the system reports plus the remembered device if its node still exists, a list in which any
+// path can be typed (a pseudo-terminal is never reported), and device paths "/dev/<name>" unless the
+// text already is a path. Both stay compiled, so both are tested everywhere.
 #include <functional>
 #include <string>
 #include <string_view>

@@ -15,6 +15,9 @@ class TrafficRows {
 public:
     enum Column { ColumnTime, ColumnDirection, ColumnBytes, ColumnMeaning, ColumnOutcome, ColumnCount };
     static constexpr std::size_t kDefaultMaxRows = 10000;
+    // How often a view takes what the frame buffer holds: ten times a second keeps up with the fastest
+    // poll rate in batches, and the buffer holds far more than a period brings.
+    static constexpr int kDrainPeriodMs = 100;
 
     struct Counts {
         std::uint64_t requests = 0;

@@ -11,80 +11,32 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <chrono>
 #include <filesystem>
 #include <functional>
-#include <thread>
 
-#include "commission/LineBench.h"
 #include "device/ControllerFacts.h"
+#include "present/CommissionBench.h"
 #include "present/CommissionRun.h"
 #include "res/Strings.h"
 #include "ui/Text.h"
 
-namespace {
-
-constexpr double kStepTimeoutSeconds = 30;
-constexpr std::chrono::milliseconds kPollPause{300};
-
-}  // namespace
-
-// The bench behind the dialog: the port's steps, with prompts and records queued to the dialog and
-// each record appended to the log here, off the user-interface thread.
-class CWindowBench : public CLineBench {
+// The shared bench, with every call it hands to the view queued to the dialog's thread.
+class CWindowBench : public CViewBench {
 public:
-    // `log` is open, or null when no log was asked for.
     CWindowBench(CCommissionDlg& dialog, ConnectionRecipe recipe, std::unique_ptr<CUnitLog> log,
                  std::function<void(const QString&)> prompt, std::function<void(const UnitRecord&)> record,
                  std::function<void(const ScanCandidate&)> verified)
-        : CLineBench(std::move(recipe), kStepTimeoutSeconds),
-          m_dialog(dialog),
-          m_log(std::move(log)),
-          m_prompt(std::move(prompt)),
-          m_record(std::move(record)),
-          m_verified(std::move(verified)) {}
-
-    StepCode ReadBack(const ScanCandidate& at, bool& holds) override {
-        const StepCode code = CLineBench::ReadBack(at, holds);
-        if (code == kBenchOk && holds) {
-            Post(m_verified, at);
-        }
-        return code;
-    }
-
-    void Pause() override {
-        const auto until = std::chrono::steady_clock::now() + kPollPause;
-        while (!StopRequested() && std::chrono::steady_clock::now() < until) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-    }
-    void Prompt(const std::string& text) override { Post(m_prompt, Text(text)); }
-    bool Record(const UnitRecord& record) override {
-        Post(m_record, record);
-        if (m_log == nullptr || m_log->Append(record)) {
-            return true;
-        }
-        m_logFailure = LogNotKeptText(m_log->Failure());
-        return false;
-    }
-    // Why the run ended early, for the operator.
-    std::string Failure() const { return m_logFailure.empty() ? FailureText() : m_logFailure; }
+        : CViewBench(std::move(recipe), std::move(log),
+                     {[&dialog, prompt](const std::string& text) { Post(dialog, prompt, Text(text)); },
+                      [&dialog, record](const UnitRecord& unit) { Post(dialog, record, unit); },
+                      [&dialog, verified](const ScanCandidate& at) { Post(dialog, verified, at); }}) {}
 
 private:
-    void OnWriteStep(const std::string& text) override { Post(m_prompt, Text(text)); }
-
     template <typename F, typename T>
-    void Post(const F& call, T value) {
+    static void Post(CCommissionDlg& dialog, const F& call, T value) {
         QMetaObject::invokeMethod(
-            &m_dialog, [call, value] { call(value); }, Qt::QueuedConnection);
+            &dialog, [call, value] { call(value); }, Qt::QueuedConnection);
     }
-
-    CCommissionDlg& m_dialog;
-    const std::unique_ptr<CUnitLog> m_log;
-    std::function<void(const QString&)> m_prompt;
-    std::function<void(const UnitRecord&)> m_record;
-    std::function<void(const ScanCandidate&)> m_verified;
-    std::string m_logFailure;
 };
 
 CCommissionDlg::CCommissionDlg(ConnectionRecipe recipe, const ScanCandidate& factory,

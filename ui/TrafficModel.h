@@ -22,7 +22,7 @@ public:
         ColumnCount = TrafficRows::ColumnCount,
     };
     static constexpr std::size_t kDefaultMaxRows = TrafficRows::kDefaultMaxRows;
-    static constexpr int kDrainPeriodMs = 100;
+    static constexpr int kDrainPeriodMs = TrafficRows::kDrainPeriodMs;
 
     // Drains the ring every kDrainPeriodMs from now on, whether a view shows the rows or not.
     explicit CTrafficModel(traffic::FrameRing& ring, std::size_t maxRows = kDefaultMaxRows,

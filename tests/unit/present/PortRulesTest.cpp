@@ -40,6 +40,7 @@ TEST(PortRules, DevicePathOfAPortText) {
         {EPortNaming::Windows, "COM3", "\\\\.\\COM3"},
         {EPortNaming::Windows, "\\\\.\\COM3", "\\\\.\\COM3"},
         {EPortNaming::Windows, "\\\\server\\port", "\\\\server\\port"},
+        {EPortNaming::Windows, "tcp://gateway:502", "tcp://gateway:502"},
         {EPortNaming::Posix, "ttyUSB0", "/dev/ttyUSB0"},
         {EPortNaming::Posix, "/dev/pts/7", "/dev/pts/7"},
         {EPortNaming::Posix, "/tmp/ardenox-link", "/tmp/ardenox-link"},

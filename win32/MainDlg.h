@@ -1,0 +1,67 @@
+#pragma once
+// The main configuration window: the connection in use, the new settings and the controller's own
+// settings side by side, the controller's model and version, and the connection status with the next
+// step beside it: a view of MainWindowModel. It listens to the controller; the worker thread only posts
+// each notification to the window (PostMessageW), whose thread feeds the model.
+#include <memory>
+#include <optional>
+
+#include "device/Ardeno.h"
+#include "device/WriteProcedure.h"
+#include "present/MainWindowModel.h"
+#include "win32/DialogWindow.h"
+#include "win32/TrafficWindow.h"
+
+class CComDevice;
+
+class CMainDlg : public CDialogWindow, public IModbusDeviceListener {
+public:
+    // ResultCommission: the connection is to be taken down for the Commission dialog on its port.
+    enum { ResultClose = 1, ResultChange = 4, ResultCommission = 5 };
+
+    // `traffic`: the buffer the transport's frame tap fills; without one there is no Traffic button.
+    CMainDlg(CArdeno& controller, CComDevice& comDevice, traffic::FrameRing* traffic = nullptr);
+    ~CMainDlg() override;
+
+    // Runs the window: ResultClose, ResultChange, ResultCommission, or -1 when the program was asked to quit.
+    int DoModal();
+
+    const std::optional<CommConfig>& WrittenConfig() const { return m_model.Written(); }
+    // Where the Traffic window was when this window ended, if it was open; the next window (after
+    // Change) opens it there again.
+    const std::optional<RECT>& OpenTrafficPlace() const { return m_trafficPlace; }
+    void ReopenTraffic(const RECT& place) { m_reopenTraffic = place; }
+
+    // Worker thread: post only.
+    void OnDeviceError(std::uint32_t errorCode) override;
+    void OnVarUpdated(int id, bool success) override;
+
+private:
+    bool OnInitDialog() override;
+    void OnCommand(int id, int code, HWND control) override;
+    void OnCancel() override {}  // Escape does nothing
+    void OnClose() override { End(ResultClose); }
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    void OnEnded() override;
+
+    void OnDeviceErrorMessage(std::uint32_t errorCode);
+    void UpdateWriteButton();
+    void UpdateData();
+    void ShowChoice(const LineChoice& choice);
+    void DropKeptBaudEntry();
+    void OnRead();
+    void OnWrite();
+    void End(int result);
+
+    CArdeno& m_controller;
+    CComDevice& m_comDevice;
+    MainWindowModel m_model;
+    HWND m_window = nullptr;                      // where the worker posts; set before the window listens
+    std::optional<std::uint32_t> m_keptBaudRate;  // the speed Read added after the offered ones
+    const CWriteProcedure* m_writeUnderWay = nullptr;
+    std::unique_ptr<CTrafficWindow> m_traffic;  // made with the window, so that it drains from the first poll
+    std::optional<RECT> m_trafficPlace;
+    std::optional<RECT> m_reopenTraffic;
+    HICON m_bigIcon = nullptr;
+    HICON m_smallIcon = nullptr;
+};
