@@ -44,11 +44,13 @@ void RememberCommission(ISettingsStore& store, const CommissionFields& fields) {
 }
 
 std::string LogPathNote(std::string_view typed, const std::filesystem::path& workingFolder) {
-    const std::filesystem::path path(typed);
+    const std::filesystem::path path(std::u8string(typed.begin(), typed.end()));  // UTF-8, as typed
     if (typed.empty() || path.is_absolute()) {
         return {};
     }
-    return "Log: " + (workingFolder / path).lexically_normal().string();
+    // UTF-8 on every system: string() would take Windows' ANSI code page.
+    const std::u8string shown = (workingFolder / path).lexically_normal().u8string();
+    return "Log: " + std::string(shown.begin(), shown.end());
 }
 
 std::string AddressFirst(const std::string& described) {

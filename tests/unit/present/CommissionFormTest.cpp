@@ -33,10 +33,25 @@ TEST(CommissionForm, TheFieldsOfTheLastRunComeBackAndWhatTheDialogCannotShowKeep
 }
 
 TEST(CommissionForm, ARelativeLogPathIsShownWhereItWillBe) {
-    EXPECT_EQ(LogPathNote("bench.csv", "/home/op"), "Log: /home/op/bench.csv");
-    EXPECT_EQ(LogPathNote("../logs/./bench.csv", "/home/op/site"), "Log: /home/op/logs/bench.csv");
-    EXPECT_EQ(LogPathNote("/var/log/bench.csv", "/home/op"), "");
-    EXPECT_EQ(LogPathNote("", "/home/op"), "");
+    struct {
+        const char* typed;
+        const char* workingFolder;
+        const char* shown;
+    } const paths[] = {
+#ifdef _WIN32
+        {"bench.csv", "C:\\op", "Log: C:\\op\\bench.csv"},
+        {"..\\logs\\.\\bench.csv", "C:\\op\\site", "Log: C:\\op\\logs\\bench.csv"},
+        {"D:\\log\\bench.csv", "C:\\op", ""},
+#else
+        {"bench.csv", "/home/op", "Log: /home/op/bench.csv"},
+        {"../logs/./bench.csv", "/home/op/site", "Log: /home/op/logs/bench.csv"},
+        {"/var/log/bench.csv", "/home/op", ""},
+#endif
+        {"", "op", ""},
+    };
+    for (const auto& row : paths) {
+        EXPECT_EQ(LogPathNote(row.typed, row.workingFolder), row.shown) << row.typed;
+    }
 }
 
 TEST(CommissionForm, TheTableShowsTheWholeSettingsAddressFirst) {
