@@ -73,15 +73,16 @@ function(ardenox_windows_package)
         if(PROJECT_VERSION_PATCH)
             set(version4 ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.0)
         endif()
+        set(icon ${PROJECT_SOURCE_DIR}/win32/ardenox.ico)
         set(defines -DVERSION=${PROJECT_VERSION} -DVERSION4=${version4} -DSTAGE=${stage} -DFILE_LIST=${file_list}
-                    -DOUTFILE=${setup})
+                    -DOUTFILE=${setup} -DICON=${icon})
         if(TARGET ardenox-config)
             list(APPEND defines -DWINDOW_PROGRAM=ardenox-config.exe)
         endif()
         set(script ${PROJECT_SOURCE_DIR}/dist/windows/installer.nsi)
         add_custom_command(OUTPUT ${setup}
             COMMAND ${ARDENOX_MAKENSIS} -V2 ${defines} ${script}
-            DEPENDS ${staged} ${script} ${file_list}
+            DEPENDS ${staged} ${script} ${file_list} ${icon}
             COMMENT "Building the Windows installer ${name}-setup.exe"
             VERBATIM)
         list(APPEND outputs ${setup})

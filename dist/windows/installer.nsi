@@ -3,8 +3,8 @@
 ; "/S" installs and uninstalls without a window.
 ;
 ; cmake/WindowsPackage.cmake builds it and defines VERSION, VERSION4 (the same as four numbers), STAGE (the
-; folder holding the files), FILE_LIST (the ARDENOX_FILES macro naming them), OUTFILE and, when the window
-; program is built, WINDOW_PROGRAM.
+; folder holding the files), FILE_LIST (the ARDENOX_FILES macro naming them), OUTFILE, ICON (the program's
+; icon, for the installer and the uninstaller too) and, when the window program is built, WINDOW_PROGRAM.
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -42,6 +42,8 @@ VIAddVersionKey FileVersion "${VERSION}"
 VIAddVersionKey ProductVersion "${VERSION}"
 VIAddVersionKey LegalCopyright "Copyright 2026 Brannik"
 
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
