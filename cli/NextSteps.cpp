@@ -14,8 +14,9 @@ std::string ConnectWithText(std::uint32_t baudRate, std::size_t modeIndex, unsig
 std::string NoAnswerNote(const CliOptions& options, const traffic::LineSignCounts& signs) {
     const std::string_view mode = res::LoadString(CommModeTable.at(options.modeIndex).m_nameId);
     const std::string findWith = fmt::format("'{} --port {} scan'", kProgramName, options.port);
-    const bool silent = traffic::NothingCameBack(signs);
-    return fmt::format("{} at {} baud, {}, address {} on {}. {}",
-                       silent ? "nothing answered" : "no valid reply", options.baudRate, mode,
+    const char* what = traffic::NothingCameBack(signs)       ? "nothing answered"
+                       : signs.answered + signs.refused == 0 ? "no valid reply"
+                                                             : "damaged replies";
+    return fmt::format("{} at {} baud, {}, address {} on {}. {}", what, options.baudRate, mode,
                        unsigned{options.address}, options.port, traffic::LineHint(signs, findWith));
 }

@@ -13,5 +13,6 @@ std::string ConnectWithText(std::uint32_t baudRate, std::size_t modeIndex, unsig
 
 // "nothing answered at 19200 baud, Even, 1 stop bit, address 16 on PORT. Check the wiring (swap A and
 // B), the termination, or find the settings with 'ardenox-cli --port PORT scan'."; when bytes did come
-// back, "no valid reply at …" and the next step the line's signs point to.
+// back, "no valid reply at …" (or "damaged replies at …" when valid ones came too) and the next step
+// the line's signs point to.
 std::string NoAnswerNote(const CliOptions& options, const traffic::LineSignCounts& signs);

@@ -175,6 +175,9 @@ int RunScan(const CliOptions& options, const ScanArgs& args) {
                 const ScanCandidate& working = result.found.front().Working();
                 PrintNote(ConnectWithText(working.line.baudRate, working.line.modeIndex, working.address));
             }
+            if (const std::string damaged = DamagedRepliesText(result); !damaged.empty()) {
+                PrintNote(damaged);
+            }
             return kExitOk;
         case ScanResult::NothingAnswered:
             if (const std::string damaged = DamagedRepliesText(result); !damaged.empty()) {

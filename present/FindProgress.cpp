@@ -17,7 +17,12 @@ std::string FindResultText(const ScanResult& result) {
         case ScanResult::Found: {
             const FoundController& found = result.found.front();
             const std::string what = found.model ? fmt::format("ArdenoX {}", *found.model) : "the controller";
-            return fmt::format("Found {} at {}.", what, DescribeCandidate(found.Working()));
+            std::string damaged = DamagedRepliesText(result);
+            if (!damaged.empty()) {
+                damaged[0] = 'D';
+                damaged = " " + damaged + ".";
+            }
+            return fmt::format("Found {} at {}.{}", what, DescribeCandidate(found.Working()), damaged);
         }
         case ScanResult::NothingAnswered:
             if (std::string damaged = DamagedRepliesText(result); !damaged.empty()) {

@@ -48,6 +48,11 @@ std::string DamagedScanHint() {
            "and the data wires (swap A and B), then scan again";
 }
 
+std::string PoorLineHint() {
+    return "the line is poor: check the 120 ohm termination at both ends of the bus, the bias, the cable and "
+           "nearby noise before relying on it";
+}
+
 std::string NothingFoundHint() {
     return "First swap the two data wires (A/B, D+/D-) and try again; then check the 120 ohm termination at "
            "both ends of the bus, the bias and the reference wire (the field guide's checklist).";

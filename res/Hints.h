@@ -30,6 +30,9 @@ std::string OtherAddressHint(unsigned address, std::string_view findWith);
 // For a scan where only damaged replies came: "a controller may be there behind a bad line: …".
 std::string DamagedScanHint();
 
+// For a scan that found a controller although some replies came damaged: termination, bias, cable, noise.
+std::string PoorLineHint();
+
 // For a scan where nothing answered at any setting: the checklist's first steps.
 std::string NothingFoundHint();
 

@@ -45,6 +45,8 @@ struct ScanResult {
     // The line settings at which damaged replies came (bad checksums, short or garbled frames), in the
     // order seen: something may answer there behind a poor line, or at a parity the line cannot tell.
     std::vector<LineSettings> damagedAt;
+    // Probes asked again, each with a patient wait, because their first reply came damaged.
+    std::size_t damagedRetries = 0;
 };
 
 struct ScanProgress {
@@ -75,8 +77,9 @@ struct ScanOptions {
     const std::atomic<bool>* openingStop = nullptr;
 };
 
-// "damaged replies at 19200 baud, Even, 1 stop bit and 9600 baud, None, 2 stop bits: a controller may be
-// there behind a bad line: …"; empty when no damaged reply came.
+// "damaged replies at 19200 baud, Even, 1 stop bit and 9600 baud, None, 2 stop bits (asked again 3 times,
+// waiting 150 ms: no valid reply): a controller may be there behind a bad line: …"; for a scan that found
+// a controller, "damaged replies came at … as well: the line is poor: …"; empty when no damaged reply came.
 std::string DamagedRepliesText(const ScanResult& result);
 
 class CScanEngine {

@@ -208,25 +208,42 @@ TEST_F(CliTest, ReadPrintsOnlyValuesThatAnsweredTheirOwnRequest) {
     }
 }
 
-TEST_F(CliTest, NoValueNamesWhatTheLineDid) {
+// Each fault the stand-in can put on the line gets its own next step.
+TEST(CliLineHints, NoValueNamesWhatTheLineDid) {
     struct Case {
-        sim::FaultKind fault;
+        sim::ReplyFault fault;
+        bool echo;  // the stand-in also sends every request back, as an adapter that hears itself
         std::string note;
     };
-    const std::string at = "at 19200 baud, Even, 1 stop bit, address 16 on " + controller.DevicePath() + ". ";
+    const std::string at = "at 19200 baud, Even, 1 stop bit, address 16 on ";
     const Case cases[] = {
-        {sim::FaultKind::NoReply, "nothing answered " + at + "Check the wiring (swap A and B)"},
-        {sim::FaultKind::BadCrc,
-         "no valid reply " + at + "Something answers, but every reply arrives damaged"},
-        {sim::FaultKind::OtherAddress, "no valid reply " + at + "Another controller answers, at address 17:"},
+        {{.kind = sim::FaultKind::NoReply},
+         false,
+         "nothing answered " + at + "PORT. Check the wiring (swap A and B)"},
+        {{.kind = sim::FaultKind::BadCrc},
+         false,
+         "no valid reply " + at + "PORT. Something answers, but every reply arrives damaged"},
+        {{.kind = sim::FaultKind::BadCrc, .reg = sim::kRegModel},
+         false,
+         "damaged replies " + at + "PORT. Some replies arrive damaged: check the 120 ohm termination"},
+        {{.kind = sim::FaultKind::NoReply},
+         true,
+         "no valid reply " + at + "PORT. Only the adapter's own echo comes back"},
+        {{.kind = sim::FaultKind::OtherAddress},
+         false,
+         "no valid reply " + at + "PORT. Another controller answers, at address 17:"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.note);
-        controller.ClearFaults();
-        controller.AddFault({.kind = c.fault});
-        CliProcess cli(With({"--timeout", "2", "read"}));
+        sim::Config config;
+        config.echo = c.echo;
+        sim::ControllerSim controller(config);
+        controller.AddFault(c.fault);
+        CliProcess cli({"--port", controller.DevicePath(), "--timeout", "2", "read"});
         EXPECT_EQ(cli.Wait(), 5) << cli.err;
-        EXPECT_NE(cli.err.find("\nardenox-cli: " + c.note), std::string::npos) << cli.err;
+        std::string note = "\nardenox-cli: " + c.note;
+        note.replace(note.find("PORT"), 4, controller.DevicePath());
+        EXPECT_NE(cli.err.find(note), std::string::npos) << cli.err;
     }
 }
 
