@@ -1,5 +1,7 @@
 #include "present/LineSettingsText.h"
 
+#include <fmt/format.h>
+
 #include "device/ControllerFacts.h"
 
 std::string ModeName(CArdeno::ECommModeSetting mode) {
@@ -18,4 +20,11 @@ std::string ModeNameOf(std::uint8_t parity, std::uint8_t stopBits) {
         }
     }
     return {};
+}
+
+traffic::TraceSetting TraceSettingOf(const CComDevice& connection) {
+    return {connection.m_devicePath,
+            fmt::format("{} baud, {}", connection.m_baudRate,
+                        ModeNameOf(connection.m_parity, connection.m_stopBits)),
+            connection.m_address};
 }

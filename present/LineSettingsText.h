@@ -4,8 +4,12 @@
 #include <string>
 
 #include "device/Ardeno.h"
+#include "port/ComDevice.h"
+#include "traffic/TraceHeader.h"
 
 // "Even, 1 stop bit"; empty for a mode the tool does not know.
 std::string ModeName(CArdeno::ECommModeSetting mode);
 // The same for a line's parity (0 none, 1 odd, 2 even) and stop bits (0 one, 2 two).
 std::string ModeNameOf(std::uint8_t parity, std::uint8_t stopBits);
+// The port, line settings and address an open connection runs at, for the top of a traffic export.
+traffic::TraceSetting TraceSettingOf(const CComDevice& connection);

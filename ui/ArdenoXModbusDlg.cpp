@@ -11,6 +11,7 @@
 #include "log/LogService.h"
 #include "platform/LastError.h"
 #include "port/ComDevice.h"
+#include "present/LineSettingsText.h"
 #include "ui/FieldTip.h"
 #include "ui/Text.h"
 #include "ui/TrafficModel.h"
@@ -50,6 +51,7 @@ CArdenoXModbusDlg::CArdenoXModbusDlg(CArdeno& controller, CComDevice& comDevice,
 
     if (traffic != nullptr) {
         m_trafficModel = new CTrafficModel(*traffic, CTrafficModel::kDefaultMaxRows, this);
+        m_trafficModel->SetSetting(TraceSettingOf(m_comDevice));
         // A child, so that the modal main window leaves it usable.
         m_trafficWindow = new CTrafficWindow(*m_trafficModel, this);
         connect(m_ui->trafficButton, &QPushButton::clicked, this, &CArdenoXModbusDlg::OnBnClickedTraffic);
