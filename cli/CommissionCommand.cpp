@@ -15,6 +15,7 @@
 #include "cli/ExitCodes.h"
 #include "cli/Interrupt.h"
 #include "cli/Messages.h"
+#include "cli/NextSteps.h"
 #include "cli/TraceOption.h"
 #include "commission/Commissioning.h"
 #include "commission/LineBench.h"
@@ -84,7 +85,7 @@ private:
             return false;
         }
         if (m_interrupt.Insisted()) {
-            PrintNote(InterruptedWriteText(m_options.port));
+            PrintNote(StoppedWriteNote(m_options));
         }
         return true;
     }

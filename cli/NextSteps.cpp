@@ -4,11 +4,25 @@
 
 #include "cli/Messages.h"
 #include "device/ControllerFacts.h"
+#include "device/UnsavedSettings.h"
 #include "res/Strings.h"
 
 std::string ConnectWithText(std::uint32_t baudRate, std::size_t modeIndex, unsigned address) {
     return fmt::format("connect with --baud {} --mode {} --address {}", baudRate, ModeName(modeIndex),
                        address);
+}
+
+std::string ReadCommandText(const CliOptions& options) {
+    return fmt::format("{} --port {} --baud {} --mode {} --address {} read", kProgramName, options.port,
+                       options.baudRate, ModeName(options.modeIndex), unsigned{options.address});
+}
+
+std::string StoppedWriteNote(const CliOptions& options) {
+    const std::string_view mode = res::LoadString(CommModeTable.at(options.modeIndex).m_nameId);
+    return StoppedWriteText(fmt::format("{} baud, {}, address {} on {}", options.baudRate, mode,
+                                        unsigned{options.address}, options.port),
+                            "'" + ReadCommandText(options) + "'",
+                            fmt::format("'{} --port {} scan'", kProgramName, options.port));
 }
 
 std::string NoAnswerNote(const CliOptions& options, const traffic::LineSignCounts& signs) {

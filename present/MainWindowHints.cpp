@@ -37,3 +37,19 @@ std::string LostPortDuringWriteHint(const CommConfig& written, const std::vector
         "new ones, or restart the controller to drop them.",
         left, baudRate, modeName, address);
 }
+
+std::string StoppedWriteWindowHint(const CommConfig& written, const std::vector<int>& writes,
+                                   const traffic::TraceSetting& connection) {
+    const std::string where =
+        fmt::format("{}, {}, address {}", connection.port, connection.line, connection.address);
+    const std::string left = UnsavedSettingsText(written, writes, ModeName(written.m_mode));
+    if (!left.empty()) {
+        return fmt::format(
+            "The write stopped before the save: {}. Until its next restart the controller answers at {}: "
+            "Read shows what it holds, Write again saves the new settings.",
+            left, where);
+    }
+    std::string text = StoppedWriteText(where, "Read", "Change, then Find");
+    text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    return text;
+}

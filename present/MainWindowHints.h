@@ -7,6 +7,7 @@
 
 #include "device/WriteProcedure.h"
 #include "traffic/LineSigns.h"
+#include "traffic/TraceHeader.h"
 
 // Beside "Not connected" while no valid reply comes: what was tried and what the line's signs point to
 // (silence: the wiring, or Find).
@@ -21,3 +22,8 @@ std::string CopiedRepliesWindowHint(unsigned address);
 // connection's settings until its restart. Empty when the write left nothing unsaved.
 std::string LostPortDuringWriteHint(const CommConfig& written, const std::vector<int>& writes,
                                     std::uint32_t baudRate, std::string_view modeName, unsigned address);
+
+// After the operator stopped a write: the settings written but not saved, if any, and where the
+// controller answers until its next restart (`connection`: the port, line settings and address in use).
+std::string StoppedWriteWindowHint(const CommConfig& written, const std::vector<int>& writes,
+                                   const traffic::TraceSetting& connection);

@@ -9,9 +9,11 @@
 
 #include "device/ControllerFacts.h"
 #include "log/LogService.h"
+#include "platform/DebugOutput.h"
 #include "platform/LastError.h"
 #include "port/ComDevice.h"
 #include "present/LineSettingsText.h"
+#include "present/MainWindowHints.h"
 #include "ui/FieldTip.h"
 #include "ui/Text.h"
 #include "ui/TrafficModel.h"
@@ -255,6 +257,10 @@ void CArdenoXModbusDlg::OnBnClickedWrite() {
     const int result = dialog.DoModal();
     m_writeUnderWay = nullptr;
     if (result != CWriteConfDlg::IDOK) {
+        if (dialog.StoppedByOperator()) {
+            platform::ShowMessageBox(StoppedWriteWindowHint(config, dialog.Procedure().UnsavedWrites(),
+                                                            TraceSettingOf(m_comDevice)));
+        }
         return;
     }
     const AfterWriteNotice notice = m_model.WriteDone(config);

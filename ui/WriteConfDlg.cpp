@@ -63,6 +63,7 @@ void CWriteConfDlg::OnCancel() {
     // Notifications go on being handled while the question is open; if the procedure finishes
     // meanwhile, the answer no longer matters.
     if (ConfirmCancel() && m_progress.CancelEnds()) {
+        m_stoppedByOperator = true;
         done(IDCANCEL);
     }
 }

@@ -31,6 +31,8 @@ public:
     void OnVarUpdated(int id, bool success) override;
 
     const CWriteProcedure& Procedure() const { return m_progress.Procedure(); }
+    // The operator stopped the write with Cancel.
+    bool StoppedByOperator() const { return m_stoppedByOperator; }
 
 signals:
     // Each status line as the procedure reaches it.
@@ -51,5 +53,6 @@ private:
     std::unique_ptr<Ui::CWriteConfDlg> m_ui;
     CArdeno& m_controller;
     WriteProgress m_progress;
-    bool m_ended = false;  // done() was called: the modal run has a result of its own
+    bool m_ended = false;
+    bool m_stoppedByOperator = false;  // done() was called: the modal run has a result of its own
 };
