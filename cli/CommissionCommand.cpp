@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -141,6 +142,13 @@ int RunCommission(const CliOptions& options, const CommissionArgs& args, const C
     CountCtrlC();
     TerminalBench bench(options, trace ? &trace->Observer() : nullptr, args.logPath.empty() ? nullptr : &log);
     const CommissionEnd end = RunCommissioning(plan, bench);
+    // The last word, however the run ended: with the units' prompts (on standard error with --json).
+    std::fprintf(
+        options.json ? stderr : stdout, "%s\n",
+        CommissionSummary(end, args.logPath.empty()
+                                   ? std::string()
+                                   : std::filesystem::absolute(args.logPath).lexically_normal().string())
+            .c_str());
     if (end.kind == CommissionEnd::Done) {
         return kExitOk;
     }
