@@ -124,7 +124,7 @@ TEST_F(CliTest, FailuresExitWithTheirCodeAndSayWhy) {
          "--timeout: At Most 1"},
         {{"--port", "/dev/ardenox-no-such-port", "read"},
          3,
-         "Unable to open communication port \"/dev/ardenox-no-such-port\". Check port settings."},
+         "Unable to open communication port \"/dev/ardenox-no-such-port\"."},
         {{"--port", "/dev/ardenox-no-such-port", "read"}, 3, "\nNo such port"},
         {{"--port", port, "--address", "17", "--timeout", "1", "read"},
          5,
@@ -269,7 +269,7 @@ TEST_F(CliTest, PortWithoutPermissionNamesTheGroupToJoin) {
                    {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
     EXPECT_EQ(cli.Wait(), 3);
     EXPECT_EQ(cli.err, "ardenox-cli: Unable to open communication port \"" + port +
-                           "\". Check port settings.\nPermission denied (0xd)\nThe port belongs to the group "
+                           "\".\nPermission denied\nThe port belongs to the group "
                            "dialout: join it with \"sudo usermod -aG dialout $USER\", then log in again.\n");
 }
 
