@@ -37,6 +37,12 @@ std::string EchoOnlyHint() {
            "controller's power, its address and the wiring.";
 }
 
+std::string LateRepliesHint() {
+    return "Replies come, but only after the tool stopped waiting for them: give them more time (the reply "
+           "time; --reply-timeout MS on the command line). A USB adapter's latency timer, a radio link or a "
+           "slow gateway delays them (the field guide's adapter section).";
+}
+
 std::string OtherAddressHint(unsigned address, std::string_view findWith) {
     return "Another controller answers, at address " + std::to_string(address) +
            ": connect at that address, or find the settings with " + std::string(findWith) + ".";

@@ -24,6 +24,9 @@ std::string SomeDamagedRepliesHint();
 // For a line where only the adapter's own echo comes back: nothing answers it.
 std::string EchoOnlyHint();
 
+// For a line where replies come only after the wait for them ended: more reply time, and why.
+std::string LateRepliesHint();
+
 // For a line where another controller answers, at `address`.
 std::string OtherAddressHint(unsigned address, std::string_view findWith);
 

@@ -234,6 +234,9 @@ TEST(CliLineHints, NoValueNamesWhatTheLineDid) {
         {{.kind = sim::FaultKind::OtherAddress},
          false,
          "no valid reply " + at + "PORT. Another controller answers, at address 17:"},
+        {{.kind = sim::FaultKind::LateReply, .delay = std::chrono::milliseconds(300)},
+         false,
+         "no valid reply " + at + "PORT. Replies come, but only after the tool stopped waiting for them"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.note);
