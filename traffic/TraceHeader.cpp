@@ -25,12 +25,11 @@ std::string Formatted(const std::tm& local, const char* format) {
 }  // namespace
 
 std::string TraceHeader(const TraceSetting& setting, std::chrono::system_clock::time_point start) {
-    return fmt::format(
-        "# traffic from {}\n# port {}, {}, address {}\n# time of day, seconds since the start, frame, "
-        "outcome, "
-        "bytes\n",
-        Formatted(LocalTime(start), "%Y-%m-%d %H:%M:%S %z (%Z)"), setting.port, setting.line,
-        setting.address);
+    const std::string where = setting.port.empty() ? std::string()
+                                                   : fmt::format("# port {}, {}, address {}\n", setting.port,
+                                                                 setting.line, setting.address);
+    return fmt::format("# traffic from {}\n{}# time of day, seconds since the start, frame, outcome, bytes\n",
+                       Formatted(LocalTime(start), "%Y-%m-%d %H:%M:%S %z (%Z)"), where);
 }
 
 std::string FormatTimedLine(const Frame& frame, Clock::time_point origin, const WallClock& wall) {

@@ -29,7 +29,8 @@ private:
 };
 
 // "# traffic from 2026-12-10 09:41:07 +0100 (CET)\n# port /dev/ttyUSB0, 19200 baud, Even, 1 stop bit,
-// address 16\n# time of day, seconds since the start, frame, outcome, bytes\n"
+// address 16\n# time of day, seconds since the start, frame, outcome, bytes\n"; the port's line only when
+// there is a port.
 std::string TraceHeader(const TraceSetting& setting, std::chrono::system_clock::time_point start);
 
 // One line of a trace: the local time of day with milliseconds ("09:41:07.123"), then FormatLine.

@@ -63,7 +63,7 @@ TEST(TrafficRows, CountsWhatTheLineDidEvenWhilePaused) {
     Apply(rows, std::move(frames));
     EXPECT_EQ(rows.CountsText(0), "Requests 1   Replies 4   Time-outs 2   CRC errors 1   Exceptions 1");
     // The export ends as the trace does: what the exchanges got back.
-    EXPECT_TRUE(rows.Text().ends_with("\n(exchanges: 1 answered, 1 refused, 1 silent, 2 damaged)\n"))
+    EXPECT_TRUE(rows.Text().ends_with("\n(exchanges: 1 answered, 1 refused, 1 silent, 1 late, 2 damaged)\n"))
         << rows.Text();
     EXPECT_FALSE(rows.IsFailure(1));
     EXPECT_TRUE(rows.IsFailure(4));
