@@ -180,9 +180,9 @@ int RunScan(const CliOptions& options, const ScanArgs& args) {
             }
             return kExitOk;
         case ScanResult::NothingAnswered:
-            if (const std::string damaged = DamagedRepliesText(result); !damaged.empty()) {
+            if (const std::string why = NoValidReplyText(result); !why.empty()) {
                 PrintError(fmt::format("no valid reply on {} ({} probes)", options.port, result.tried));
-                PrintNote(damaged);
+                PrintNote(why);
                 return kExitTimeout;
             }
             PrintError(fmt::format("nothing answered on {} ({} probes)", options.port, result.tried));

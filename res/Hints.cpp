@@ -59,6 +59,11 @@ std::string PoorLineHint() {
            "nearby noise before relying on it";
 }
 
+std::string UnaskedRepliesHint() {
+    return "another master may be polling the bus (stop it before a scan), or a unit answers under another "
+           "address than the one it is asked at";
+}
+
 std::string NothingFoundHint() {
     return "First swap the two data wires (A/B, D+/D-) and try again; then check the 120 ohm termination at "
            "both ends of the bus, the bias and the reference wire (the field guide's checklist).";

@@ -186,6 +186,20 @@ void BringForward(std::vector<ScanCandidate>& plan, std::size_t next, const Scan
                           });
 }
 
+// A valid reply from another address than the one asked came during a probe at `line`: its sender is
+// noted once.
+void NoteUnasked(const traffic::LineSignCounts& before, const traffic::LineSignCounts& after,
+                 const LineSettings& line, std::vector<ScanResult::UnaskedReply>& unasked) {
+    if (after.otherAddress == before.otherAddress || !after.lastOtherAddress) {
+        return;
+    }
+    const std::uint8_t from = *after.lastOtherAddress;
+    if (std::none_of(unasked.begin(), unasked.end(),
+                     [from](const ScanResult::UnaskedReply& reply) { return reply.from == from; })) {
+        unasked.push_back({line, from});
+    }
+}
+
 // "19200 baud, Even, 1 stop bit; 9600 baud, None, 2 stop bits and 57600 baud, None, 1 stop bit"
 std::string DescribeLines(const std::vector<LineSettings>& lines) {
     std::string text;
@@ -205,11 +219,22 @@ std::string DamagedRepliesText(const ScanResult& result) {
     if (result.outcome == ScanResult::Found) {
         return "damaged replies came at " + lines + " as well: " + res::PoorLineHint();
     }
-    const std::string again = result.damagedRetries == 0
-                                  ? ""
-                                  : fmt::format(" (asked again {} times in all, waiting {} ms: no valid reply)",
-                                                result.damagedRetries, kPatientAnswerMs);
+    const std::string again =
+        result.damagedRetries == 0
+            ? ""
+            : fmt::format(" (asked again {} times in all, waiting {} ms: no valid reply)",
+                          result.damagedRetries, kPatientAnswerMs);
     return "damaged replies at " + lines + again + ": " + res::DamagedScanHint();
+}
+
+std::string NoValidReplyText(const ScanResult& result) {
+    std::string text = DamagedRepliesText(result);
+    for (const ScanResult::UnaskedReply& reply : result.unasked) {
+        text += fmt::format("{}replies from address {} (at {}) came to requests for other addresses: {}",
+                            text.empty() ? "" : "; ", unsigned{reply.from}, DescribeLine(reply.line),
+                            res::UnaskedRepliesHint());
+    }
+    return text;
 }
 
 ScanResult CScanEngine::Run(const std::string& devicePath, const std::vector<ScanCandidate>& candidates,
@@ -259,10 +284,12 @@ ScanResult CScanEngine::Run(const std::string& devicePath, const std::vector<Sca
             break;
         }
         const ScanCandidate candidate = plan[next++];
-        const std::uint64_t damaged = line.Signs().damaged;
+        const traffic::LineSignCounts before = line.Signs();
+        const std::uint64_t damaged = before.damaged;
         if (!probe(candidate, m_options.answerMs)) {
             return portFailed();
         }
+        NoteUnasked(before, line.Signs(), candidate.line, result.unasked);
         // The first damaged reply at a line setting: a poor line lets some replies through, so that
         // probe is asked again at once with a patient wait, and its address at that speed goes first.
         const bool firstDamageHere =

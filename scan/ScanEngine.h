@@ -47,6 +47,12 @@ struct ScanResult {
     std::vector<LineSettings> damagedAt;
     // Probes asked again, each with a patient wait, because their first reply came damaged.
     std::size_t damagedRetries = 0;
+    // Valid replies from an address other than the one asked, each sender once, where first seen.
+    struct UnaskedReply {
+        LineSettings line;
+        std::uint8_t from = 0;
+    };
+    std::vector<UnaskedReply> unasked;
 };
 
 struct ScanProgress {
@@ -81,6 +87,11 @@ struct ScanOptions {
 // waiting 150 ms: no valid reply): a controller may be there behind a bad line: …"; for a scan that found
 // a controller, "damaged replies came at … as well: the line is poor: …"; empty when no damaged reply came.
 std::string DamagedRepliesText(const ScanResult& result);
+
+// Why no controller was found although bytes came back: the damaged replies (DamagedRepliesText) and
+// "replies from address 17 (at 19200 baud, Even, 1 stop bit) came to requests for other addresses: …";
+// empty when nothing came back.
+std::string NoValidReplyText(const ScanResult& result);
 
 class CScanEngine {
 public:

@@ -137,6 +137,20 @@ TEST(ScanEngine, DamagedRepliesAreAskedAgainAndTheirLineSettingIsNamed) {
     EXPECT_EQ(result.damagedAt, (std::vector<LineSettings>{{9600, 0}}));
 }
 
+// A unit that answers under another address is no controller found, but the scan names the sender.
+TEST(ScanEngine, RepliesFromAnotherAddressAreNamed) {
+    sim::ControllerSim controller(Stored({5, 96, 0}));
+    controller.AddFault({.kind = sim::FaultKind::OtherAddress});
+    ProbeCounter counter;
+    const ScanResult result =
+        CScanEngine(kPatient).Run(controller.DevicePath(), Sweep({9600, 0}, 6), counter);
+    EXPECT_EQ(result.outcome, ScanResult::NothingAnswered);
+    EXPECT_TRUE(NoValidReplyText(result).starts_with(
+        "replies from address 6 (at 9600 baud, Even, 1 stop bit) came to requests for other addresses: "
+        "another master may be polling the bus"))
+        << NoValidReplyText(result);
+}
+
 // A poor line lets some replies through: the probe that drew damaged ones is asked again before the rest.
 TEST(ScanEngine, AProbeWithDamagedRepliesIsAskedAgainBeforeTheRest) {
     sim::ControllerSim controller(Stored({5, 96, 0}));
