@@ -59,6 +59,11 @@ std::string PoorLineHint() {
            "nearby noise before relying on it";
 }
 
+std::string EchoOnlyScanHint() {
+    return "only the adapter's own echo came back: it sends, but no controller answered at any setting; "
+           "check the controller's power, its address and the wiring";
+}
+
 std::string UnaskedRepliesHint() {
     return "another master may be polling the bus (stop it before a scan), or a unit answers under another "
            "address than the one it is asked at";

@@ -36,6 +36,9 @@ std::string DamagedScanHint();
 // For a scan that found a controller although some replies came damaged: termination, bias, cable, noise.
 std::string PoorLineHint();
 
+// For a scan where only the adapter's own echo came back, at every setting.
+std::string EchoOnlyScanHint();
+
 // For a scan where valid replies came from addresses other than the ones asked.
 std::string UnaskedRepliesHint();
 

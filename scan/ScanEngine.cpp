@@ -228,6 +228,9 @@ std::string DamagedRepliesText(const ScanResult& result) {
 }
 
 std::string NoValidReplyText(const ScanResult& result) {
+    if (traffic::Diagnose(result.signs) == traffic::LineDiagnosis::EchoOnly) {
+        return res::EchoOnlyScanHint();
+    }
     std::string text = DamagedRepliesText(result);
     for (const ScanResult::UnaskedReply& reply : result.unasked) {
         text += fmt::format("{}replies from address {} (at {}) came to requests for other addresses: {}",
@@ -315,5 +318,6 @@ ScanResult CScanEngine::Run(const std::string& devicePath, const std::vector<Sca
             }
         }
     }
+    result.signs = line.Signs();
     return result;
 }

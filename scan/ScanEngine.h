@@ -19,6 +19,7 @@
 #include "scan/ProbeBudget.h"
 #include "scan/ScanPlan.h"
 #include "traffic/Frame.h"
+#include "traffic/LineSigns.h"
 
 // A controller that answered.
 struct FoundController {
@@ -53,6 +54,8 @@ struct ScanResult {
         std::uint8_t from = 0;
     };
     std::vector<UnaskedReply> unasked;
+    // What the line did over the whole scan, once it ran to its end.
+    traffic::LineSignCounts signs;
 };
 
 struct ScanProgress {
@@ -89,8 +92,8 @@ struct ScanOptions {
 std::string DamagedRepliesText(const ScanResult& result);
 
 // Why no controller was found although bytes came back: the damaged replies (DamagedRepliesText) and
-// "replies from address 17 (at 19200 baud, Even, 1 stop bit) came to requests for other addresses: …";
-// empty when nothing came back.
+// "replies from address 17 (at 19200 baud, Even, 1 stop bit) came to requests for other addresses: …",
+// or that only the adapter's own echo came back; empty when nothing came back.
 std::string NoValidReplyText(const ScanResult& result);
 
 class CScanEngine {

@@ -137,18 +137,33 @@ TEST(ScanEngine, DamagedRepliesAreAskedAgainAndTheirLineSettingIsNamed) {
     EXPECT_EQ(result.damagedAt, (std::vector<LineSettings>{{9600, 0}}));
 }
 
-// A unit that answers under another address is no controller found, but the scan names the sender.
-TEST(ScanEngine, RepliesFromAnotherAddressAreNamed) {
-    sim::ControllerSim controller(Stored({5, 96, 0}));
-    controller.AddFault({.kind = sim::FaultKind::OtherAddress});
-    ProbeCounter counter;
-    const ScanResult result =
-        CScanEngine(kPatient).Run(controller.DevicePath(), Sweep({9600, 0}, 6), counter);
-    EXPECT_EQ(result.outcome, ScanResult::NothingAnswered);
-    EXPECT_TRUE(NoValidReplyText(result).starts_with(
-        "replies from address 6 (at 9600 baud, Even, 1 stop bit) came to requests for other addresses: "
-        "another master may be polling the bus"))
-        << NoValidReplyText(result);
+// Bytes that came back but no controller: a unit answering under another address names its sender,
+// the adapter's echo alone is named as such.
+TEST(ScanEngine, WhatCameBackWithoutAControllerIsNamed) {
+    struct Case {
+        sim::ReplyFault fault;
+        bool echo;
+        const char* text;
+    };
+    const Case cases[] = {
+        {{.kind = sim::FaultKind::OtherAddress},
+         false,
+         "replies from address 6 (at 9600 baud, Even, 1 stop bit) came to requests for other addresses: "
+         "another master may be polling the bus"},
+        {{.kind = sim::FaultKind::NoReply}, true, "only the adapter's own echo came back"},
+    };
+    for (const Case& c : cases) {
+        sim::Config config = Stored({5, 96, 0});
+        config.echo = c.echo;
+        sim::ControllerSim controller(config);
+        controller.AddFault(c.fault);
+        ProbeCounter counter;
+        const ScanResult result =
+            CScanEngine(kPatient).Run(controller.DevicePath(), Sweep({9600, 0}, 6), counter);
+        EXPECT_EQ(result.outcome, ScanResult::NothingAnswered);
+        EXPECT_TRUE(NoValidReplyText(result).starts_with(c.text)) << NoValidReplyText(result) << "\n"
+                                                                  << traffic::DescribeSigns(result.signs);
+    }
 }
 
 // A poor line lets some replies through: the probe that drew damaged ones is asked again before the rest.
