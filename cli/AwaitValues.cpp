@@ -10,6 +10,7 @@
 #include "device/EventWait.h"
 #include "device/Refusals.h"
 #include "platform/AppErrors.h"
+#include "traffic/LineSigns.h"
 
 int AwaitValues(CliConnection& connection, const CommandDeadline& deadline,
                 const std::function<std::string()>& missing) {
@@ -43,7 +44,9 @@ int AwaitValues(CliConnection& connection, const CommandDeadline& deadline,
     const std::string unknown = refusals.UnknownValues();
     PrintError(fmt::format("no value within {:g} s for: {}{}", deadline.Seconds(), lacking,
                            unknown.empty() ? "" : " (" + unknown + ")"));
-    if (!answered) {
+    // Values that came show the settings are right; damaged replies among them still name the line.
+    if (!answered ||
+        traffic::Diagnose(connection.Controller().LineSigns()) == traffic::LineDiagnosis::SomeDamaged) {
         PrintNote(NoAnswerNote(connection.Options(), connection.Controller().LineSigns()));
     }
     return kExitTimeout;

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -15,6 +16,7 @@
 #include "cli/ExitCodes.h"
 #include "cli/Interrupt.h"
 #include "cli/Messages.h"
+#include "cli/NextSteps.h"
 #include "cli/TraceOption.h"
 #include "commission/Commissioning.h"
 #include "commission/LineBench.h"
@@ -84,7 +86,7 @@ private:
             return false;
         }
         if (m_interrupt.Insisted()) {
-            PrintNote(InterruptedWriteText(m_options.port));
+            PrintNote(StoppedWriteNote(m_options));
         }
         return true;
     }
@@ -140,6 +142,13 @@ int RunCommission(const CliOptions& options, const CommissionArgs& args, const C
     CountCtrlC();
     TerminalBench bench(options, trace ? &trace->Observer() : nullptr, args.logPath.empty() ? nullptr : &log);
     const CommissionEnd end = RunCommissioning(plan, bench);
+    // The last word, however the run ended: with the units' prompts (on standard error with --json).
+    std::fprintf(
+        options.json ? stderr : stdout, "%s\n",
+        CommissionSummary(end, args.logPath.empty()
+                                   ? std::string()
+                                   : std::filesystem::absolute(args.logPath).lexically_normal().string())
+            .c_str());
     if (end.kind == CommissionEnd::Done) {
         return kExitOk;
     }

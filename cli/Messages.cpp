@@ -49,15 +49,6 @@ std::string ErrorJson(std::string_view error, int exitCode) {
     return JsonLine({{"error", error}, {"exitCode", exitCode}});
 }
 
-std::string InterruptedWriteText(std::string_view port) {
-    const std::string read = std::string(kProgramName) + " --port " + std::string(port) + " read";
-    return "write stopped: the controller may hold some of the new settings, or be saving them. Check with "
-           "'" +
-           read +
-           "'; if it does not answer there, find it with 'scan'. A save it finished takes effect at "
-           "its next restart.";
-}
-
 void ReportPortFailure(std::uint32_t errorCode) {
     CLogService::Instance().ReportError(res::IDS_DEVICE_ERROR, errorCode);
 }

@@ -19,8 +19,6 @@ void PrintNote(std::string_view text);
 std::string LastError();
 // {"error": "...", "exitCode": N} on one line.
 std::string ErrorJson(std::string_view error, int exitCode);
-// What a second Ctrl-C leaves behind a write on `port`, and how to check it.
-std::string InterruptedWriteText(std::string_view port);
 // A port failure, told the way the configuration window tells it.
 void ReportPortFailure(std::uint32_t errorCode);
 // A wait that the port's failure or a refusal ended: told, and the exit code for it.

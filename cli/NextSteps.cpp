@@ -4,6 +4,7 @@
 
 #include "cli/Messages.h"
 #include "device/ControllerFacts.h"
+#include "device/UnsavedSettings.h"
 #include "res/Strings.h"
 
 std::string ConnectWithText(std::uint32_t baudRate, std::size_t modeIndex, unsigned address) {
@@ -11,11 +12,25 @@ std::string ConnectWithText(std::uint32_t baudRate, std::size_t modeIndex, unsig
                        address);
 }
 
+std::string ReadCommandText(const CliOptions& options) {
+    return fmt::format("{} --port {} --baud {} --mode {} --address {} read", kProgramName, options.port,
+                       options.baudRate, ModeName(options.modeIndex), unsigned{options.address});
+}
+
+std::string StoppedWriteNote(const CliOptions& options) {
+    const std::string_view mode = res::LoadString(CommModeTable.at(options.modeIndex).m_nameId);
+    return StoppedWriteText(fmt::format("{} baud, {}, address {} on {}", options.baudRate, mode,
+                                        unsigned{options.address}, options.port),
+                            "'" + ReadCommandText(options) + "'",
+                            fmt::format("'{} --port {} scan'", kProgramName, options.port));
+}
+
 std::string NoAnswerNote(const CliOptions& options, const traffic::LineSignCounts& signs) {
     const std::string_view mode = res::LoadString(CommModeTable.at(options.modeIndex).m_nameId);
     const std::string findWith = fmt::format("'{} --port {} scan'", kProgramName, options.port);
-    const bool silent = traffic::NothingCameBack(signs);
-    return fmt::format("{} at {} baud, {}, address {} on {}. {}",
-                       silent ? "nothing answered" : "no valid reply", options.baudRate, mode,
+    const char* what = traffic::NothingCameBack(signs)       ? "nothing answered"
+                       : signs.answered + signs.refused == 0 ? "no valid reply"
+                                                             : "damaged replies";
+    return fmt::format("{} at {} baud, {}, address {} on {}. {}", what, options.baudRate, mode,
                        unsigned{options.address}, options.port, traffic::LineHint(signs, findWith));
 }

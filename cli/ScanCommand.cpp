@@ -175,11 +175,14 @@ int RunScan(const CliOptions& options, const ScanArgs& args) {
                 const ScanCandidate& working = result.found.front().Working();
                 PrintNote(ConnectWithText(working.line.baudRate, working.line.modeIndex, working.address));
             }
+            if (const std::string damaged = DamagedRepliesText(result); !damaged.empty()) {
+                PrintNote(damaged);
+            }
             return kExitOk;
         case ScanResult::NothingAnswered:
-            if (const std::string damaged = DamagedRepliesText(result); !damaged.empty()) {
+            if (const std::string why = NoValidReplyText(result); !why.empty()) {
                 PrintError(fmt::format("no valid reply on {} ({} probes)", options.port, result.tried));
-                PrintNote(damaged);
+                PrintNote(why);
                 return kExitTimeout;
             }
             PrintError(fmt::format("nothing answered on {} ({} probes)", options.port, result.tried));

@@ -42,8 +42,6 @@ std::string LeftUnsavedText(const CommConfig& written, const std::vector<int>& w
     if (left.empty()) {
         return {};
     }
-    return fmt::format(
-        "the write stopped before the save: {}; to see what it holds now: ardenox-cli --port {} --baud {} "
-        "--mode {} --address {} read",
-        left, options.port, options.baudRate, ModeName(options.modeIndex), unsigned{options.address});
+    return fmt::format("the write stopped before the save: {}; to see what it holds now: {}", left,
+                       ReadCommandText(options));
 }

@@ -6,6 +6,7 @@
 #include "cli/ExitCodes.h"
 #include "cli/Interrupt.h"
 #include "cli/Messages.h"
+#include "cli/NextSteps.h"
 #include "cli/WriteResult.h"
 #include "device/EventWait.h"
 #include "device/Refusals.h"
@@ -40,11 +41,7 @@ int RunSteps(CliConnection& connection, CWriteProcedure& procedure, const Comman
         case EventWaitEnd::Done:
             return *view.m_exitCode;
         case EventWaitEnd::Stopped:
-            if (interrupt.Insisted()) {
-                PrintNote(InterruptedWriteText(connection.Options().port));
-            } else {
-                PrintError(fmt::format("write interrupted (last step: {})", procedure.GetStatusText()));
-            }
+            PrintError(fmt::format("write interrupted (last step: {})", procedure.GetStatusText()));
             return kExitInterrupted;
         case EventWaitEnd::TimedOut:
             PrintError(fmt::format("write did not finish within {:g} s (last step: {})", limit.Seconds(),
@@ -64,9 +61,12 @@ int RunProcedure(CliConnection& connection, const CliOptions& options, const Com
     CWriteProcedure procedure(connection.Controller(), config, view);
     const int exitCode = RunSteps(connection, procedure, deadline, view);
     if (exitCode != kExitOk) {
+        // Registers written and not saved name themselves; otherwise a stop may have come during the save.
         if (const std::string left = LeftUnsavedText(config, procedure.UnsavedWrites(), options);
             !left.empty()) {
             PrintNote(left);
+        } else if (exitCode == kExitInterrupted || exitCode == kExitTimeout) {
+            PrintNote(StoppedWriteNote(options));
         }
     }
     return exitCode;

@@ -60,10 +60,14 @@ std::string UsageError(const CLI::App& app, const CLI::ParseError& error,
     const std::vector<std::string> rest = app.remaining();
     const auto chosen = app.get_subcommands();
     const std::optional<std::string> misspelt = MisspeltOption(args, KnownOptions(app));
+    std::vector<std::string> commands;
+    for (const Command& known : Commands()) {
+        commands.emplace_back(known.name);
+    }
     const std::string why = misspelt ? *misspelt
                             : chosen.empty() && !rest.empty() && rest.front()[0] != '-'
                                 ? "unknown command '" + rest.front() + "'"
-                                : error.what();
+                                : ParserErrorText(error.what(), args, commands);
     const std::string command = chosen.empty() ? "" : chosen.front()->get_name() + " ";
     return fmt::format("{} (see {} {}--help)", why, kProgramName, command);
 }

@@ -17,8 +17,12 @@ public:
                 return End(code);
             }
             m_inHand = false;
+            // The unit holds its settings whether or not its record is kept.
+            ++m_done;
+            m_verified += m_record.verified ? 1 : 0;
             if (!m_bench.Record(m_record)) {
-                return {CommissionEnd::Failed, kRecordNotKept, unit, false, "its record could not be kept"};
+                return Counted(
+                    {CommissionEnd::Failed, kRecordNotKept, unit, false, "its record could not be kept"});
             }
             ++m_nextAddress;
             if (unit < m_plan.count) {
@@ -26,7 +30,7 @@ public:
                                            unit, DescribeCandidate(m_plan.factory)));
             }
         }
-        return {CommissionEnd::Done, 0, m_plan.count, false, ""};
+        return Counted({CommissionEnd::Done, 0, m_plan.count, false, ""});
     }
 
 private:
@@ -104,6 +108,7 @@ private:
             m_bench.Prompt(fmt::format("Unit {}: a controller already answers at {}; skipped.", m_record.unit,
                                        DescribeCandidate(at)));
             Note(fmt::format("address {} taken: skipped", unsigned{m_nextAddress}));
+            ++m_skipped;
         }
     }
 
@@ -115,7 +120,14 @@ private:
             m_bench.Record(m_record);
         }
         const CommissionEnd::EKind kind = m_stopped ? CommissionEnd::Stopped : CommissionEnd::Failed;
-        return {kind, code, unit, inHand, m_record.note};
+        return Counted({kind, code, unit, inHand, m_record.note});
+    }
+
+    CommissionEnd Counted(CommissionEnd end) const {
+        end.done = m_done;
+        end.verified = m_verified;
+        end.skipped = m_skipped;
+        return end;
     }
 
     void Note(const std::string& note) { m_record.note += m_record.note.empty() ? note : "; " + note; }
@@ -126,6 +138,9 @@ private:
     UnitRecord m_record;
     bool m_inHand = false;
     bool m_stopped = false;
+    unsigned m_done = 0;
+    unsigned m_verified = 0;
+    unsigned m_skipped = 0;
 };
 
 }  // namespace
@@ -145,4 +160,21 @@ PlanFault CheckPlan(const CommissionPlan& plan) {
 
 CommissionEnd RunCommissioning(const CommissionPlan& plan, ICommissionBench& bench) {
     return CRun(plan, bench).Run();
+}
+
+std::string CommissionSummary(const CommissionEnd& end, const std::string& logPath) {
+    const auto count = [](unsigned n, const char* one, const char* many) {
+        return fmt::format("{} {}", n, n == 1 ? one : many);
+    };
+    std::string text = "commissioning: " + count(end.done, "unit done", "units done");
+    if (end.verified != end.done) {
+        text +=
+            fmt::format(" ({} not holding their new settings after the restart)", end.done - end.verified);
+    }
+    text += ", " + count(end.skipped, "address skipped (taken)", "addresses skipped (taken)");
+    if (end.kind != CommissionEnd::Done && end.inHand) {
+        text +=
+            fmt::format(", unit {} {}", end.unit, end.kind == CommissionEnd::Stopped ? "stopped" : "failed");
+    }
+    return text + (logPath.empty() ? "; no log kept" : "; log: " + logPath);
 }

@@ -57,8 +57,15 @@ struct CommissionEnd {
     StepCode code = 0;  // the failed step's code
     unsigned unit = 0;  // the unit the run ended at
     bool inHand = false;
-    std::string note;  // what happened to the unit in hand
+    std::string note;       // what happened to the unit in hand
+    unsigned done = 0;      // units given their settings and recorded
+    unsigned verified = 0;  // of those, the ones that answered at their new settings holding them
+    unsigned skipped = 0;   // addresses passed over because a controller already answered there
 };
+
+// "commissioning: 3 units done, 2 addresses skipped (taken), unit 4 failed; log: /home/op/site.csv": how
+// the run ended, for its last line. `logPath` is empty when no log was kept.
+std::string CommissionSummary(const CommissionEnd& end, const std::string& logPath);
 
 // The address the last unit gets when none on the way is taken; past kLastAddress the plan cannot be
 // carried out.

@@ -22,3 +22,12 @@ std::string UnsavedSettingsText(const CommConfig& written, const std::vector<int
         "restart unless saved",
         writes.size() == 1 ? "" : "s", registers, writes.size() == 1 ? "s" : "");
 }
+
+std::string StoppedWriteText(std::string_view whereNow, std::string_view checkWith,
+                             std::string_view findWith) {
+    return fmt::format(
+        "the write stopped: the controller may hold some of the new settings, or be saving them. Until its "
+        "next restart it answers at {}: check with {}; if it does not answer there, find it with {}. A save "
+        "it finished takes effect at its next restart.",
+        whereNow, checkWith, findWith);
+}

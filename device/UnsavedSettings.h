@@ -12,3 +12,10 @@
 // (CWriteProcedure::UnsavedWrites) of `written`, its mode named `modeName`. Empty when nothing was left.
 std::string UnsavedSettingsText(const CommConfig& written, const std::vector<int>& writes,
                                 std::string_view modeName);
+
+// After a write that stopped with nothing left unsaved (it stopped before its first write, or while the
+// controller saved): the new settings take effect only at its next restart, so until then it answers
+// where it did. `whereNow` names that ("19200 baud, Even, 1 stop bit, address 16 on /dev/ttyUSB0"),
+// `checkWith` and `findWith` the front end's ways to read it there and to find it.
+std::string StoppedWriteText(std::string_view whereNow, std::string_view checkWith,
+                             std::string_view findWith);

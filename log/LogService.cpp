@@ -16,6 +16,11 @@ constexpr std::string_view kStartLine = "Log service started at %s\n";
 constexpr std::string_view kStopLine = "Log service stopped at %s\n\n\n";
 constexpr std::string_view kThreadPrefix = "%u: ";
 constexpr std::string_view kSystemTextBlanks = " \t\r\n";
+#ifdef _WIN32
+constexpr bool kCodesShown = true;
+#else
+constexpr bool kCodesShown = false;
+#endif
 
 // Texts up to the inline size need no allocation.
 using TextBuffer = fmt::basic_memory_buffer<char, 256>;
@@ -79,16 +84,27 @@ void CLogService::Output(std::string_view format, bool showMessage, fmt::printf_
 void CLogService::OutputError(std::string_view format, std::uint32_t errorCode, std::string_view hint,
                               fmt::printf_args args) {
     const std::string systemText = platform::SystemErrorText(errorCode);
+    const std::string_view system = Trim(systemText);
     TextBuffer text;
     AppendFormatted(text, format, args);
+    // The diagnostics always carry the code; a message shown carries it only where the system's own
+    // messages do (Windows): elsewhere a hex code means nothing to the operator.
+    std::string shown(View(text));
+    shown += '\n';
+    shown += system;
+    shown += system.empty() ? "" : "\n";
     // The message is finished text here: the suffix is formatted on its own, never the message again.
-    AppendFormatted(text, res::LoadString(res::IDS_ERROR_SUFFIX),
-                    fmt::make_printf_args(Trim(systemText), errorCode));
+    AppendFormatted(text, res::LoadString(res::IDS_ERROR_SUFFIX), fmt::make_printf_args(system, errorCode));
     if (!hint.empty()) {
         text.append(hint.begin(), hint.end());
         text.push_back('\n');
+        shown += hint;
+        shown += '\n';
     }
-    Write(View(text), true);
+    Write(View(text), kCodesShown);
+    if (!kCodesShown) {
+        platform::ShowMessageBox(shown);
+    }
 }
 
 void CLogService::Write(std::string_view text, bool showMessage) {

@@ -20,10 +20,13 @@ constexpr std::uint32_t kRegisterSpace = 0x10000;
 
 void CModbus::Tap(traffic::Direction direction, traffic::Outcome outcome, std::span<const std::uint8_t> bytes,
                   std::size_t expected) {
-    const traffic::Frame frame = traffic::MakeFrame(direction, outcome, bytes, expected);
-    m_signs.OnFrame(frame);
-    if (m_tap != nullptr) {
-        m_tap->OnFrame(frame);
+    m_signsThenTap.OnFrame(traffic::MakeFrame(direction, outcome, bytes, expected));
+}
+
+void CModbus::SignsThenTap::OnFrame(const traffic::Frame& frame) {
+    m_modbus.m_signs.OnFrame(frame);
+    if (m_modbus.m_tap != nullptr) {
+        m_modbus.m_tap->OnFrame(frame);
     }
 }
 
@@ -98,7 +101,7 @@ bool CModbus::Exchange(const ModbusRequest& request, std::span<const std::uint8_
 bool CModbus::ClearLine(std::size_t replyLength) {
     port::IPort& port = m_device->Port();
     if (m_guardQuietMs != 0) {
-        if (!AwaitQuietLine(port, m_guardQuietMs, m_tap)) {
+        if (!AwaitQuietLine(port, m_guardQuietMs, &m_signsThenTap)) {
             return false;
         }
         m_guardQuietMs = 0;
@@ -107,7 +110,7 @@ bool CModbus::ClearLine(std::size_t replyLength) {
     // it. Seen, traced and counted; then the guard makes sure the rest of it is gone too.
     if (DropWaiting()) {
         GuardNextExchange(replyLength);
-        if (!AwaitQuietLine(port, m_guardQuietMs, m_tap)) {
+        if (!AwaitQuietLine(port, m_guardQuietMs, &m_signsThenTap)) {
             return false;
         }
         m_guardQuietMs = 0;

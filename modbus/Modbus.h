@@ -94,9 +94,20 @@ private:
     void Tap(traffic::Direction direction, traffic::Outcome outcome, std::span<const std::uint8_t> bytes,
              std::size_t expected = 0);
 
+    // The line's signs first, then the observer: what the guard drops is counted too.
+    class SignsThenTap final : public traffic::IFrameObserver {
+    public:
+        explicit SignsThenTap(CModbus& modbus) : m_modbus(modbus) {}
+        void OnFrame(const traffic::Frame& frame) override;
+
+    private:
+        CModbus& m_modbus;
+    };
+
     std::unique_ptr<IFraming> m_framing;
     traffic::IFrameObserver* m_tap = nullptr;
     traffic::LineSigns m_signs;
+    SignsThenTap m_signsThenTap{*this};
     // The reply of the exchange under way, or of the last one.
     std::array<std::uint8_t, kMaxFrameBytes> m_reply{};
 

@@ -3,6 +3,8 @@
 #include <fmt/format.h>
 #include <fmt/printf.h>
 
+#include <cctype>
+
 #include "res/Hints.h"
 #include "res/Strings.h"
 
@@ -17,12 +19,17 @@ std::string FindResultText(const ScanResult& result) {
         case ScanResult::Found: {
             const FoundController& found = result.found.front();
             const std::string what = found.model ? fmt::format("ArdenoX {}", *found.model) : "the controller";
-            return fmt::format("Found {} at {}.", what, DescribeCandidate(found.Working()));
+            std::string damaged = DamagedRepliesText(result);
+            if (!damaged.empty()) {
+                damaged[0] = 'D';
+                damaged = " " + damaged + ".";
+            }
+            return fmt::format("Found {} at {}.{}", what, DescribeCandidate(found.Working()), damaged);
         }
         case ScanResult::NothingAnswered:
-            if (std::string damaged = DamagedRepliesText(result); !damaged.empty()) {
-                damaged[0] = 'D';
-                return "No valid reply. " + damaged + ".";
+            if (std::string why = NoValidReplyText(result); !why.empty()) {
+                why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));
+                return "No valid reply. " + why + ".";
             }
             return "Nothing answered. " + res::NothingFoundHint();
         case ScanResult::Cancelled:

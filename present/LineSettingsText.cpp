@@ -25,3 +25,10 @@ std::string ModeNameOf(std::uint8_t parity, std::uint8_t stopBits) {
 std::string SettingsPhrase(std::uint32_t baudRate, CArdeno::ECommModeSetting mode, unsigned address) {
     return fmt::format("{} baud, {}, address {}", baudRate, ModeName(mode), address);
 }
+
+traffic::TraceSetting TraceSettingOf(const CComDevice& connection) {
+    return {connection.m_devicePath,
+            fmt::format("{} baud, {}", connection.m_baudRate,
+                        ModeNameOf(connection.m_parity, connection.m_stopBits)),
+            connection.m_address};
+}

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "device/Ardeno.h"
+#include "port/ComDevice.h"
+#include "traffic/TraceHeader.h"
 
 // "Even, 1 stop bit"; empty for a mode the tool does not know.
 std::string ModeName(CArdeno::ECommModeSetting mode);
@@ -12,3 +14,5 @@ std::string ModeNameOf(std::uint8_t parity, std::uint8_t stopBits);
 
 // "38400 baud, Odd, 1 stop bit, address 16": a whole set of settings in one phrase.
 std::string SettingsPhrase(std::uint32_t baudRate, CArdeno::ECommModeSetting mode, unsigned address);
+// The port, line settings and address an open connection runs at, for the top of a traffic export.
+traffic::TraceSetting TraceSettingOf(const CComDevice& connection);

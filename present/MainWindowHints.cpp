@@ -42,3 +42,19 @@ std::string RestartedWithWrittenHint(const std::string& written) {
     return "No answer here since the write: after a restart the controller uses " + written +
            ". Press Change: the connection dialog offers these settings.";
 }
+
+std::string StoppedWriteWindowHint(const CommConfig& written, const std::vector<int>& writes,
+                                   const traffic::TraceSetting& connection) {
+    const std::string where =
+        fmt::format("{}, {}, address {}", connection.port, connection.line, connection.address);
+    const std::string left = UnsavedSettingsText(written, writes, ModeName(written.m_mode));
+    if (!left.empty()) {
+        return fmt::format(
+            "The write stopped before the save: {}. Until its next restart the controller answers at {}: "
+            "Read shows what it holds, Write again saves the new settings.",
+            left, where);
+    }
+    std::string text = StoppedWriteText(where, "Read", "Change, then Find");
+    text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    return text;
+}

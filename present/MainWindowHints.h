@@ -7,6 +7,7 @@
 
 #include "device/WriteProcedure.h"
 #include "traffic/LineSigns.h"
+#include "traffic/TraceHeader.h"
 
 // Beside "Not connected" while no valid reply comes: what was tried and what the line's signs point to
 // (silence: the wiring, or Find).
@@ -25,3 +26,7 @@ std::string LostPortDuringWriteHint(const CommConfig& written, const std::vector
 // Beside "Not connected" after a write whose saved settings differ from the connection's: the controller
 // has probably restarted with `written` (SettingsPhrase), which Change offers.
 std::string RestartedWithWrittenHint(const std::string& written);
+// After the operator stopped a write: the settings written but not saved, if any, and where the
+// controller answers until its next restart (`connection`: the port, line settings and address in use).
+std::string StoppedWriteWindowHint(const CommConfig& written, const std::vector<int>& writes,
+                                   const traffic::TraceSetting& connection);

@@ -82,9 +82,11 @@ std::string TrafficRows::CountsText(std::uint64_t lost) const {
 }
 
 std::string TrafficRows::Text() const {
-    std::string text;
+    const traffic::WallClock wall;
+    std::string text = traffic::TraceHeader(
+        m_setting, m_rows.empty() ? std::chrono::system_clock::now() : wall.At(m_rows.front().time));
     for (const traffic::Frame& frame : m_rows) {
-        text += traffic::FormatLine(frame, Origin()) + '\n';
+        text += traffic::FormatTimedLine(frame, Origin(), wall) + '\n';
     }
     if (const std::string signs = traffic::DescribeSigns(m_signs.Counts()); !signs.empty()) {
         text += "(" + signs + ")\n";

@@ -6,10 +6,12 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "traffic/Frame.h"
 #include "traffic/LineSigns.h"
+#include "traffic/TraceHeader.h"
 
 class TrafficRows {
 public:
@@ -57,8 +59,10 @@ public:
     const Counts& GetCounts() const { return m_counts; }
     // The line under the list; `lost` frames the buffer could not take are named when there are any.
     std::string CountsText(std::uint64_t lost) const;
-    // The rows as the command line's trace prints them, one a line, and then, as the trace ends, what the
-    // exchanges counted since the last Clear got back.
+    // The connection the rows come from, for the top of Text.
+    void SetSetting(traffic::TraceSetting setting) { m_setting = std::move(setting); }
+    // The rows as the command line's trace prints them: the same header (TraceHeader), one row a line,
+    // and then, as the trace ends, what the exchanges counted since the last Clear got back.
     std::string Text() const;
 
 private:
@@ -70,5 +74,6 @@ private:
     std::optional<traffic::Clock::time_point> m_origin;  // the first frame's time: times count from it
     Counts m_counts;
     traffic::LineSigns m_signs;
+    traffic::TraceSetting m_setting;
     bool m_paused = false;
 };

@@ -37,6 +37,12 @@ std::string EchoOnlyHint() {
            "controller's power, its address and the wiring.";
 }
 
+std::string LateRepliesHint() {
+    return "Replies come, but only after the tool stopped waiting for them: give them more time (the reply "
+           "time; --reply-timeout MS on the command line). A USB adapter's latency timer, a radio link or a "
+           "slow gateway delays them (the field guide's adapter section).";
+}
+
 std::string OtherAddressHint(unsigned address, std::string_view findWith) {
     return "Another controller answers, at address " + std::to_string(address) +
            ": connect at that address, or find the settings with " + std::string(findWith) + ".";
@@ -46,6 +52,21 @@ std::string DamagedScanHint() {
     return "a controller may be there behind a bad line: check the 120 ohm termination at both ends, the "
            "bias "
            "and the data wires (swap A and B), then scan again";
+}
+
+std::string PoorLineHint() {
+    return "the line is poor: check the 120 ohm termination at both ends of the bus, the bias, the cable and "
+           "nearby noise before relying on it";
+}
+
+std::string EchoOnlyScanHint() {
+    return "only the adapter's own echo came back: it sends, but no controller answered at any setting; "
+           "check the controller's power, its address and the wiring";
+}
+
+std::string UnaskedRepliesHint() {
+    return "another master may be polling the bus (stop it before a scan), or a unit answers under another "
+           "address than the one it is asked at";
 }
 
 std::string NothingFoundHint() {

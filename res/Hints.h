@@ -24,11 +24,23 @@ std::string SomeDamagedRepliesHint();
 // For a line where only the adapter's own echo comes back: nothing answers it.
 std::string EchoOnlyHint();
 
+// For a line where replies come only after the wait for them ended: more reply time, and why.
+std::string LateRepliesHint();
+
 // For a line where another controller answers, at `address`.
 std::string OtherAddressHint(unsigned address, std::string_view findWith);
 
 // For a scan where only damaged replies came: "a controller may be there behind a bad line: …".
 std::string DamagedScanHint();
+
+// For a scan that found a controller although some replies came damaged: termination, bias, cable, noise.
+std::string PoorLineHint();
+
+// For a scan where only the adapter's own echo came back, at every setting.
+std::string EchoOnlyScanHint();
+
+// For a scan where valid replies came from addresses other than the ones asked.
+std::string UnaskedRepliesHint();
 
 // For a scan where nothing answered at any setting: the checklist's first steps.
 std::string NothingFoundHint();

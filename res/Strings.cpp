@@ -11,7 +11,7 @@ constexpr std::array<std::pair<unsigned, std::string_view>, 28> kTable{{
     {IDS_INTEGER_RANGE, "Enter an integer value between %i and %i."},
     {IDS_INVALID_FORMAT, "Invalid format"},
     {IDS_INVALID_VALUE, "Invalid value"},
-    {IDS_OPEN_FAILED, "Unable to open communication port \"%s\". Check port settings."},
+    {IDS_OPEN_FAILED, "Unable to open communication port \"%s\"."},
     {IDS_CONFIG_FAILED, "Unable to configure communication port \"%s\". Check port settings."},
     {IDS_ERROR_SUFFIX, "\n%s (0x%x)\n"},
     {IDS_DEVICE_ERROR, "Communication device error. Check communication adapter and try again."},

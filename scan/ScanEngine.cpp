@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <utility>
 
+#include <fmt/format.h>
+
 #include "device/ControllerFacts.h"
 #include "modbus/Modbus.h"
 #include "platform/AppErrors.h"
@@ -21,6 +23,8 @@ constexpr std::uint16_t kSettingRegisters = 3;
 // Once something has answered, or a late reply pointed at a probe, a slow controller must not be lost:
 // those probes and the identifying reads wait this long for the controller's answer.
 constexpr std::uint32_t kPatientAnswerMs = 150;
+// A probe that drew a damaged reply is asked again this often: on a poor line some replies come through.
+constexpr int kDamagedRetries = 3;
 
 // The settings registers as a candidate; empty when a value is not one the controller can hold. Every
 // baud code is one (48 is 4800 baud, 0 is 0).
@@ -171,25 +175,69 @@ std::optional<FoundController> Confirm(CProbeLine& line, const ScanCandidate& an
     return found;
 }
 
-// Damaged replies came at `line`: it is noted once. Their probes are asked again as suspects (the
-// bytes name nobody, see LateEvidence.h).
-void NoteDamage(const LineSettings& line, std::vector<LineSettings>& damagedAt) {
-    if (std::find(damagedAt.begin(), damagedAt.end(), line) == damagedAt.end()) {
-        damagedAt.push_back(line);
+// The probe of `damaged` drew damaged replies: something at its address may be there behind a poor line,
+// or at a parity the line cannot tell. The plan's other candidates for that address at that speed go
+// first, ahead of the rest.
+void BringForward(std::vector<ScanCandidate>& plan, std::size_t next, const ScanCandidate& damaged) {
+    std::stable_partition(plan.begin() + static_cast<std::ptrdiff_t>(next), plan.end(),
+                          [&damaged](const ScanCandidate& candidate) {
+                              return candidate.address == damaged.address &&
+                                     candidate.line.baudRate == damaged.line.baudRate;
+                          });
+}
+
+// A valid reply from another address than the one asked came during a probe at `line`: its sender is
+// noted once.
+void NoteUnasked(const traffic::LineSignCounts& before, const traffic::LineSignCounts& after,
+                 const LineSettings& line, std::vector<ScanResult::UnaskedReply>& unasked) {
+    if (after.otherAddress == before.otherAddress || !after.lastOtherAddress) {
+        return;
     }
+    const std::uint8_t from = *after.lastOtherAddress;
+    if (std::none_of(unasked.begin(), unasked.end(),
+                     [from](const ScanResult::UnaskedReply& reply) { return reply.from == from; })) {
+        unasked.push_back({line, from});
+    }
+}
+
+// "19200 baud, Even, 1 stop bit; 9600 baud, None, 2 stop bits and 57600 baud, None, 1 stop bit"
+std::string DescribeLines(const std::vector<LineSettings>& lines) {
+    std::string text;
+    for (const LineSettings& line : lines) {
+        text += (text.empty() ? "" : &line == &lines.back() ? " and " : "; ") + DescribeLine(line);
+    }
+    return text;
 }
 
 }  // namespace
 
 std::string DamagedRepliesText(const ScanResult& result) {
-    std::string lines;
-    for (const LineSettings& line : result.damagedAt) {
-        lines += (lines.empty()                       ? ""
-                  : &line == &result.damagedAt.back() ? " and "
-                                                      : "; ") +
-                 DescribeLine(line);
+    if (result.damagedAt.empty()) {
+        return {};
     }
-    return lines.empty() ? lines : "damaged replies at " + lines + ": " + res::DamagedScanHint();
+    const std::string lines = DescribeLines(result.damagedAt);
+    if (result.outcome == ScanResult::Found) {
+        return "damaged replies came at " + lines + " as well: " + res::PoorLineHint();
+    }
+    const std::string again =
+        result.damagedRetries == 0
+            ? ""
+            : fmt::format(" (asked again {} times in all, waiting {} ms: no valid reply)",
+                          result.damagedRetries, kPatientAnswerMs);
+    return "damaged replies at " + lines + again + ": " + res::DamagedScanHint();
+}
+
+std::string NoValidReplyText(const ScanResult& result) {
+    if (traffic::Diagnose(result.signs) == traffic::LineDiagnosis::EchoOnly) {
+        return res::EchoOnlyScanHint();
+    }
+    std::string text = DamagedRepliesText(result);
+    for (const ScanResult::UnaskedReply& reply : result.unasked) {
+        text += fmt::format("{}replies from address {} (at {}) came to requests for other addresses: {}",
+                            text.empty() ? "" : "; ", unsigned{reply.from}, DescribeLine(reply.line),
+                            res::UnaskedRepliesHint());
+    }
+    return text;
 }
 
 ScanResult CScanEngine::Run(const std::string& devicePath, const std::vector<ScanCandidate>& candidates,
@@ -208,9 +256,12 @@ ScanResult CScanEngine::Run(const std::string& devicePath, const std::vector<Sca
         return portFailed();
     }
     std::optional<LineSettings> foundAt;
+    std::vector<ScanCandidate> plan = candidates;
+    std::size_t next = 0;  // the plan's next candidate
     // Sends one probe; false only when the port failed.
     const auto probe = [&](const ScanCandidate& candidate, std::uint32_t answerMs) {
-        observer.OnProbe({result.tried, candidates.size(), candidate});
+        // Probes asked again come on top of the plan.
+        observer.OnProbe({result.tried, plan.size() + result.tried + 1 - next, candidate});
         if (!line.Use(candidate.line, answerMs)) {
             return false;
         }
@@ -227,7 +278,7 @@ ScanResult CScanEngine::Run(const std::string& devicePath, const std::vector<Sca
         }
         return !line.Failed();
     };
-    for (const ScanCandidate& candidate : candidates) {
+    while (next < plan.size()) {
         if (m_cancelled) {
             result.outcome = ScanResult::Cancelled;
             return result;
@@ -235,12 +286,27 @@ ScanResult CScanEngine::Run(const std::string& devicePath, const std::vector<Sca
         if (foundAt && !m_options.everyController) {
             break;
         }
-        const std::uint64_t damaged = line.Signs().damaged;
+        const ScanCandidate candidate = plan[next++];
+        const traffic::LineSignCounts before = line.Signs();
+        const std::uint64_t damaged = before.damaged;
         if (!probe(candidate, m_options.answerMs)) {
             return portFailed();
         }
-        if (line.Signs().damaged != damaged) {
-            NoteDamage(candidate.line, result.damagedAt);
+        NoteUnasked(before, line.Signs(), candidate.line, result.unasked);
+        // The first damaged reply at a line setting: a poor line lets some replies through, so that
+        // probe is asked again at once with a patient wait, and its address at that speed goes first.
+        const bool firstDamageHere =
+            line.Signs().damaged != damaged && std::find(result.damagedAt.begin(), result.damagedAt.end(),
+                                                         candidate.line) == result.damagedAt.end();
+        if (firstDamageHere) {
+            result.damagedAt.push_back(candidate.line);
+            for (int retry = 0; retry < kDamagedRetries && !foundAt && !m_cancelled; ++retry) {
+                ++result.damagedRetries;
+                if (!probe(candidate, kPatientAnswerMs)) {
+                    return portFailed();
+                }
+            }
+            BringForward(plan, next, candidate);
         }
         // Asking a suspect again may show more late replies; each probe is a suspect once.
         for (std::vector<ScanCandidate> suspects = evidence.TakeSuspects(); !suspects.empty() && !foundAt;
@@ -252,5 +318,6 @@ ScanResult CScanEngine::Run(const std::string& devicePath, const std::vector<Sca
             }
         }
     }
+    result.signs = line.Signs();
     return result;
 }

@@ -19,6 +19,7 @@
 #include "scan/ProbeBudget.h"
 #include "scan/ScanPlan.h"
 #include "traffic/Frame.h"
+#include "traffic/LineSigns.h"
 
 // A controller that answered.
 struct FoundController {
@@ -45,6 +46,16 @@ struct ScanResult {
     // The line settings at which damaged replies came (bad checksums, short or garbled frames), in the
     // order seen: something may answer there behind a poor line, or at a parity the line cannot tell.
     std::vector<LineSettings> damagedAt;
+    // Probes asked again, each with a patient wait, because their first reply came damaged.
+    std::size_t damagedRetries = 0;
+    // Valid replies from an address other than the one asked, each sender once, where first seen.
+    struct UnaskedReply {
+        LineSettings line;
+        std::uint8_t from = 0;
+    };
+    std::vector<UnaskedReply> unasked;
+    // What the line did over the whole scan, once it ran to its end.
+    traffic::LineSignCounts signs;
 };
 
 struct ScanProgress {
@@ -75,9 +86,15 @@ struct ScanOptions {
     const std::atomic<bool>* openingStop = nullptr;
 };
 
-// "damaged replies at 19200 baud, Even, 1 stop bit and 9600 baud, None, 2 stop bits: a controller may be
-// there behind a bad line: …"; empty when no damaged reply came.
+// "damaged replies at 19200 baud, Even, 1 stop bit and 9600 baud, None, 2 stop bits (asked again 3 times,
+// waiting 150 ms: no valid reply): a controller may be there behind a bad line: …"; for a scan that found
+// a controller, "damaged replies came at … as well: the line is poor: …"; empty when no damaged reply came.
 std::string DamagedRepliesText(const ScanResult& result);
+
+// Why no controller was found although bytes came back: the damaged replies (DamagedRepliesText) and
+// "replies from address 17 (at 19200 baud, Even, 1 stop bit) came to requests for other addresses: …",
+// or that only the adapter's own echo came back; empty when nothing came back.
+std::string NoValidReplyText(const ScanResult& result);
 
 class CScanEngine {
 public:

@@ -40,8 +40,9 @@ void LineSigns::OnFrame(const Frame& frame) {
         case Outcome::WrongCount:
         case Outcome::WrongEcho:
             return Count(RepeatsRequest(frame, m_request) ? m_echoOnly : m_damaged);
-        case Outcome::Reply:
         case Outcome::Late:
+            return Count(m_late);
+        case Outcome::Reply:
         case Outcome::PortFailure:
             return;
     }
@@ -49,7 +50,7 @@ void LineSigns::OnFrame(const Frame& frame) {
 
 void LineSigns::Reset() {
     for (std::atomic<std::uint64_t>* counter :
-         {&m_answered, &m_refused, &m_silent, &m_damaged, &m_echoOnly, &m_otherAddress}) {
+         {&m_answered, &m_refused, &m_silent, &m_damaged, &m_echoOnly, &m_otherAddress, &m_late}) {
         counter->store(0);
     }
     m_lastOtherAddress = -1;
@@ -64,6 +65,7 @@ LineSignCounts LineSigns::Counts() const {
     counts.damaged = m_damaged.load();
     counts.echoOnly = m_echoOnly.load();
     counts.otherAddress = m_otherAddress.load();
+    counts.late = m_late.load();
     if (const int address = m_lastOtherAddress.load(); address >= 0) {
         counts.lastOtherAddress = static_cast<std::uint8_t>(address);
     }
@@ -80,6 +82,9 @@ LineDiagnosis Diagnose(const LineSignCounts& counts) {
     if (counts.echoOnly > 0 && counts.Replies() == 0) {
         return LineDiagnosis::EchoOnly;
     }
+    if (counts.late > 0 && counts.answered + counts.refused == 0) {
+        return LineDiagnosis::Late;
+    }
     if (counts.damaged > 0) {
         return LineDiagnosis::SomeDamaged;
     }
@@ -91,9 +96,13 @@ LineDiagnosis Diagnose(const LineSignCounts& counts) {
 
 std::string DescribeSigns(const LineSignCounts& counts) {
     const std::pair<std::uint64_t, const char*> kinds[] = {
-        {counts.answered, "answered"},  {counts.refused, "refused"},
-        {counts.silent, "silent"},      {counts.damaged, "damaged"},
-        {counts.echoOnly, "echo only"}, {counts.otherAddress, "from another address"},
+        {counts.answered, "answered"},
+        {counts.refused, "refused"},
+        {counts.silent, "silent"},
+        {counts.late, "late"},
+        {counts.damaged, "damaged"},
+        {counts.echoOnly, "echo only"},
+        {counts.otherAddress, "from another address"},
     };
     std::string text;
     for (const auto& [count, kind] : kinds) {
@@ -122,6 +131,8 @@ std::string LineHint(const LineSignCounts& counts, std::string_view findWith) {
             return res::EchoOnlyHint();
         case LineDiagnosis::OtherAddress:
             return res::OtherAddressHint(counts.lastOtherAddress.value_or(0), findWith);
+        case LineDiagnosis::Late:
+            return res::LateRepliesHint();
     }
     return {};
 }

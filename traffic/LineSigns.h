@@ -22,6 +22,7 @@ struct LineSignCounts {
     std::uint64_t damaged = 0;   // bytes came, but no valid reply: checksum, short, wrong count or function
     std::uint64_t echoOnly = 0;  // only the request itself came back: the adapter's echo
     std::uint64_t otherAddress = 0;  // a valid reply from another slave
+    std::uint64_t late = 0;          // bytes that came after their exchange had ended
     std::optional<std::uint8_t> lastOtherAddress;
 
     std::uint64_t Replies() const { return answered + refused + damaged + otherAddress; }
@@ -34,11 +35,12 @@ enum class LineDiagnosis {
     SomeDamaged,   // some replies arrived damaged
     EchoOnly,      // the adapter's own echo and nothing else
     OtherAddress,  // another slave answers
+    Late,          // replies come, but only after the wait for them ended
 };
 
 // What the counts point to, the strongest sign first: another slave answering names it; replies that
-// are all damaged say that something is there; only the echo says that nothing is; then damage among
-// good replies, then silence.
+// are all damaged say that something is there; only the echo says that nothing is; bytes that came only
+// late, with no valid reply, say the wait is too short; then damage among good replies, then silence.
 LineDiagnosis Diagnose(const LineSignCounts& counts);
 
 // "exchanges: 12 answered, 3 silent, 5 damaged", the kinds seen only; empty when no exchange was counted.
@@ -73,6 +75,7 @@ private:
     std::atomic<std::uint64_t> m_damaged{0};
     std::atomic<std::uint64_t> m_echoOnly{0};
     std::atomic<std::uint64_t> m_otherAddress{0};
+    std::atomic<std::uint64_t> m_late{0};
     std::atomic<int> m_lastOtherAddress{-1};
 };
 

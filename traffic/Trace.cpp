@@ -16,8 +16,9 @@ std::FILE* CreateFile(const std::string& path) {
 
 }  // namespace
 
-Trace::Trace(std::FILE* stream) : m_writer(m_ring, stream) {}
+Trace::Trace(std::FILE* stream, const std::string& header) : m_writer(m_ring, stream, header) {}
 
-Trace::Trace(const std::string& path) : m_file(CreateFile(path)), m_writer(m_ring, m_file.get()) {}
+Trace::Trace(const std::string& path, const std::string& header)
+    : m_file(CreateFile(path)), m_writer(m_ring, m_file.get(), header) {}
 
 }  // namespace traffic

@@ -12,10 +12,10 @@ namespace traffic {
 
 class Trace {
 public:
-    // Writes to the stream, which is not owned.
-    explicit Trace(std::FILE* stream);
+    // Writes to the stream, which is not owned, starting with `header` (see TraceHeader.h; may be empty).
+    explicit Trace(std::FILE* stream, const std::string& header = {});
     // Writes to a new file at path. Throws std::system_error when it cannot be created.
-    explicit Trace(const std::string& path);
+    explicit Trace(const std::string& path, const std::string& header = {});
 
     IFrameObserver& Observer() { return m_ring; }
 

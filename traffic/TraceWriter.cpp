@@ -3,8 +3,6 @@
 #include <chrono>
 #include <string>
 
-#include "traffic/Decoder.h"
-
 namespace traffic {
 namespace {
 
@@ -13,8 +11,14 @@ constexpr std::chrono::milliseconds kWritePeriod{50};
 
 }  // namespace
 
-TraceWriter::TraceWriter(FrameRing& ring, std::FILE* stream, Clock::time_point origin)
-    : m_ring(ring), m_stream(stream), m_origin(origin), m_thread([this] { Run(); }) {}
+TraceWriter::TraceWriter(FrameRing& ring, std::FILE* stream, const std::string& header)
+    : m_ring(ring), m_stream(stream), m_origin(Clock::now()) {
+    if (!header.empty()) {
+        std::fputs(header.c_str(), m_stream);
+        std::fflush(m_stream);
+    }
+    m_thread = std::thread([this] { Run(); });
+}
 
 TraceWriter::~TraceWriter() {
     {
@@ -40,7 +44,7 @@ void TraceWriter::Run() {
 void TraceWriter::WriteDrained() {
     std::string text;
     for (const Frame& frame : m_ring.Drain()) {
-        text += FormatLine(frame, m_origin) + '\n';
+        text += FormatTimedLine(frame, m_origin, m_wall) + '\n';
         m_signs.OnFrame(frame);
     }
     if (const std::uint64_t lost = m_ring.Lost(); lost != m_lostReported) {

@@ -5,17 +5,20 @@
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
+#include <string>
 #include <thread>
 
 #include "traffic/FrameRing.h"
 #include "traffic/LineSigns.h"
+#include "traffic/TraceHeader.h"
 
 namespace traffic {
 
 class TraceWriter {
 public:
-    // The stream is not owned; times are written as seconds since `origin`.
-    TraceWriter(FrameRing& ring, std::FILE* stream, Clock::time_point origin = Clock::now());
+    // The stream is not owned; `header` (TraceHeader, may be empty) goes first. Each line gives the time of
+    // day and the seconds since the writer started.
+    TraceWriter(FrameRing& ring, std::FILE* stream, const std::string& header = {});
     TraceWriter(const TraceWriter&) = delete;
     TraceWriter& operator=(const TraceWriter&) = delete;
     // Writes what is still in the buffer and what the exchanges got back (DescribeSigns), then stops.
@@ -28,6 +31,7 @@ private:
     FrameRing& m_ring;
     std::FILE* m_stream;
     Clock::time_point m_origin;
+    WallClock m_wall;
     std::uint64_t m_lostReported = 0;
     LineSigns m_signs;  // of the frames written, on the writer's thread
     std::mutex m_mutex;

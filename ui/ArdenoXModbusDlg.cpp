@@ -9,8 +9,11 @@
 
 #include "device/ControllerFacts.h"
 #include "log/LogService.h"
+#include "platform/DebugOutput.h"
 #include "platform/LastError.h"
 #include "port/ComDevice.h"
+#include "present/LineSettingsText.h"
+#include "present/MainWindowHints.h"
 #include "ui/FieldTip.h"
 #include "ui/Text.h"
 #include "ui/TrafficModel.h"
@@ -53,6 +56,7 @@ CArdenoXModbusDlg::CArdenoXModbusDlg(CArdeno& controller, CComDevice& comDevice,
 
     if (traffic != nullptr) {
         m_trafficModel = new CTrafficModel(*traffic, CTrafficModel::kDefaultMaxRows, this);
+        m_trafficModel->SetSetting(TraceSettingOf(m_comDevice));
         // A child, so that the modal main window leaves it usable.
         m_trafficWindow = new CTrafficWindow(*m_trafficModel, this);
         connect(m_ui->trafficButton, &QPushButton::clicked, this, &CArdenoXModbusDlg::OnBnClickedTraffic);
@@ -277,6 +281,10 @@ void CArdenoXModbusDlg::OnBnClickedWrite() {
     const int result = dialog.DoModal();
     m_writeUnderWay = nullptr;
     if (result != CWriteConfDlg::IDOK) {
+        if (dialog.StoppedByOperator()) {
+            platform::ShowMessageBox(StoppedWriteWindowHint(config, dialog.Procedure().UnsavedWrites(),
+                                                            TraceSettingOf(m_comDevice)));
+        }
         return;
     }
     const AfterWriteNotice notice = m_model.WriteDone(config);

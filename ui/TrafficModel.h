@@ -42,6 +42,7 @@ public:
     // The counts line, with the frames the ring could not take because it was not drained in time.
     std::string CountsText() const { return m_rows.CountsText(m_ring.Lost()); }
     std::string Text() const { return m_rows.Text(); }
+    void SetSetting(traffic::TraceSetting setting) { m_rows.SetSetting(std::move(setting)); }
 
 signals:
     void countsChanged();

@@ -72,6 +72,7 @@ void CWriteConfDlg::OnCancel() {
         return;
     }
     if (stop) {
+        m_stoppedByOperator = true;
         done(IDCANCEL);
     }
 }

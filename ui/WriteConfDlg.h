@@ -32,6 +32,8 @@ public:
     void OnVarUpdated(int id, bool success) override;
 
     const CWriteProcedure& Procedure() const { return m_progress.Procedure(); }
+    // The operator stopped the write with Cancel.
+    bool StoppedByOperator() const { return m_stoppedByOperator; }
 
 signals:
     // Each status line as the procedure reaches it.
@@ -54,5 +56,6 @@ private:
     QMessageBox* m_question = nullptr;
     CArdeno& m_controller;
     WriteProgress m_progress;
-    bool m_ended = false;  // done() was called: the modal run has a result of its own
+    bool m_ended = false;
+    bool m_stoppedByOperator = false;  // done() was called: the modal run has a result of its own
 };

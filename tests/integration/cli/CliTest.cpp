@@ -111,20 +111,22 @@ TEST_F(CliTest, FailuresExitWithTheirCodeAndSayWhy) {
         {{"--port", port, "--mode", "even2", "read"}, 2, "one of even1, odd1, none2, none1"},
         {{"--port", port, "--address", "248", "read"}, 2, "an integer from 1 to 247"},
         {{"--port", port, "--timeout", "0", "read"}, 2, "--timeout: bad value"},
-        {{"--port", port, "--address"}, 2, "--address: 1 required N missing"},
-        {{"--port", port, "--frobnicate", "read"}, 2, "not expected: --frobnicate"},
+        {{"--port", port, "--address"}, 2, "--address needs a value (N)"},
+        {{"--port", port, "--frobnicate", "read"}, 2, "unknown option '--frobnicate'"},
         {{"--port", port, "--adress", "17", "read"}, 2, "--adress: did you mean --address?"},
         {{"--port", port, "write", "--new-adress", "17"}, 2, "--new-adress: did you mean --new-address?"},
         {{"--port", port, "erase"}, 2, "unknown command 'erase'"},
-        {{"--port", port}, 2, "A subcommand is required"},
+        {{"--port", port}, 2, "no command given: one of read, monitor, write, scan, commission"},
         {{"read"}, 2, "--port is required"},
-        {{"--port", port, "read", "extra"}, 2, "not expected: extra"},
+        {{"--port", port, "read", "extra", "--frobnicate", "words"},
+         2,
+         "unknown option '--frobnicate'; unexpected words 'extra', 'words'"},
         {{"--port", port, "--timeout", "3", "write", "--new-address", "3", "--timeout", "4"},
          2,
-         "--timeout: At Most 1"},
+         "--timeout given 2 times: give it once"},
         {{"--port", "/dev/ardenox-no-such-port", "read"},
          3,
-         "Unable to open communication port \"/dev/ardenox-no-such-port\". Check port settings."},
+         "Unable to open communication port \"/dev/ardenox-no-such-port\"."},
         {{"--port", "/dev/ardenox-no-such-port", "read"}, 3, "\nNo such port"},
         {{"--port", port, "--address", "17", "--timeout", "1", "read"},
          5,
@@ -208,25 +210,45 @@ TEST_F(CliTest, ReadPrintsOnlyValuesThatAnsweredTheirOwnRequest) {
     }
 }
 
-TEST_F(CliTest, NoValueNamesWhatTheLineDid) {
+// Each fault the stand-in can put on the line gets its own next step.
+TEST(CliLineHints, NoValueNamesWhatTheLineDid) {
     struct Case {
-        sim::FaultKind fault;
+        sim::ReplyFault fault;
+        bool echo;  // the stand-in also sends every request back, as an adapter that hears itself
         std::string note;
     };
-    const std::string at = "at 19200 baud, Even, 1 stop bit, address 16 on " + controller.DevicePath() + ". ";
+    const std::string at = "at 19200 baud, Even, 1 stop bit, address 16 on ";
     const Case cases[] = {
-        {sim::FaultKind::NoReply, "nothing answered " + at + "Check the wiring (swap A and B)"},
-        {sim::FaultKind::BadCrc,
-         "no valid reply " + at + "Something answers, but every reply arrives damaged"},
-        {sim::FaultKind::OtherAddress, "no valid reply " + at + "Another controller answers, at address 17:"},
+        {{.kind = sim::FaultKind::NoReply},
+         false,
+         "nothing answered " + at + "PORT. Check the wiring (swap A and B)"},
+        {{.kind = sim::FaultKind::BadCrc},
+         false,
+         "no valid reply " + at + "PORT. Something answers, but every reply arrives damaged"},
+        {{.kind = sim::FaultKind::BadCrc, .reg = sim::kRegModel},
+         false,
+         "damaged replies " + at + "PORT. Some replies arrive damaged: check the 120 ohm termination"},
+        {{.kind = sim::FaultKind::NoReply},
+         true,
+         "no valid reply " + at + "PORT. Only the adapter's own echo comes back"},
+        {{.kind = sim::FaultKind::OtherAddress},
+         false,
+         "no valid reply " + at + "PORT. Another controller answers, at address 17:"},
+        {{.kind = sim::FaultKind::LateReply, .delay = std::chrono::milliseconds(300)},
+         false,
+         "no valid reply " + at + "PORT. Replies come, but only after the tool stopped waiting for them"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.note);
-        controller.ClearFaults();
-        controller.AddFault({.kind = c.fault});
-        CliProcess cli(With({"--timeout", "2", "read"}));
+        sim::Config config;
+        config.echo = c.echo;
+        sim::ControllerSim controller(config);
+        controller.AddFault(c.fault);
+        CliProcess cli({"--port", controller.DevicePath(), "--timeout", "2", "read"});
         EXPECT_EQ(cli.Wait(), 5) << cli.err;
-        EXPECT_NE(cli.err.find("\nardenox-cli: " + c.note), std::string::npos) << cli.err;
+        std::string note = "\nardenox-cli: " + c.note;
+        note.replace(note.find("PORT"), 4, controller.DevicePath());
+        EXPECT_NE(cli.err.find(note), std::string::npos) << cli.err;
     }
 }
 
@@ -252,7 +274,7 @@ TEST_F(CliTest, PortWithoutPermissionNamesTheGroupToJoin) {
                    {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
     EXPECT_EQ(cli.Wait(), 3);
     EXPECT_EQ(cli.err, "ardenox-cli: Unable to open communication port \"" + port +
-                           "\". Check port settings.\nPermission denied (0xd)\nThe port belongs to the group "
+                           "\".\nPermission denied\nThe port belongs to the group "
                            "dialout: join it with \"sudo usermod -aG dialout $USER\", then log in again.\n");
 }
 

@@ -67,6 +67,9 @@ TEST(CliCommission, ThreeUnitsOneMeetingATakenAddressAreLoggedAfterEarlierRows) 
         }
     }
     ASSERT_EQ(cli.Wait(kStepLimit), 0) << cli.out << cli.err;
+    EXPECT_TRUE(
+        cli.out.ends_with("\ncommissioning: 3 units done, 1 address skipped (taken); log: " + log + "\n"))
+        << cli.out;
 
     const std::vector<std::string> lines = FileLines(log);
     ASSERT_EQ(lines.size(), 5u) << "the earlier rows stay, no second header";

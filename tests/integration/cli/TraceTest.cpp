@@ -16,7 +16,7 @@
 
 namespace {
 
-// Meaning and bytes of a trace line: what both sides of the line must agree on.
+// Meaning and bytes of a line without its time of day (see FormatLine): what both sides must agree on.
 std::string WithoutTimeAndOutcome(const std::string& line) {
     constexpr std::size_t kMeaningAt = 12;
     constexpr std::size_t kMeaningWidth = 44;
@@ -51,7 +51,11 @@ TEST(CliTrace, ShowsEveryFrameTheStandInSawAndMarksTheFaults) {
             summary = line;
             continue;
         }
-        toolLines.push_back(WithoutTimeAndOutcome(line));
+        if (line.starts_with("# ")) {
+            continue;
+        }
+        constexpr std::size_t kTimeOfDay = 12;  // "09:41:07.123"
+        toolLines.push_back(WithoutTimeAndOutcome(line.substr(kTimeOfDay)));
         lastLine = line;
     }
     std::vector<std::string> standInLines;
@@ -66,6 +70,10 @@ TEST(CliTrace, ShowsEveryFrameTheStandInSawAndMarksTheFaults) {
     }
     EXPECT_EQ(toolLines, standInLines) << trace;
     EXPECT_NE(trace.find(" bad CRC "), std::string::npos) << trace;
+    EXPECT_TRUE(trace.starts_with("# traffic from ") &&
+                trace.find("\n# port " + controller.DevicePath() +
+                           ", 19200 baud, Even, 1 stop bit, address 16\n") != std::string::npos)
+        << trace;
     EXPECT_TRUE(trace.ends_with(summary + "\n") &&
                 summary.find(" answered, 2 refused, ") != std::string::npos && summary.ends_with(" damaged)"))
         << trace;

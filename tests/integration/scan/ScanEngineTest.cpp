@@ -133,7 +133,54 @@ TEST(ScanEngine, DamagedRepliesAreAskedAgainAndTheirLineSettingIsNamed) {
         CScanEngine(kPatient).Run(controller.DevicePath(), Sweep({9600, 0}, 6), counter);
     EXPECT_EQ(result.outcome, ScanResult::NothingAnswered);
     EXPECT_GT(result.tried, 6u) << "the probes a damaged reply may answer are asked again";
+    EXPECT_EQ(result.damagedRetries, 3u);
     EXPECT_EQ(result.damagedAt, (std::vector<LineSettings>{{9600, 0}}));
+}
+
+// Bytes that came back but no controller: a unit answering under another address names its sender,
+// the adapter's echo alone is named as such.
+TEST(ScanEngine, WhatCameBackWithoutAControllerIsNamed) {
+    struct Case {
+        sim::ReplyFault fault;
+        bool echo;
+        const char* text;
+    };
+    const Case cases[] = {
+        {{.kind = sim::FaultKind::OtherAddress},
+         false,
+         "replies from address 6 (at 9600 baud, Even, 1 stop bit) came to requests for other addresses: "
+         "another master may be polling the bus"},
+        {{.kind = sim::FaultKind::NoReply}, true, "only the adapter's own echo came back"},
+    };
+    for (const Case& c : cases) {
+        sim::Config config = Stored({5, 96, 0});
+        config.echo = c.echo;
+        sim::ControllerSim controller(config);
+        controller.AddFault(c.fault);
+        ProbeCounter counter;
+        const ScanResult result =
+            CScanEngine(kPatient).Run(controller.DevicePath(), Sweep({9600, 0}, 6), counter);
+        EXPECT_EQ(result.outcome, ScanResult::NothingAnswered);
+        EXPECT_TRUE(NoValidReplyText(result).starts_with(c.text)) << NoValidReplyText(result) << "\n"
+                                                                  << traffic::DescribeSigns(result.signs);
+    }
+}
+
+// A poor line lets some replies through: the probe that drew damaged ones is asked again before the rest.
+TEST(ScanEngine, AProbeWithDamagedRepliesIsAskedAgainBeforeTheRest) {
+    sim::ControllerSim controller(Stored({5, 96, 0}));
+    controller.AddFault({.kind = sim::FaultKind::BadCrc, .times = 3});
+    std::vector<ScanCandidate> plan{{{9600, 0}, 5}};
+    const std::vector<ScanCandidate> rest = Sweep({19200, 0}, 40);
+    plan.insert(plan.end(), rest.begin(), rest.end());
+    ProbeCounter counter;
+    const ScanResult result = CScanEngine(kPatient).Run(controller.DevicePath(), plan, counter);
+    ASSERT_EQ(result.outcome, ScanResult::Found);
+    EXPECT_EQ(result.found[0].answered, (ScanCandidate{{9600, 0}, 5}));
+    EXPECT_LT(result.tried, 10u);
+    EXPECT_TRUE(
+        DamagedRepliesText(result).starts_with("damaged replies came at 9600 baud, Even, 1 stop bit as well"))
+        << DamagedRepliesText(result);
 }
 
 TEST(ScanEngine, EveryControllerRunsThePlanToItsEnd) {

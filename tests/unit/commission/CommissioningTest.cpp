@@ -66,6 +66,7 @@ TEST(Commissioning, RunEndsWhereItMustAndRecordsTheUnitInHand) {
         StepCode code;
         std::vector<std::string> calls;
         std::vector<std::string> notes;  // one per record
+        const char* summary;
     };
     const Case cases[] = {
         {"no free address",
@@ -78,7 +79,8 @@ TEST(Commissioning, RunEndsWhereItMustAndRecordsTheUnitInHand) {
          kNoFreeAddress,
          {"ask factory", "ask 246", "ask 247"},
          {"address 246 taken: skipped; address 247 taken: skipped; no free address left at or after 246; "
-          "not done"}},
+          "not done"},
+         "commissioning: 0 units done, 2 addresses skipped (taken), unit 1 failed; log: site.csv"},
         {"log write fails",
          20,
          2,
@@ -88,7 +90,8 @@ TEST(Commissioning, RunEndsWhereItMustAndRecordsTheUnitInHand) {
          CommissionEnd::Failed,
          kRecordNotKept,
          {"ask factory", "ask 20", "write 20", "ask 20"},
-         {""}},
+         {""},
+         "commissioning: 1 unit done, 0 addresses skipped (taken); log: site.csv"},
         {"stop during an address skip",
          20,
          1,
@@ -98,7 +101,8 @@ TEST(Commissioning, RunEndsWhereItMustAndRecordsTheUnitInHand) {
          CommissionEnd::Stopped,
          0,
          {"ask factory", "ask 20", "ask 21"},
-         {"address 20 taken: skipped; address 21 taken: skipped; stopped before it was done"}},
+         {"address 20 taken: skipped; address 21 taken: skipped; stopped before it was done"},
+         "commissioning: 0 units done, 2 addresses skipped (taken), unit 1 stopped; log: site.csv"},
     };
     for (const Case& c : cases) {
         ScriptedBench bench;
@@ -117,6 +121,7 @@ TEST(Commissioning, RunEndsWhereItMustAndRecordsTheUnitInHand) {
             notes.push_back(record.note);
         }
         EXPECT_EQ(notes, c.notes) << c.name;
+        EXPECT_EQ(CommissionSummary(end, "site.csv"), c.summary);
     }
 }
 

@@ -62,7 +62,7 @@ TEST_F(LogServiceTest, EachMessageIsPrefixAndTextAsTwoWrites) {
          "value 7 of port\n", false},
         {"signed and hexadecimal", [&] { log.Log("%i %x", true, -5, 0xBEEFu); }, "-5 beef", true},
         {"string table", [&] { log.Report(res::IDS_OPEN_FAILED, true, "/dev/ttyUSB0"); },
-         "Unable to open communication port \"/dev/ttyUSB0\". Check port settings.", true},
+         "Unable to open communication port \"/dev/ttyUSB0\".", true},
         {"no such string", [&] { log.Report(9999, true); }, "", true},
         {"300 characters", [&] { log.Log("%s", true, long300); }, long300, true},
         {"long format", [&] { log.Log(long300 + "%%", false); }, long300 + "%", false},
@@ -84,21 +84,27 @@ TEST_F(LogServiceTest, ErrorReportAppendsSystemTextAndCode) {
         const char* name;
         std::function<void()> call;
         std::string text;
+        std::string shown;  // outside Windows, without the code
     } cases[] = {
         {"percent in argument survives", [&] { log.ReportError(res::IDS_OPEN_FAILED, 5, "/dev/tty%s%%"); },
-         ErrorReport("Unable to open communication port \"/dev/tty%s%%\". Check port settings.", 5,
-                     "Input/output error")},
+         ErrorReport("Unable to open communication port \"/dev/tty%s%%\".", 5, "Input/output error"),
+         "Unable to open communication port \"/dev/tty%s%%\".\nInput/output error\n"},
         // The system has no text of its own for this code (the C library would invent one).
         {"no system text", [&] { log.ReportError(res::IDS_DEVICE_ERROR, 100000); },
-         "Communication device error. Check communication adapter and try again.\n (0x186a0)\n"},
-        {"no such string", [&] { log.ReportError(9999, 2); },
-         ErrorReport("", 2, "No such file or directory")},
+         "Communication device error. Check communication adapter and try again.\n (0x186a0)\n",
+         "Communication device error. Check communication adapter and try again.\n"},
+        {"no such string", [&] { log.ReportError(9999, 2); }, ErrorReport("", 2, "No such file or directory"),
+         "\nNo such file or directory\n"},
     };
     for (const auto& c : cases) {
         m_output.Clear();
         c.call();
         EXPECT_EQ(m_output.Writes(), (Strings{OwnPrefix(), c.text})) << c.name;
+#ifdef _WIN32
         EXPECT_EQ(m_output.Boxes(), Strings{c.text}) << c.name;
+#else
+        EXPECT_EQ(m_output.Boxes(), Strings{c.shown}) << c.name;
+#endif
     }
 }
 

@@ -254,4 +254,21 @@ TEST(MainWindowHints, LostPortNamesWhatIsLeftUnsavedAndTheSettingsStillAnswering
         "the controller to drop them.");
 }
 
+TEST(MainWindowHints, AStoppedWriteNamesWhereTheControllerAnswersNow) {
+    const CommConfig written{38400, 17, CArdeno::ModeNone2Stop};
+    const traffic::TraceSetting connection{"/dev/ttyUSB0", "19200 baud, Even, 1 stop bit", 16};
+    EXPECT_TRUE(
+        StoppedWriteWindowHint(written, {}, connection)
+            .starts_with("The write stopped: the controller may hold some of the new settings, or be "
+                         "saving them. Until its next restart it answers at /dev/ttyUSB0, 19200 baud, "
+                         "Even, 1 stop bit, address 16: check with Read;"))
+        << StoppedWriteWindowHint(written, {}, connection);
+    EXPECT_TRUE(
+        StoppedWriteWindowHint(written, {kVarBaudRateSet}, connection)
+            .ends_with("Until its next restart the controller answers at /dev/ttyUSB0, 19200 baud, "
+                       "Even, 1 stop bit, address 16: Read shows what it holds, Write again saves the "
+                       "new settings."))
+        << StoppedWriteWindowHint(written, {kVarBaudRateSet}, connection);
+}
+
 }  // namespace

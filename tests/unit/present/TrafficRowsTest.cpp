@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <regex>
+#include <string>
 #include <vector>
 
 namespace {
@@ -61,7 +63,7 @@ TEST(TrafficRows, CountsWhatTheLineDidEvenWhilePaused) {
     Apply(rows, std::move(frames));
     EXPECT_EQ(rows.CountsText(0), "Requests 1   Replies 4   Time-outs 2   CRC errors 1   Exceptions 1");
     // The export ends as the trace does: what the exchanges got back.
-    EXPECT_TRUE(rows.Text().ends_with("\n(exchanges: 1 answered, 1 refused, 1 silent, 2 damaged)\n"))
+    EXPECT_TRUE(rows.Text().ends_with("\n(exchanges: 1 answered, 1 refused, 1 silent, 1 late, 2 damaged)\n"))
         << rows.Text();
     EXPECT_FALSE(rows.IsFailure(1));
     EXPECT_TRUE(rows.IsFailure(4));
@@ -75,7 +77,7 @@ TEST(TrafficRows, CountsWhatTheLineDidEvenWhilePaused) {
     rows.Clear();
     EXPECT_EQ(rows.Size(), 0u);
     EXPECT_EQ(rows.GetCounts().requests, 0u);
-    EXPECT_EQ(rows.Text(), "");
+    EXPECT_EQ(rows.Text().find("\n#", 0), rows.Text().find('\n')) << "only the header is left";
 }
 
 TEST(TrafficRows, TimesCountFromTheFirstFrame) {
@@ -91,6 +93,23 @@ TEST(TrafficRows, TimesCountFromTheFirstFrame) {
         EXPECT_EQ(rows.Cell(cell.row, TrafficRows::ColumnTime), cell.time);
         EXPECT_EQ(rows.Cell(cell.row, TrafficRows::ColumnDirection), cell.direction);
     }
+    // The export gives the time of day too, and starts with when and where it was taken.
+    rows.SetSetting({"/dev/ttyUSB0", "19200 baud, Even, 1 stop bit", 16});
+    const std::string text = rows.Text();
+    const std::regex layout(
+        "# traffic from \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d [+-]\\d{4} \\(.+\\)\\n"
+        "# port /dev/ttyUSB0, 19200 baud, Even, 1 stop bit, address 16\\n# .*\\n"
+        "(\\d\\d):(\\d\\d):(\\d\\d)\\.(\\d{3})     0\\.000  .*\\n"
+        "(\\d\\d):(\\d\\d):(\\d\\d)\\.(\\d{3})     1\\.234  [^]*");
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(text, match, layout)) << text;
+    const auto millisAt = [&match](int first) {
+        return ((std::stoi(match[first]) * 60 + std::stoi(match[first + 1])) * 60 +
+                std::stoi(match[first + 2])) *
+                   1000 +
+               std::stoi(match[first + 3]);
+    };
+    EXPECT_EQ((millisAt(5) - millisAt(1) + 86400000) % 86400000, 1234);
     EXPECT_EQ(TrafficRows::Title(TrafficRows::ColumnTime), "Time (s)");
     EXPECT_EQ(TrafficRows::Title(TrafficRows::ColumnCount), "");
 }

@@ -36,6 +36,8 @@ TEST(LineSigns, NameWhatTheLineDidFromWhatWasSeen) {
         {"wrong count is damage", {Outcome::WrongCount}, LineDiagnosis::AllDamaged},
         {"one broken among good", {Outcome::Ok, Outcome::BadCrc, Outcome::Ok}, LineDiagnosis::SomeDamaged},
         {"another slave", {Outcome::BadCrc, Outcome::WrongAddress}, LineDiagnosis::OtherAddress},
+        {"replies only after the wait", {Outcome::Timeout, Outcome::Late}, LineDiagnosis::Late},
+        {"a late byte after good replies", {Outcome::Ok, Outcome::Late}, LineDiagnosis::None},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
