@@ -14,7 +14,8 @@
 #include "traffic/Frame.h"
 
 enum class Framing {
-    Rtu,  // serial line: address, PDU, CRC-16 (RtuFraming.cpp)
+    Rtu,   // serial line: address, PDU, CRC-16 (RtuFraming.cpp)
+    Mbap,  // Modbus TCP: MBAP header with a transaction number, PDU (MbapFraming.cpp)
 };
 
 // The longest frame any Modbus framing lays out.
@@ -33,7 +34,8 @@ struct ModbusRequest {
 class IFraming {
 public:
     virtual ~IFraming() = default;
-    // Lays out `request` at the start of `frame` and returns how many bytes it took.
+    // Lays out `request` at the start of `frame` and returns how many bytes it took. The replies checked
+    // afterwards answer this request.
     virtual std::size_t Encode(const ModbusRequest& request,
                                std::span<std::uint8_t, kMaxFrameBytes> frame) = 0;
     // The exact length of a whole reply to `request` that is not an exception.
@@ -44,7 +46,8 @@ public:
     virtual bool IsExceptionReply(const ModbusRequest& request,
                                   std::span<const std::uint8_t> received) const = 0;
     // What is wrong with a whole reply to `request`: the frame check, the slave, the function, the byte
-    // count of a read, the echo of a write. Outcome::Ok when nothing is.
+    // count of a read, the echo of a write; Outcome::Late for a reply the framing can tell answers an
+    // earlier request. Outcome::Ok when nothing is.
     virtual traffic::Outcome Check(const ModbusRequest& request,
                                    std::span<const std::uint8_t> reply) const = 0;
     // The protocol data unit inside a reply that checked (or is an exception reply): function code first.

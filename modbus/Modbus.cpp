@@ -20,7 +20,8 @@ constexpr std::uint32_t kRegisterSpace = 0x10000;
 
 void CModbus::Tap(traffic::Direction direction, traffic::Outcome outcome, std::span<const std::uint8_t> bytes,
                   std::size_t expected) {
-    const traffic::Frame frame = traffic::MakeFrame(direction, outcome, bytes, expected);
+    traffic::Frame frame = traffic::MakeFrame(direction, outcome, bytes, expected);
+    frame.mbap = m_mbap;
     m_signs.OnFrame(frame);
     if (m_tap != nullptr) {
         m_tap->OnFrame(frame);
@@ -86,7 +87,8 @@ bool CModbus::Exchange(const ModbusRequest& request, std::span<const std::uint8_
     Tap(Direction::FromSlave, outcome, bytes, length);
     if (outcome != Outcome::Ok) {
         GuardNextExchange(length);
-        platform::SetLastError(ERROR_CRC);
+        // A late reply answered an earlier request: this one's reply has not come in time.
+        platform::SetLastError(outcome == Outcome::Late ? ERROR_TIMEOUT : ERROR_CRC);
         return false;
     }
     m_lastReplyTime =

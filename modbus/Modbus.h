@@ -20,7 +20,7 @@ class CComDevice;
 class CModbus {
 public:
     explicit CModbus(CComDevice* device, Framing framing = Framing::Rtu)
-        : m_device(device), m_framing(MakeFraming(framing)) {}
+        : m_device(device), m_framing(MakeFraming(framing)), m_mbap(framing == Framing::Mbap) {}
     virtual ~CModbus() = default;
 
     bool ReadRegisters(std::uint8_t address, int function, std::uint16_t firstRegister, std::uint16_t count,
@@ -95,6 +95,7 @@ private:
              std::size_t expected = 0);
 
     std::unique_ptr<IFraming> m_framing;
+    bool m_mbap;  // frames carry the MBAP header, for whoever reads the tap
     traffic::IFrameObserver* m_tap = nullptr;
     traffic::LineSigns m_signs;
     // The reply of the exchange under way, or of the last one.

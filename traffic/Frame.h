@@ -40,6 +40,7 @@ struct Frame {
     Outcome outcome = Outcome::Request;
     std::uint16_t expected = 0;  // for a reply: the length a whole reply has
     std::uint16_t length = 0;
+    bool mbap = false;  // Modbus TCP: the unit and PDU follow a 7-byte header, no CRC
     std::uint8_t bytes[kMaxBytes] = {};
 
     std::span<const std::uint8_t> Bytes() const { return {bytes, length}; }
