@@ -15,3 +15,7 @@ std::string ConnectWithText(std::uint32_t baudRate, std::size_t modeIndex, unsig
 // B), the termination, or find the settings with 'ardenox-cli --port PORT scan'."; when bytes did come
 // back, "no valid reply at …" and the next step the line's signs point to.
 std::string NoAnswerNote(const CliOptions& options, const traffic::LineSignCounts& signs);
+
+// Through a Modbus TCP gateway that answered exception 0x0B: the gateway's serial settings and the
+// address to check (res::GatewayTargetFailedHint).
+std::string GatewayTargetFailedNote(const CliOptions& options);

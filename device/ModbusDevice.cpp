@@ -17,8 +17,10 @@ constexpr std::uint64_t kIdleSleepMs = 10;
 // normal poll period.
 constexpr std::uint64_t kRefusedRetryMs = 1000;
 
+// A gateway's word that nothing replied behind it is a time-out: it has waited for the line already.
 bool IsRefusal(std::uint32_t code) {
-    return platform::ModbusExceptionOf(code) || platform::UnknownValueOf(code);
+    const auto exception = platform::ModbusExceptionOf(code);
+    return (exception && *exception != platform::kGatewayTargetFailed) || platform::UnknownValueOf(code);
 }
 
 // One copy may be a glitch; a second one is a pattern worth telling the operator.
@@ -30,6 +32,10 @@ bool IsHeld(const CModbusDeviceVar& var, std::uint64_t now) {
 }
 
 }  // namespace
+
+std::uint8_t CModbusDevice::SlaveAddress() const {
+    return m_slave->m_address;
+}
 
 CModbusDevice::CModbusDevice(CModbusSlave* slave)
     : m_slave(slave), m_wakeEvent(new (std::nothrow) platform::CEvent) {}

@@ -5,7 +5,8 @@
 //
 // Adding a framing takes one new file and one table entry: write modbus/<Name>Framing.cpp with a
 // class that implements IFraming and a maker `std::unique_ptr<IFraming> Make<Name>Framing()`; add the
-// file to modbus/CMakeLists.txt, a value to `Framing`, and the maker to the table in Framing.cpp.
+// file to modbus/CMakeLists.txt, a value to `Framing` (traffic/Frame.h, so that the tap's frames and a
+// port's settings can name it), and the maker to the table in Framing.cpp.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -13,10 +14,7 @@
 
 #include "traffic/Frame.h"
 
-enum class Framing {
-    Rtu,   // serial line: address, PDU, CRC-16 (RtuFraming.cpp)
-    Mbap,  // Modbus TCP: MBAP header with a transaction number, PDU (MbapFraming.cpp)
-};
+using Framing = traffic::Framing;
 
 // The longest frame any Modbus framing lays out.
 inline constexpr std::size_t kMaxFrameBytes = 260;
@@ -50,6 +48,9 @@ public:
     // earlier request. Outcome::Ok when nothing is.
     virtual traffic::Outcome Check(const ModbusRequest& request,
                                    std::span<const std::uint8_t> reply) const = 0;
+    // True when every reply names the request it answers (a transaction number): a late reply or a
+    // repeated one can never pass for the next request's, so nothing need be heard out after a reply.
+    virtual bool NumbersReplies() const = 0;
     // The protocol data unit inside a reply that checked (or is an exception reply): function code first.
     virtual std::span<const std::uint8_t> Pdu(std::span<const std::uint8_t> reply) const = 0;
 };

@@ -61,6 +61,8 @@ public:
         return reply[8] == 2 * request.countOrValue ? traffic::Outcome::Ok : traffic::Outcome::WrongCount;
     }
 
+    bool NumbersReplies() const override { return true; }
+
     std::span<const std::uint8_t> Pdu(std::span<const std::uint8_t> reply) const override {
         return reply.subspan(kMbapHeaderLength);
     }

@@ -21,7 +21,7 @@ constexpr std::uint32_t kRegisterSpace = 0x10000;
 void CModbus::Tap(traffic::Direction direction, traffic::Outcome outcome, std::span<const std::uint8_t> bytes,
                   std::size_t expected) {
     traffic::Frame frame = traffic::MakeFrame(direction, outcome, bytes, expected);
-    frame.mbap = m_mbap;
+    frame.framing = m_framingKind;
     m_signs.OnFrame(frame);
     if (m_tap != nullptr) {
         m_tap->OnFrame(frame);
@@ -136,6 +136,10 @@ void CModbus::Interrupt() {
 }
 
 bool CModbus::ListenAfterReply(std::span<const std::uint8_t> reply) {
+    // A copy would carry this reply's number and be dropped as late before the next request.
+    if (m_framing->NumbersReplies()) {
+        return true;
+    }
     port::IPort& port = m_device->Port();
     const platform::ReadTimeouts& limits = port.Timeouts();
     const auto listenMs = static_cast<std::uint32_t>(

@@ -74,6 +74,8 @@ public:
         return reply[2] == 2 * request.countOrValue ? traffic::Outcome::Ok : traffic::Outcome::WrongCount;
     }
 
+    bool NumbersReplies() const override { return false; }
+
     std::span<const std::uint8_t> Pdu(std::span<const std::uint8_t> reply) const override {
         return reply.subspan(kAddressLength, reply.size() - kAddressLength - kCrcLength);
     }

@@ -63,6 +63,14 @@ constexpr bool IsBusyException(std::uint8_t exceptionCode) {
     return exceptionCode == 5 || exceptionCode == 6;
 }
 
+// Exceptions 0x0A (path unavailable) and 0x0B (target device failed to respond) come from a gateway,
+// not from the controller: nothing behind the gateway answered at that address.
+inline constexpr std::uint8_t kGatewayPathUnavailable = 0x0A;
+inline constexpr std::uint8_t kGatewayTargetFailed = 0x0B;
+constexpr bool IsGatewayException(std::uint8_t exceptionCode) {
+    return exceptionCode == kGatewayPathUnavailable || exceptionCode == kGatewayTargetFailed;
+}
+
 // The standard name of a Modbus exception code ("illegal data address"); empty for codes without one.
 std::string ModbusExceptionName(std::uint8_t exceptionCode);
 // The text of one of the codes above; empty for any other code.

@@ -30,6 +30,13 @@ std::string OtherAddressHint(unsigned address, std::string_view findWith);
 // For a scan where only damaged replies came: "a controller may be there behind a bad line: …".
 std::string DamagedScanHint();
 
+// For a Modbus TCP gateway that answered exception 0x0B for the controller: nothing behind it replied
+// at `address`; its own serial settings, its wiring and the address are what to check.
+std::string GatewayTargetFailedHint(unsigned address, std::string_view findWith);
+
+// For a Modbus TCP gateway that answered exception 0x0A: it routes no unit with `address`.
+std::string GatewayPathUnavailableHint(unsigned address);
+
 // For a scan where nothing answered at any setting: the checklist's first steps.
 std::string NothingFoundHint();
 

@@ -118,7 +118,7 @@ std::string Meaning(const Frame& frame) {
     if (frame.length == 0) {
         return "no reply";
     }
-    return frame.mbap ? MbapMeaning(frame) : SerialMeaning(frame, 2);
+    return frame.framing == Framing::Mbap ? MbapMeaning(frame) : SerialMeaning(frame, 2);
 }
 
 std::string OutcomeText(const Frame& frame) {
@@ -136,7 +136,7 @@ std::string OutcomeText(const Frame& frame) {
             return frame.expected == 0 ? "short"
                                        : fmt::format("short: {} of {} bytes", frame.length, frame.expected);
         case Outcome::BadCrc:
-            return frame.mbap ? "bad MBAP header" : "bad CRC";
+            return frame.framing == Framing::Mbap ? "bad MBAP header" : "bad CRC";
         case Outcome::WrongAddress:
             return "wrong address";
         case Outcome::WrongFunction:

@@ -83,7 +83,7 @@ TEST(Decoder, ReadsModbusTcpFramesAfterTheirHeader) {
     };
     for (const auto& c : cases) {
         traffic::Frame frame = Make(c.direction, c.outcome, c.bytes);
-        frame.mbap = true;
+        frame.framing = traffic::Framing::Mbap;
         EXPECT_EQ(traffic::Meaning(frame), c.meaning);
         EXPECT_EQ(traffic::OutcomeText(frame), c.outcomeText);
     }
