@@ -69,6 +69,9 @@ int ReportWaitFailure(const EventWaitEnd& end) {
         PrintError(end.refusal);
         // No unit at that address behind the gateway: the connection's settings, as a port that will
         // not open.
+        if (end.error == platform::kErrorWriteEchoDiffers) {
+            return kExitMismatch;
+        }
         return platform::ModbusExceptionOf(end.error) == platform::kGatewayPathUnavailable ? kExitPortOpen
                                                                                            : kExitRejected;
     }

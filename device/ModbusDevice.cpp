@@ -17,10 +17,8 @@ constexpr std::uint64_t kIdleSleepMs = 10;
 // normal poll period.
 constexpr std::uint64_t kRefusedRetryMs = 1000;
 
-// A gateway's word that nothing replied behind it is a time-out: it has waited for the line already.
 bool IsRefusal(std::uint32_t code) {
-    const auto exception = platform::ModbusExceptionOf(code);
-    return (exception && *exception != platform::kGatewayTargetFailed) || platform::UnknownValueOf(code);
+    return platform::ModbusExceptionOf(code) || platform::UnknownValueOf(code);
 }
 
 // One copy may be a glitch; a second one is a pattern worth telling the operator.

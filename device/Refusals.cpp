@@ -67,6 +67,12 @@ std::string CRefusals::StayingRefusal(const DeviceEvent& event) {
     } else {
         m_unknownValues.erase(event.id);
     }
+    if (!event.success && event.errorCode == platform::kErrorWriteEchoDiffers) {
+        return fmt::format(
+            "the reply to {} echoed another value: the write did not reach the controller "
+            "(a gateway that answers writes itself does not pass them on); nothing was saved",
+            DescribeRequest(m_controller, event.id));
+    }
     const auto exception = platform::ModbusExceptionOf(event.errorCode);
     if (event.success || !exception) {
         m_refusedInARow.erase(event.id);

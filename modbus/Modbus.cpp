@@ -87,8 +87,12 @@ bool CModbus::Exchange(const ModbusRequest& request, std::span<const std::uint8_
     Tap(Direction::FromSlave, outcome, bytes, length);
     if (outcome != Outcome::Ok) {
         GuardNextExchange(length);
-        // A late reply answered an earlier request: this one's reply has not come in time.
-        platform::SetLastError(outcome == Outcome::Late ? ERROR_TIMEOUT : ERROR_CRC);
+        // A late reply answered an earlier request: this one's reply has not come in time. A reply that
+        // names this request and echoes another value was not damaged on the way: nothing wrote it.
+        const bool sureEcho = outcome == Outcome::WrongEcho && m_framing->NumbersReplies();
+        platform::SetLastError(outcome == Outcome::Late ? ERROR_TIMEOUT
+                               : sureEcho               ? platform::kErrorWriteEchoDiffers
+                                                        : ERROR_CRC);
         return false;
     }
     m_lastReplyTime =

@@ -33,6 +33,9 @@ inline constexpr std::uint32_t kErrorOpeningTimedOut = kAppErrorBit | 0x0A;
 inline constexpr std::uint32_t kErrorInterrupted = kAppErrorBit | 0x0B;
 // An RFC 2217 server broke the Telnet protocol (a subnegotiation that does not end).
 inline constexpr std::uint32_t kErrorTelnetProtocol = kAppErrorBit | 0x0C;
+// A write's reply, whole and intact (Modbus TCP: its own transaction), echoed another value: what
+// answered did not write it (a gateway that answers writes itself).
+inline constexpr std::uint32_t kErrorWriteEchoDiffers = kAppErrorBit | 0x0D;
 // A Modbus slave refused a request with an exception reply; the low byte is the exception code.
 inline constexpr std::uint32_t kErrorModbusExceptionBase = kAppErrorBit | 0x100;
 
