@@ -6,6 +6,7 @@
 #include "platform/DebugOutput.h"
 #include "port/ComDevice.h"
 #include "port/PortHolders.h"
+#include "present/GatewayChoice.h"
 #include "ui/ComChoiceDlg.h"
 
 namespace {
@@ -45,6 +46,7 @@ ConnectionDialog ComChoiceDialog(PortSource ports, traffic::IFrameObserver* find
                              shown.stopBits, shown.address, nullptr, ports);
         dialog.SetFindTap(findTap);
         dialog.SetEcho(shown.echo);
+        dialog.SetFraming(shown.framing);
         if (dialog.exec() != QDialog::Accepted) {
             return std::nullopt;
         }
@@ -53,7 +55,8 @@ ConnectionDialog ComChoiceDialog(PortSource ports, traffic::IFrameObserver* find
                                 dialog.m_parity,
                                 dialog.m_stopBits,
                                 dialog.m_address,
-                                dialog.m_echo};
+                                dialog.m_echo,
+                                dialog.m_framing};
     };
 }
 
@@ -91,7 +94,9 @@ bool OpenConnection(CComDevice& device, IProfile& profile, const ConnectionDialo
         device.m_stopBits = current.stopBits;
         device.m_address = current.address;
         device.m_echo = current.echo;
-    } while (!device.Open(current.devicePath, device.m_baudRate, device.m_parity, device.m_stopBits));
+        device.m_framing = current.framing;
+    } while (!device.Open(PortForFraming(current.devicePath, current.framing), device.m_baudRate,
+                          device.m_parity, device.m_stopBits));
 
     RememberConnection(remembered, current);
     // Before the first request: another program on the line takes part of every reply.

@@ -10,6 +10,20 @@ constexpr std::string_view kParity = "Parity";
 constexpr std::string_view kStopBits = "StopBits";
 constexpr std::string_view kAddress = "Address";
 constexpr std::string_view kEcho = "Echo";
+// "mbap" or "rtu"; empty (or anything else): asked on connect.
+constexpr std::string_view kFraming = "Framing";
+constexpr std::string_view kMbap = "mbap";
+constexpr std::string_view kRtu = "rtu";
+
+std::optional<traffic::Framing> FramingOfText(const std::string& text) {
+    if (text == kMbap) {
+        return traffic::Framing::Mbap;
+    }
+    if (text == kRtu) {
+        return traffic::Framing::Rtu;
+    }
+    return std::nullopt;
+}
 // Read for a missing value; narrowed to a field it reads as that field's largest value, which the
 // dialog replaces by its own default.
 constexpr std::int32_t kMissing = -1;
@@ -24,6 +38,7 @@ ConnectionChoice RememberedConnection(ISettingsStore& store) {
         static_cast<std::uint8_t>(store.Number(kStopBits, kMissing)),
         static_cast<std::uint8_t>(store.Number(kAddress, kMissing)),
         store.Number(kEcho, 0) != 0,
+        FramingOfText(store.Text(kFraming)),
     };
 }
 
@@ -34,6 +49,9 @@ void RememberConnection(ISettingsStore& store, const ConnectionChoice& choice) {
     store.SetNumber(kStopBits, choice.stopBits);
     store.SetNumber(kAddress, choice.address);
     store.SetNumber(kEcho, choice.echo ? 1 : 0);
+    store.SetText(kFraming, !choice.framing                             ? ""
+                            : *choice.framing == traffic::Framing::Mbap ? std::string(kMbap)
+                                                                        : std::string(kRtu));
 }
 
 ConnectionChoice OfferWritten(ConnectionChoice remembered, const CommConfig& written) {

@@ -2,10 +2,12 @@
 // What the connection start-up remembers between runs, what it reads back, and what it offers after a
 // write. The store itself (the per-user profile) belongs to the front end.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "device/WriteProcedure.h"
+#include "traffic/Frame.h"
 
 struct ConnectionChoice {
     std::string devicePath;  // UTF-8
@@ -14,6 +16,8 @@ struct ConnectionChoice {
     std::uint8_t stopBits = 0;
     std::uint8_t address = 0;
     bool echo = false;  // the adapter echoes every request
+    // Through a tcp:// gateway: how frames are laid out; empty: asked on connect.
+    std::optional<traffic::Framing> framing;
 };
 
 // The remembered settings as a front end keeps them: values by key in one section.

@@ -11,6 +11,7 @@
 #include "log/LogService.h"
 #include "platform/LastError.h"
 #include "port/ComDevice.h"
+#include "present/GatewayChoice.h"
 #include "ui/FieldTip.h"
 #include "ui/Text.h"
 #include "ui/TrafficModel.h"
@@ -31,7 +32,7 @@ CArdenoXModbusDlg::CArdenoXModbusDlg(CArdeno& controller, CComDevice& comDevice,
     // The port in use, where it takes no room from the settings.
     if (!m_comDevice.m_devicePath.empty()) {
         setWindowTitle(windowTitle() + QStringLiteral(" \u2014 ") +
-                       QString::fromStdString(m_comDevice.m_devicePath));
+                       QString::fromStdString(PortTitle(m_comDevice.m_devicePath, m_comDevice.m_framing)));
     }
     m_baudCombo = m_ui->baudCombo;
     m_modeCombo = m_ui->modeCombo;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,9 @@ public:
     void SetFindTap(traffic::IFrameObserver* tap) { m_findTap = tap; }
     // Shows whether the adapter echoes; m_echo holds the choice after OK.
     void SetEcho(bool echo);
+    // Shows the gateway kind chosen for a tcp:// port; m_framing holds the choice after OK (none for
+    // any other port).
+    void SetFraming(std::optional<traffic::Framing> framing);
 
     // The dialog's result once it ended with OK; the given values otherwise.
     QString m_port;
@@ -42,6 +46,7 @@ public:
     std::uint8_t m_stopBits;
     std::uint8_t m_address;
     bool m_echo = false;
+    std::optional<traffic::Framing> m_framing;
 
 private:
     void OnInitDialog();
@@ -53,6 +58,8 @@ private:
     // The port text of the choice: the entry's own when an entry is shown, else what was typed.
     QString ChosenPort() const;
     void OnCbnSelchangePort();
+    // The gateway choice is open for a tcp:// port only.
+    void ShowGatewayChoice();
     void OnBnClickedOk();
     void OnBnClickedDefault();
     // Scans the chosen port for the controller and, when one answers, shows its settings.

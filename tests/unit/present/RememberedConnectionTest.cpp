@@ -39,11 +39,12 @@ TEST(RememberedConnection, WhatIsRememberedComesBackAndNothingRememberedShowsThe
     EXPECT_EQ(PreselectLine(first.baudRate, first.parity, first.stopBits, first.address),
               FactoryLineChoice());
 
-    RememberConnection(store, {"rfc2217://10.0.0.5:4001", 57600, 0, 2, 5, true});
+    RememberConnection(store, {"rfc2217://10.0.0.5:4001", 57600, 0, 2, 5, true, std::nullopt});
     EXPECT_EQ(store.values, (std::map<std::string, std::string>{{"Address", "5"},
                                                                 {"BaudRate", "57600"},
                                                                 {"ComPort", "rfc2217://10.0.0.5:4001"},
                                                                 {"Echo", "1"},
+                                                                {"Framing", ""},
                                                                 {"Parity", "0"},
                                                                 {"StopBits", "2"}}));
     const ConnectionChoice again = RememberedConnection(store);
@@ -52,10 +53,34 @@ TEST(RememberedConnection, WhatIsRememberedComesBackAndNothingRememberedShowsThe
     EXPECT_EQ(again.stopBits, 2);
     EXPECT_EQ(again.address, 5);
     EXPECT_TRUE(again.echo);
+    EXPECT_FALSE(again.framing);
+}
+
+TEST(RememberedConnection, GatewayKindIsRememberedWithThePort) {
+    const struct {
+        std::optional<traffic::Framing> framing;
+        const char* stored;
+    } rows[] = {
+        {traffic::Framing::Mbap, "mbap"},
+        {traffic::Framing::Rtu, "rtu"},
+        {std::nullopt, ""},
+    };
+    for (const auto& row : rows) {
+        MemoryStore store;
+        ConnectionChoice choice{"tcp://10.0.0.5:502", 19200, 2, 0, 16, false, std::nullopt};
+        choice.framing = row.framing;
+        RememberConnection(store, choice);
+        EXPECT_EQ(store.values["Framing"], row.stored);
+        EXPECT_EQ(RememberedConnection(store).framing, row.framing) << row.stored;
+    }
+    // A hand-edited value it does not know: asked on connect.
+    MemoryStore edited;
+    edited.values["Framing"] = "ascii";
+    EXPECT_FALSE(RememberedConnection(edited).framing);
 }
 
 TEST(RememberedConnection, WrittenSettingsAreOfferedOnTheSamePort) {
-    const ConnectionChoice remembered{"/dev/ttyUSB0", 19200, 2, 0, 16, true};
+    const ConnectionChoice remembered{"/dev/ttyUSB0", 19200, 2, 0, 16, true, std::nullopt};
     const struct {
         CommConfig written;
         std::uint32_t baud;
