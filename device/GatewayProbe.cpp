@@ -18,9 +18,18 @@ constexpr std::uint8_t kReadHolding = 3;
 
 GatewayProbe ProbeGateway(CComDevice& port, std::uint8_t address, traffic::IFrameObserver* trace) {
     GatewayProbe probe;
+    // The connection's usual limits, whatever reply time the operator gave for the line: asking must
+    // not take a long reply time twice before the command's own reads.
+    const platform::ReadTimeouts limits = port.Port().Timeouts();
+    port.Port().SetTimeouts(ReadTimeoutsFor(CComDevice::kDefaultReplyTimeoutMs));
     for (const traffic::Framing framing : {traffic::Framing::Mbap, traffic::Framing::Rtu}) {
-        // The gateway's serial wait counts from the first read: a translating gateway with a silent
-        // line answers only once its own wait has run out.
+        // A server that sends unasked is no Modbus gateway of either kind; waiting for it to go quiet
+        // could take long.
+        if (port.Port().Waiting() != 0) {
+            break;
+        }
+        // A translating gateway with a silent line answers only once its own serial wait has run out:
+        // the Modbus TCP read gets that allowance.
         port.UseFraming(framing);
         CModbus modbus(&port, framing);
         modbus.SetFrameObserver(trace);
@@ -28,16 +37,18 @@ GatewayProbe ProbeGateway(CComDevice& port, std::uint8_t address, traffic::IFram
         const bool answered = modbus.ReadRegisters(address, kReadHolding, kBaudRateRegister, 1, &value) ||
                               platform::ModbusExceptionOf(platform::GetLastError()).has_value();
         if (modbus.m_portFailed) {
-            port.m_framing.reset();
             probe.portFailed = true;
-            return probe;
+            break;
         }
         if (answered) {
             probe.found = framing;
-            return probe;
+            break;
         }
     }
-    port.m_framing.reset();
+    const std::uint32_t error = platform::GetLastError();
+    port.UseFraming(probe.found);
+    port.Port().SetTimeouts(limits);
+    platform::SetLastError(error);
     return probe;
 }
 

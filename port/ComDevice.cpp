@@ -57,7 +57,7 @@ bool CComDevice::OpenPort(const std::string& name) {
     return true;
 }
 
-void CComDevice::UseFraming(traffic::Framing framing) {
+void CComDevice::UseFraming(std::optional<traffic::Framing> framing) {
     m_framing = framing;
     SetNetworkAllowance(m_devicePath);
 }

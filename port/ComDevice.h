@@ -29,10 +29,10 @@ public:
     // gateway as tcp://HOST:PORT (bytes passed through) or rfc2217://HOST:PORT (line settings too).
     bool OpenPort(const std::string& name);
 
-    // How Modbus frames are laid out on this port from now on (see m_framing). Through a Modbus TCP
-    // gateway replies also get the gateway's own serial wait, unless the operator gave the network's
-    // allowance.
-    void UseFraming(traffic::Framing framing);
+    // How Modbus frames are laid out on this port from now on (see m_framing; none: not known). Through
+    // a Modbus TCP gateway replies also get the gateway's own serial wait, unless the operator gave the
+    // network's allowance.
+    void UseFraming(std::optional<traffic::Framing> framing);
 
     // Null until opened; invalid after a failed open.
     port::IPort& Port() { return *m_port; }
