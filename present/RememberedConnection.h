@@ -17,7 +17,7 @@ struct ConnectionChoice {
     std::uint8_t address = 0;
     bool echo = false;  // the adapter echoes every request
     // Through a tcp:// gateway: how frames are laid out; empty: asked on connect.
-    std::optional<traffic::Framing> framing;
+    std::optional<traffic::Framing> framing{};
 };
 
 // The remembered settings as a front end keeps them: values by key in one section.

@@ -45,7 +45,7 @@ struct ScanResult {
     // The line settings at which damaged replies came (bad checksums, short or garbled frames), in the
     // order seen: something may answer there behind a poor line, or at a parity the line cannot tell.
     std::vector<LineSettings> damagedAt;
-    std::optional<traffic::Framing> framing;  // how frames were laid out, when chosen or found out
+    std::optional<traffic::Framing> framing{};  // how frames were laid out, when chosen or found out
 };
 
 struct ScanProgress {
@@ -76,7 +76,7 @@ struct ScanOptions {
     const std::atomic<bool>* openingStop = nullptr;
     // How frames are laid out; empty: RTU, or found out on a tcp:// port at the first candidate's
     // address (see GatewayProbe.h).
-    std::optional<traffic::Framing> framing;
+    std::optional<traffic::Framing> framing{};
 };
 
 // "damaged replies at 19200 baud, Even, 1 stop bit and 9600 baud, None, 2 stop bits: a controller may be

@@ -12,7 +12,7 @@ CScanDlg::CScanDlg(std::string devicePath, const std::optional<ScanCandidate>& g
       m_ui(std::make_unique<Ui::CScanDlg>()),
       m_devicePath(std::move(devicePath)),
       m_guess(guess),
-      m_engine(ScanOptions{.tap = tap, .openingStop = nullptr, .framing = framing}) {
+      m_engine(ScanOptions{.tap = tap, .framing = framing}) {
     m_ui->setupUi(this);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CScanDlg::reject);
 }
