@@ -151,11 +151,12 @@ TEST_F(ConnectionStartupTest, FirstRunRemembersEverySettingInOrderOnceThePortOpe
     EXPECT_EQ(device.m_parity, 2);
     EXPECT_EQ(device.m_stopBits, 0);
     EXPECT_EQ(device.m_address, 16);
-    EXPECT_EQ(profile.m_reads,
-              (std::vector<std::string>{"ComPort", "BaudRate", "Parity", "StopBits", "Address", "Echo"}));
+    EXPECT_EQ(profile.m_reads, (std::vector<std::string>{"ComPort", "BaudRate", "Parity", "StopBits",
+                                                         "Address", "Echo", "Framing"}));
     const std::string path = m_pty.Path().toStdString();
+    // A serial line has no gateway kind: none is remembered.
     EXPECT_EQ(profile.m_writes, (std::vector<std::string>{"ComPort=" + path, "BaudRate=19200", "Parity=2",
-                                                          "StopBits=0", "Address=16", "Echo=0"}));
+                                                          "StopBits=0", "Address=16", "Echo=0", "Framing="}));
     EXPECT_EQ(Remembered(), (std::vector<std::string>{path, "19200", "2", "0", "16"}));
     EXPECT_TRUE(m_messages.empty());
 }

@@ -39,6 +39,7 @@ public:
     QPushButton& Default() const { return Child<QPushButton>("defaultButton"); }
     QPushButton& Find() const { return Child<QPushButton>("findButton"); }
     QCheckBox& Echo() const { return Child<QCheckBox>("echoCheck"); }
+    QComboBox& Gateway() const { return Child<QComboBox>("gatewayCombo"); }
 
     DialogView View() const {
         return {Port().currentText(), Baud().currentText(), Mode().currentText(), Address().text(),
