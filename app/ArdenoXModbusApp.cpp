@@ -10,10 +10,12 @@
 #include "app/Profile.h"
 #include "device/Ardeno.h"
 #include "device/ControllerFacts.h"
+#include "device/GatewayProbe.h"
 #include "device/WorkerThread.h"
 #include "modbus/Modbus.h"
 #include "modbus/ModbusSlave.h"
 #include "platform/DebugOutput.h"
+#include "platform/LastError.h"
 #include "port/ComDevice.h"
 #include "present/CommissionRun.h"
 #include "ui/ArdenoXModbusDlg.h"
@@ -85,7 +87,14 @@ bool CArdenoXModbusApp::RunConnection() {
     if (!m_connect(port)) {
         return false;
     }
-    CModbus transport(&port);
+    // A tcp:// port whose kind was not chosen is asked before anything is written; the traffic window
+    // shows the probe's frames, the title what it found.
+    if (NeedsGatewayProbe(port) && ProbeGateway(port, port.m_address, &m_traffic).portFailed) {
+        platform::ShowMessageBox(GatewayDroppedText(port.m_devicePath, platform::GetLastError()) + ".");
+        port.Port().Close();
+        return true;
+    }
+    CModbus transport(&port, port.m_framing.value_or(traffic::Framing::Rtu));
     transport.SetFrameObserver(&m_traffic);
     if (port.m_echo) {
         transport.m_echo.TurnOn();

@@ -15,6 +15,7 @@ ConnectionDialog ComChoiceDialog(PortSource ports, traffic::IFrameObserver* find
         dialog.SetEcho(shown.echo);
         dialog.SetReplyTime(shown.replyTimeoutMs);
         dialog.SetRs485(shown.rs485);
+        dialog.SetFraming(shown.framing);
         if (dialog.exec() != QDialog::Accepted) {
             return std::nullopt;
         }
@@ -25,7 +26,8 @@ ConnectionDialog ComChoiceDialog(PortSource ports, traffic::IFrameObserver* find
                                 dialog.m_address,
                                 dialog.m_echo,
                                 dialog.m_replyTimeoutMs,
-                                dialog.m_rs485};
+                                dialog.m_rs485,
+                                dialog.m_framing};
     };
 }
 

@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 """One-register reads with pymodbus, one per line read from stdin, for the gateway benchmark.
 
-usage: pymodbus_peer.py URL SLAVE REGISTER   (URL: tcp://HOST:PORT or rfc2217://HOST:PORT)
+usage: pymodbus_peer.py URL SLAVE REGISTER
+  URL: tcp://HOST:PORT (RTU frames through a bridge), mbap://HOST:PORT (Modbus TCP) or
+  rfc2217://HOST:PORT
 
 Prints "ready" once connected, then for each input line the read's time in microseconds, or
 "fail REASON". Prints "unavailable (REASON)" and exits 0 when pymodbus cannot be imported, so that the
@@ -9,6 +11,14 @@ benchmark runs on without its peer.
 """
 import sys
 import time
+import types
+
+# pymodbus's client package imports its asyncio serial client, which needs serial_asyncio; the clients
+# used here do not, so a stand-in module lets the package load without it.
+try:
+    import serial_asyncio  # noqa: F401
+except ImportError:
+    sys.modules["serial_asyncio"] = types.SimpleNamespace(create_serial_connection=None)
 
 try:
     from pymodbus.client import ModbusSerialClient, ModbusTcpClient
@@ -21,6 +31,9 @@ except ImportError as error:
 def client_for(url):
     # No retries: a failed read counts as one, as it does for the tool's own master.
     options = {"timeout": 1, "retries": 0}
+    if url.startswith("mbap://"):
+        host, port = url[len("mbap://"):].rsplit(":", 1)
+        return ModbusTcpClient(host, int(port), **options)
     if url.startswith("tcp://"):
         host, port = url[len("tcp://"):].rsplit(":", 1)
         return ModbusTcpClient(host, int(port), framer=ModbusRtuFramer, **options)

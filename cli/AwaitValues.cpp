@@ -14,22 +14,23 @@
 
 int AwaitValues(CliConnection& connection, const CommandDeadline& deadline,
                 const std::function<std::string()>& missing) {
-    bool answered = false;  // nothing at all means the line or the settings, not a missing register
+    bool answered = false;      // nothing at all means the line or the settings, not a missing register
+    bool targetFailed = false;  // a Modbus TCP gateway said that nothing replied behind it
     CRefusals refusals(connection.Controller());
     std::string lacking;
-    const EventWaitEnd end = WaitForEvents(connection.Events(), deadline.At(),
-                                           {.done = [&] { return (lacking = missing()).empty(); },
-                                            .stop = Interrupted,
-                                            .onEvent =
-                                                [&](const DeviceEvent& event) {
-                                                    connection.TellCopiedReplies();
-                                                    // A refused or unknown value is an answer too: the line
-                                                    // and the settings are right.
-                                                    answered = answered || event.success ||
-                                                               platform::UnknownValueOf(event.errorCode) ||
-                                                               platform::ModbusExceptionOf(event.errorCode);
-                                                },
-                                            .refusals = &refusals});
+    const EventWaitEnd end =
+        WaitForEvents(connection.Events(), deadline.At(),
+                      {.done = [&] { return (lacking = missing()).empty(); },
+                       .stop = Interrupted,
+                       .onEvent =
+                           [&](const DeviceEvent& event) {
+                               connection.TellCopiedReplies();
+                               // A refused or unknown value is an answer too: the line
+                               // and the settings are right.
+                               answered = answered || IsControllerAnswer(event);
+                               targetFailed = targetFailed || IsGatewayTargetFailed(event.errorCode);
+                           },
+                       .refusals = &refusals});
     switch (end.kind) {
         case EventWaitEnd::Done:
             return kExitOk;
@@ -47,7 +48,8 @@ int AwaitValues(CliConnection& connection, const CommandDeadline& deadline,
     // Values that came show the settings are right; damaged replies among them still name the line.
     if (!answered ||
         traffic::Diagnose(connection.Controller().LineSigns()) == traffic::LineDiagnosis::SomeDamaged) {
-        PrintNote(NoAnswerNote(connection.Options(), connection.Controller().LineSigns()));
+        PrintNote(targetFailed ? GatewayTargetFailedNote(connection.Options())
+                               : NoAnswerNote(connection.Options(), connection.Controller().LineSigns()));
     }
     return kExitTimeout;
 }

@@ -8,6 +8,7 @@
 
 #include "device/ControllerFacts.h"
 #include "port/ComDevice.h"
+#include "port/NetworkPort.h"
 
 namespace {
 
@@ -54,6 +55,16 @@ std::optional<double> ParseSeconds(std::string_view text) {
         return std::nullopt;
     }
     return value;
+}
+
+std::optional<traffic::Framing> ParseFraming(std::string_view text) {
+    if (text == "mbap") {
+        return traffic::Framing::Mbap;
+    }
+    if (text == "rtu") {
+        return traffic::Framing::Rtu;
+    }
+    return std::nullopt;
 }
 
 std::optional<std::uint32_t> ParseReplyTimeout(std::string_view text) {
@@ -134,4 +145,18 @@ void AddGlobalOptions(CLI::App& app, CliOptions& options) {
     app.add_flag("--echo", options.echo,
                  "the adapter echoes what it sends: read past the echo from the start");
     app.add_flag("--rs485", options.rs485, "turn on the driver's RS-485 mode, RTS on while sending (Linux)");
+    AddParsedOption(app, "--framing", options.framing, ParseFraming, "KIND", "mbap or rtu",
+                    "through tcp://: mbap for a Modbus TCP gateway (port 502 unless given), rtu for a "
+                    "transparent bridge (default: asked on connect)");
+}
+
+std::string SettleFraming(CliOptions& options) {
+    if (options.framing != traffic::Framing::Mbap) {
+        return {};
+    }
+    if (port::NetworkProtocolOf(options.port) != port::NetworkProtocol::Raw) {
+        return "--framing mbap needs a Modbus TCP gateway's tcp://HOST[:PORT], not " + options.port;
+    }
+    options.port = port::WithModbusTcpPort(options.port);
+    return {};
 }

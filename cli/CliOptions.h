@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "traffic/Frame.h"
+
 struct CliOptions {
     std::string port;
     std::uint32_t baudRate = 19200;
@@ -18,9 +20,14 @@ struct CliOptions {
     bool trace = false;                           // every frame to standard error
     std::string traceFile;                        // every frame to this file instead
     std::optional<std::uint32_t> replyTimeoutMs;  // unset: the connection's default
-    bool echo = false;   // the adapter echoes every request: read past it from the start
-    bool rs485 = false;  // the driver's RS-485 mode (Linux)
+    bool echo = false;                        // the adapter echoes every request: read past it from the start
+    bool rs485 = false;                       // the driver's RS-485 mode (Linux)
+    std::optional<traffic::Framing> framing;  // unset: RTU, or found out on a tcp:// port
 };
+
+// After parsing: --framing mbap names a tcp:// port, and gets Modbus TCP's port 502 when the name gives
+// none. An error text when the options disagree, otherwise empty.
+std::string SettleFraming(CliOptions& options);
 
 // The --mode token of a row of CommModeTable: "even1", "odd1", "none2", "none1".
 std::string_view ModeName(std::size_t modeIndex);

@@ -1,5 +1,7 @@
 #include "cli/Connection.h"
 
+#include <fmt/format.h>
+
 #include "cli/ExitCodes.h"
 #include "cli/Interrupt.h"
 #include "cli/Messages.h"
@@ -22,6 +24,7 @@ ConnectionRecipe RecipeFor(const CliOptions& options) {
     }
     recipe.echo = options.echo;
     recipe.rs485 = options.rs485;
+    recipe.framing = options.framing;
     recipe.openingStop = &InterruptedFlag();
     recipe.echoNotice = [] { PrintNote(CAdapterEcho::kNoticeText); };
     recipe.sharedPortNotice = [](const std::string& warning) { PrintNote(warning); };
@@ -42,8 +45,29 @@ bool CliConnection::Open(const CliOptions& options, const CommandDeadline* deadl
     if (step == OpenStep::Rs485NotOn) {
         PrintError(Rs485FailureText(options.port, platform::GetLastError(), "leave out --rs485"));
     }
+    if (step == OpenStep::GatewayDropped) {
+        PrintError(GatewayDroppedText(options.port, platform::GetLastError()));
+    }
     m_opened = step == OpenStep::Opened;
+    if (m_opened) {
+        TellGatewayKind();
+    }
     return m_opened;
+}
+
+void CliConnection::TellGatewayKind() {
+    const std::optional<GatewayProbe>& probe = m_connection.Probe();
+    if (!probe) {
+        return;
+    }
+    if (!probe->found) {
+        PrintNote(fmt::format("{}: {}; going on as through a transparent bridge", m_options.port,
+                              GatewayProbeTried(m_options.address)));
+    } else if (m_options.verbose) {
+        PrintNote(fmt::format("{}: {} (found on connect; --framing {} skips asking)", m_options.port,
+                              GatewayKindText(*probe->found),
+                              *probe->found == traffic::Framing::Mbap ? "mbap" : "rtu"));
+    }
 }
 
 CliConnection::~CliConnection() {

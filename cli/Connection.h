@@ -37,11 +37,16 @@ public:
     const CliOptions& Options() const { return m_options; }
     // False through a transparent bridge, whose serial side keeps its own line settings.
     bool SetsLineSettings() { return m_connection.Port().Port().SetsLineSettings(); }
+    // How frames are laid out: chosen, found out on connect, or empty (RTU).
+    std::optional<traffic::Framing> Framing() { return m_connection.Port().m_framing; }
     DeviceEventQueue& Events() { return m_connection.Events(); }
     // Once replies have come twice often enough, says so on standard error, once a connection.
     void TellCopiedReplies();
 
 private:
+    // What a tcp:// port turned out to reach: with --verbose when found, always when nothing answered.
+    void TellGatewayKind();
+
     CliOptions m_options;
     bool m_copiesTold = false;
     bool m_opened = false;

@@ -1,5 +1,7 @@
 #include "cli/Messages.h"
 
+#include "platform/AppErrors.h"
+
 #include <cstdio>
 #include <mutex>
 
@@ -56,7 +58,13 @@ void ReportPortFailure(std::uint32_t errorCode) {
 int ReportWaitFailure(const EventWaitEnd& end) {
     if (end.kind == EventWaitEnd::Refused) {
         PrintError(end.refusal);
-        return kExitRejected;
+        // No unit at that address behind the gateway: the connection's settings, as a port that will
+        // not open.
+        if (end.error == platform::kErrorWriteEchoDiffers) {
+            return kExitMismatch;
+        }
+        return platform::ModbusExceptionOf(end.error) == platform::kGatewayPathUnavailable ? kExitPortOpen
+                                                                                           : kExitRejected;
     }
     ReportPortFailure(end.error);
     return kExitPortFailure;

@@ -93,11 +93,14 @@ int RunMonitor(const CliOptions& options) {
     CRefusals refusals(connection.Controller());
     std::string unknownTold;
     std::set<int> refusedTold;  // variables whose refusal has been told, until they read again
+    std::string unrouted;       // the gateway routes no unit with the address: nothing else will come
     const auto onEvent = [&](const DeviceEvent& event) {
         connection.TellCopiedReplies();
         // A refused register is told once and left out; the other values go on.
         if (const std::string refusal = refusals.StayingRefusal(event); !refusal.empty()) {
-            if (refusedTold.insert(event.id).second) {
+            if (platform::ModbusExceptionOf(event.errorCode) == platform::kGatewayPathUnavailable) {
+                unrouted = refusal;
+            } else if (refusedTold.insert(event.id).second) {
                 PrintNote(refusal + "; showing the other values");
             }
         } else if (event.success) {
@@ -110,11 +113,12 @@ int RunMonitor(const CliOptions& options) {
             }
             unknownTold = unknown;
         }
-        if (!event.success && !platform::UnknownValueOf(event.errorCode) &&
-            !platform::ModbusExceptionOf(event.errorCode)) {
+        if (!IsControllerAnswer(event)) {
             printer.Connection(false);
             if (!answered && !hinted) {
-                PrintNote(NoAnswerNote(options, connection.Controller().LineSigns()));
+                PrintNote(IsGatewayTargetFailed(event.errorCode)
+                              ? GatewayTargetFailedNote(options)
+                              : NoAnswerNote(options, connection.Controller().LineSigns()));
                 hinted = true;
             }
             return;
@@ -129,8 +133,13 @@ int RunMonitor(const CliOptions& options) {
             }
         }
     };
-    const EventWaitEnd end = WaitForEvents(connection.Events(), std::chrono::steady_clock::time_point::max(),
-                                           {.stop = Interrupted, .onEvent = onEvent});
+    const EventWaitEnd end =
+        WaitForEvents(connection.Events(), std::chrono::steady_clock::time_point::max(),
+                      {.stop = [&] { return Interrupted() || !unrouted.empty(); }, .onEvent = onEvent});
+    if (!unrouted.empty()) {
+        PrintError(unrouted);
+        return kExitPortOpen;
+    }
     if (end.kind != EventWaitEnd::PortFailed) {
         return kExitOk;
     }

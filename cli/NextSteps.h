@@ -24,3 +24,7 @@ std::string StoppedWriteNote(const CliOptions& options);
 // back, "no valid reply at …" (or "damaged replies at …" when valid ones came too) and the next step
 // the line's signs point to.
 std::string NoAnswerNote(const CliOptions& options, const traffic::LineSignCounts& signs);
+
+// Through a Modbus TCP gateway that answered exception 0x0B: the gateway's serial settings and the
+// address to check (res::GatewayTargetFailedHint).
+std::string GatewayTargetFailedNote(const CliOptions& options);

@@ -18,6 +18,7 @@
 #include "cli/NextSteps.h"
 #include "cli/TraceOption.h"
 #include "device/ControllerFacts.h"
+#include "device/GatewayProbe.h"
 #include "log/LogService.h"
 #include "port/PortHint.h"
 #include "res/Hints.h"
@@ -150,11 +151,14 @@ int RunScan(const CliOptions& options, const ScanArgs& args) {
     const ScanCandidate guess{{options.baudRate, options.modeIndex}, options.address};
     // A transparent bridge passes bytes at its own line settings: only the address can be searched.
     if (SearchesAddressesOnly(options.port)) {
+        const std::string kind =
+            options.framing ? GatewayKindText(*options.framing) : "a gateway without line settings";
         PrintNote(
-            fmt::format("scan: {} is a transparent bridge: searching addresses only, at {} (the "
-                        "gateway's serial side; --baud and --mode name it)",
-                        options.port, DescribeLine(guess.line)));
+            fmt::format("scan: {} is {}{}: searching addresses only, at {} (the gateway's serial side; "
+                        "--baud and --mode name it)",
+                        options.port, options.framing ? "a " : "", kind, DescribeLine(guess.line)));
     }
+    scanOptions.framing = options.framing;
     CScanEngine engine(scanOptions);
     ScanResult result;
     {
@@ -163,6 +167,9 @@ int RunScan(const CliOptions& options, const ScanArgs& args) {
         CProgressReporter reporter(engine, ::isatty(STDERR_FILENO) != 0 && !traceOnStderr);
         result =
             engine.Run(options.port, LeaveOut(PlanScanOn(options.port, guess), args.skipAddresses), reporter);
+    }
+    if (result.framing && !options.framing && options.verbose) {
+        PrintNote(fmt::format("{}: {} (found on connect)", options.port, GatewayKindText(*result.framing)));
     }
     // An interrupted scan with --all still tells what it had found.
     for (std::size_t i = 0; i < result.found.size(); ++i) {

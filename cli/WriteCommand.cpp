@@ -20,6 +20,7 @@
 #include "cli/WriteResult.h"
 #include "cli/WriteSteps.h"
 #include "device/ControllerFacts.h"
+#include "device/GatewayProbe.h"
 #include "device/WriteProcedure.h"
 
 namespace {
@@ -96,9 +97,9 @@ int RunWrite(const CliOptions& options, const WriteArgs& args) {
         if (!connection.SetsLineSettings() &&
             (config.m_baudRate != options.baudRate || config.m_mode != mode.m_mode)) {
             PrintNote(fmt::format(
-                "{} is a transparent bridge: set its serial side to the new line settings too, or the "
-                "controller is out of reach once it restarts with them",
-                options.port));
+                "{} is a {}: set its serial side to the new line settings too, or the controller is out "
+                "of reach once it restarts with them",
+                options.port, GatewayKindText(connection.Framing().value_or(traffic::Framing::Rtu))));
         }
     }
     return exitCode;

@@ -115,6 +115,10 @@ int main(int argc, char** argv) {
         }
         return kExitUsage;
     }
+    if (const std::string error = SettleFraming(options); !error.empty()) {
+        PrintError(error);
+        return kExitUsage;
+    }
     InstallOutputSinks(options.verbose);
     InstallInterruptHandlers();
     for (const auto& [subcommand, run] : runs) {

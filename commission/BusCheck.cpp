@@ -14,8 +14,10 @@ public:
 
 BusAnswer AskBus(const ConnectionRecipe& recipe, const ScanCandidate& at) {
     CNoProgress progress;
-    const ScanOptions options{
-        .answerMs = kPatientAnswerMs, .tap = recipe.trace, .openingStop = recipe.openingStop};
+    const ScanOptions options{.answerMs = kPatientAnswerMs,
+                              .tap = recipe.trace,
+                              .openingStop = recipe.openingStop,
+                              .framing = recipe.framing};
     const ScanResult result = CScanEngine(options).Run(recipe.port, {at}, progress);
     BusAnswer answer;
     answer.portFailed = result.outcome == ScanResult::PortFailed;

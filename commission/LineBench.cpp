@@ -79,6 +79,8 @@ StepCode CLineBench::Open(CDeviceConnection& connection, const ScanCandidate& at
         case OpenStep::Rs485NotOn:
             return Fail(kBenchOpenFailed,
                         fmt::format("{}: the RS-485 mode could not be turned on", m_recipe.port));
+        case OpenStep::GatewayDropped:
+            return Fail(kBenchPortFailed, GatewayDroppedText(m_recipe.port, platform::GetLastError()));
         case OpenStep::NotStarted:
             break;
     }

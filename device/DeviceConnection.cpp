@@ -11,6 +11,7 @@ ConnectionRecipe RecipeOf(const CComDevice& port) {
     recipe.networkAllowanceMs = port.m_networkAllowanceMs;
     recipe.echo = port.m_echo;
     recipe.rs485 = port.m_rs485;
+    recipe.framing = port.m_framing;
     recipe.openingLimitMs = port.m_openingLimitMs;
     return recipe;
 }
@@ -42,7 +43,15 @@ OpenStep CDeviceConnection::Open(const ConnectionRecipe& recipe, const DeviceSet
             recipe.sharedPortNotice(warning);
         }
     }
-    m_modbus = std::make_unique<CModbus>(&m_port);
+    if (recipe.framing) {
+        m_port.UseFraming(*recipe.framing);
+    } else if (NeedsGatewayProbe(m_port)) {
+        m_probe = ProbeGateway(m_port, settings.address, recipe.trace);
+        if (m_probe->portFailed) {
+            return OpenStep::GatewayDropped;
+        }
+    }
+    m_modbus = std::make_unique<CModbus>(&m_port, m_port.m_framing.value_or(traffic::Framing::Rtu));
     if (recipe.echo) {
         m_modbus->m_echo.TurnOn();
     }

@@ -11,6 +11,7 @@
 
 #include "device/Ardeno.h"
 #include "device/DeviceEventQueue.h"
+#include "device/GatewayProbe.h"
 #include "device/WorkerThread.h"
 #include "modbus/Modbus.h"
 #include "modbus/ModbusSlave.h"
@@ -25,6 +26,7 @@ struct ConnectionRecipe {
     std::optional<std::uint32_t> networkAllowanceMs{};  // empty: measured when a network port opens
     bool echo = false;                                  // the adapter echoes every request
     bool rs485 = false;                                 // turn on the driver's RS-485 mode
+    std::optional<traffic::Framing> framing{};          // empty: RTU, found out on a tcp:// port
     traffic::IFrameObserver* trace = nullptr;           // told every frame; not owned
     std::optional<std::uint32_t> openingLimitMs{};      // how long a network gateway may take to connect
     const std::atomic<bool>* openingStop = nullptr;     // ends an opening at once; not owned
@@ -50,7 +52,7 @@ struct DeviceSettings {
 };
 
 // How far an Open came.
-enum class OpenStep { Opened, PortNotOpened, Rs485NotOn, NotStarted };
+enum class OpenStep { Opened, PortNotOpened, Rs485NotOn, GatewayDropped, NotStarted };
 
 class CDeviceConnection : private IModbusDeviceListener {
 public:
@@ -61,10 +63,14 @@ public:
     ~CDeviceConnection();
 
     // Opens the port as the recipe says at the settings and starts polling the controller at the
-    // settings' address. Anything but Opened leaves the thread's last error telling why.
+    // settings' address. A tcp:// port without a framing in the recipe is asked which kind of gateway
+    // it reaches first (see GatewayProbe.h); GatewayDropped when it dropped the connection then.
+    // Anything but Opened leaves the thread's last error telling why.
     OpenStep Open(const ConnectionRecipe& recipe, const DeviceSettings& settings);
 
     CComDevice& Port() { return m_port; }
+    // What the gateway probe found, when Open asked one.
+    const std::optional<GatewayProbe>& Probe() const { return m_probe; }
     CModbus& Transport() { return *m_modbus; }  // once the port is open
     CArdeno& Controller() { return *m_controller; }
     DeviceEventQueue& Events() { return m_events; }
@@ -75,6 +81,7 @@ private:
 
     DeviceEventQueue m_events;
     CComDevice m_port;
+    std::optional<GatewayProbe> m_probe;
     std::unique_ptr<CModbus> m_modbus;
     std::unique_ptr<CModbusSlave> m_slave;
     std::unique_ptr<CArdeno> m_controller;

@@ -29,7 +29,7 @@ EventWaitEnd WaitForEvents(DeviceEventQueue& queue, std::chrono::steady_clock::t
         }
         if (wait.refusals != nullptr) {
             if (std::string refusal = wait.refusals->StayingRefusal(*event); !refusal.empty()) {
-                return {EventWaitEnd::Refused, 0, std::move(refusal)};
+                return {EventWaitEnd::Refused, event->errorCode, std::move(refusal)};
             }
         }
         if (wait.onEvent) {

@@ -22,7 +22,7 @@ struct EventWait {
 struct EventWaitEnd {
     enum EKind { Done, TimedOut, Stopped, PortFailed, Refused };
     EKind kind = Done;
-    std::uint32_t error = 0;  // the port's error when PortFailed
+    std::uint32_t error = 0;  // the port's error when PortFailed, the refused event's when Refused
     std::string refusal;      // the refusal's text when Refused
 };
 

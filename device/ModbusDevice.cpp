@@ -31,6 +31,10 @@ bool IsHeld(const CModbusDeviceVar& var, std::uint64_t now) {
 
 }  // namespace
 
+std::uint8_t CModbusDevice::SlaveAddress() const {
+    return m_slave->m_address;
+}
+
 CModbusDevice::CModbusDevice(CModbusSlave* slave)
     : m_slave(slave), m_wakeEvent(new (std::nothrow) platform::CEvent) {}
 

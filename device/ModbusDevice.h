@@ -72,6 +72,7 @@ public:
     bool RepliesArriveTwice() const;
     // What the line did in each exchange so far, for the hint at a dead end. Any thread.
     traffic::LineSignCounts LineSigns() const { return m_slave->LineSigns(); }
+    std::uint8_t SlaveAddress() const;
 
     // The schedule's order: valid variables by due time before every not-valid one.
     static bool CompareDue(const CModbusDeviceVar* a, const CModbusDeviceVar* b);

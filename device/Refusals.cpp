@@ -1,5 +1,7 @@
 #include "device/Refusals.h"
 
+#include "res/Hints.h"
+
 #include <fmt/format.h>
 
 #include <iterator>
@@ -46,6 +48,16 @@ const char* VariableName(int varId) {
     return kVariableNames[varId];
 }
 
+bool IsControllerAnswer(const DeviceEvent& event) {
+    const auto exception = platform::ModbusExceptionOf(event.errorCode);
+    return event.success || platform::UnknownValueOf(event.errorCode) ||
+           (exception && !platform::IsGatewayException(*exception));
+}
+
+bool IsGatewayTargetFailed(std::uint32_t errorCode) {
+    return platform::ModbusExceptionOf(errorCode) == platform::kGatewayTargetFailed;
+}
+
 std::string CRefusals::StayingRefusal(const DeviceEvent& event) {
     if (event.kind != DeviceEvent::VarUpdated) {
         return {};
@@ -55,12 +67,22 @@ std::string CRefusals::StayingRefusal(const DeviceEvent& event) {
     } else {
         m_unknownValues.erase(event.id);
     }
+    if (!event.success && event.errorCode == platform::kErrorWriteEchoDiffers) {
+        return fmt::format(
+            "the reply to {} echoed another value: the write did not reach the controller "
+            "(a gateway that answers writes itself does not pass them on); nothing was saved",
+            DescribeRequest(m_controller, event.id));
+    }
     const auto exception = platform::ModbusExceptionOf(event.errorCode);
     if (event.success || !exception) {
         m_refusedInARow.erase(event.id);
         return {};
     }
-    if (platform::IsBusyException(*exception) || (++m_refusedInARow[event.id] < 2 && IsInput(event.id))) {
+    if (*exception == platform::kGatewayPathUnavailable) {
+        return res::GatewayPathUnavailableHint(m_controller.SlaveAddress());
+    }
+    if (platform::IsBusyException(*exception) || *exception == platform::kGatewayTargetFailed ||
+        (++m_refusedInARow[event.id] < 2 && IsInput(event.id))) {
         return {};
     }
     const std::string name = platform::ModbusExceptionName(*exception);

@@ -4,11 +4,12 @@
 
 // Each maker lives in its framing's own file.
 std::unique_ptr<IFraming> MakeRtuFraming();
+std::unique_ptr<IFraming> MakeMbapFraming();
 
 namespace {
 
 // One entry per value of Framing, in its order.
-constexpr std::array kMakers = {&MakeRtuFraming};
+constexpr std::array kMakers = {&MakeRtuFraming, &MakeMbapFraming};
 
 }  // namespace
 

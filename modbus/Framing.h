@@ -5,7 +5,8 @@
 //
 // Adding a framing takes one new file and one table entry: write modbus/<Name>Framing.cpp with a
 // class that implements IFraming and a maker `std::unique_ptr<IFraming> Make<Name>Framing()`; add the
-// file to modbus/CMakeLists.txt, a value to `Framing`, and the maker to the table in Framing.cpp.
+// file to modbus/CMakeLists.txt, a value to `Framing` (traffic/Frame.h, so that the tap's frames and a
+// port's settings can name it), and the maker to the table in Framing.cpp.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -13,9 +14,7 @@
 
 #include "traffic/Frame.h"
 
-enum class Framing {
-    Rtu,  // serial line: address, PDU, CRC-16 (RtuFraming.cpp)
-};
+using Framing = traffic::Framing;
 
 // The longest frame any Modbus framing lays out.
 inline constexpr std::size_t kMaxFrameBytes = 260;
@@ -33,7 +32,8 @@ struct ModbusRequest {
 class IFraming {
 public:
     virtual ~IFraming() = default;
-    // Lays out `request` at the start of `frame` and returns how many bytes it took.
+    // Lays out `request` at the start of `frame` and returns how many bytes it took. The replies checked
+    // afterwards answer this request.
     virtual std::size_t Encode(const ModbusRequest& request,
                                std::span<std::uint8_t, kMaxFrameBytes> frame) = 0;
     // The exact length of a whole reply to `request` that is not an exception.
@@ -44,9 +44,13 @@ public:
     virtual bool IsExceptionReply(const ModbusRequest& request,
                                   std::span<const std::uint8_t> received) const = 0;
     // What is wrong with a whole reply to `request`: the frame check, the slave, the function, the byte
-    // count of a read, the echo of a write. Outcome::Ok when nothing is.
+    // count of a read, the echo of a write; Outcome::Late for a reply the framing can tell answers an
+    // earlier request. Outcome::Ok when nothing is.
     virtual traffic::Outcome Check(const ModbusRequest& request,
                                    std::span<const std::uint8_t> reply) const = 0;
+    // True when every reply names the request it answers (a transaction number): a late reply or a
+    // repeated one can never pass for the next request's, so nothing need be heard out after a reply.
+    virtual bool NumbersReplies() const = 0;
     // The protocol data unit inside a reply that checked (or is an exception reply): function code first.
     virtual std::span<const std::uint8_t> Pdu(std::span<const std::uint8_t> reply) const = 0;
 };

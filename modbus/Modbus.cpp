@@ -24,9 +24,12 @@ void CModbus::Tap(traffic::Direction direction, traffic::Outcome outcome, std::s
 }
 
 void CModbus::SignsThenTap::OnFrame(const traffic::Frame& frame) {
-    m_modbus.m_signs.OnFrame(frame);
+    // Every frame, the late bytes the guard drops included, is read in this master's framing.
+    traffic::Frame framed = frame;
+    framed.framing = m_modbus.m_framingKind;
+    m_modbus.m_signs.OnFrame(framed);
     if (m_modbus.m_tap != nullptr) {
-        m_modbus.m_tap->OnFrame(frame);
+        m_modbus.m_tap->OnFrame(framed);
     }
 }
 
@@ -89,7 +92,12 @@ bool CModbus::Exchange(const ModbusRequest& request, std::span<const std::uint8_
     Tap(Direction::FromSlave, outcome, bytes, length);
     if (outcome != Outcome::Ok) {
         GuardNextExchange(length);
-        platform::SetLastError(ERROR_CRC);
+        // A late reply answered an earlier request: this one's reply has not come in time. A reply that
+        // names this request and echoes another value was not damaged on the way: nothing wrote it.
+        const bool sureEcho = outcome == Outcome::WrongEcho && m_framing->NumbersReplies();
+        platform::SetLastError(outcome == Outcome::Late ? ERROR_TIMEOUT
+                               : sureEcho               ? platform::kErrorWriteEchoDiffers
+                                                        : ERROR_CRC);
         return false;
     }
     m_lastReplyTime =
@@ -137,6 +145,10 @@ void CModbus::Interrupt() {
 }
 
 bool CModbus::ListenAfterReply(std::span<const std::uint8_t> reply) {
+    // A copy would carry this reply's number and be dropped as late before the next request.
+    if (m_framing->NumbersReplies()) {
+        return true;
+    }
     port::IPort& port = m_device->Port();
     const platform::ReadTimeouts& limits = port.Timeouts();
     const auto listenMs = static_cast<std::uint32_t>(

@@ -20,7 +20,7 @@ class CComDevice;
 class CModbus {
 public:
     explicit CModbus(CComDevice* device, Framing framing = Framing::Rtu)
-        : m_device(device), m_framing(MakeFraming(framing)) {}
+        : m_device(device), m_framing(MakeFraming(framing)), m_framingKind(framing) {}
     virtual ~CModbus() = default;
 
     bool ReadRegisters(std::uint8_t address, int function, std::uint16_t firstRegister, std::uint16_t count,
@@ -88,7 +88,8 @@ private:
     // After a whole reply of `length` bytes: listens for as long as a reply of that length may take.
     // A reply that is sent again (by a repeater, or by a second slave at the address) lands within
     // that time, and would otherwise pass for the next request's reply: whatever comes is evidence,
-    // and a whole copy of the reply is counted as one. False only when the port failed.
+    // and a whole copy of the reply is counted as one. Not with a framing that numbers its replies.
+    // False only when the port failed.
     bool ListenAfterReply(std::span<const std::uint8_t> reply);
     // Every frame is counted among the line's signs, and goes to the observer when there is one.
     void Tap(traffic::Direction direction, traffic::Outcome outcome, std::span<const std::uint8_t> bytes,
@@ -105,6 +106,7 @@ private:
     };
 
     std::unique_ptr<IFraming> m_framing;
+    Framing m_framingKind;  // for whoever reads the tap
     traffic::IFrameObserver* m_tap = nullptr;
     traffic::LineSigns m_signs;
     SignsThenTap m_signsThenTap{*this};

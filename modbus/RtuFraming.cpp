@@ -1,11 +1,15 @@
 // Modbus RTU: the slave's address, the PDU, and the CRC-16 of both, low byte first. Replies carry no
 // transaction number: a reply is matched to its request by address, function and what it must hold.
 #include "modbus/Crc16.h"
+#include "modbus/FrameWords.h"
 #include "modbus/Framing.h"
 
 namespace {
 
-constexpr std::uint8_t kExceptionFlag = 0x80;
+using frame_words::GetWord;
+using frame_words::kExceptionFlag;
+using frame_words::PutWord;
+
 // Address, function, exception code, CRC.
 constexpr std::size_t kExceptionLength = 5;
 // The address before the PDU, the CRC after it.
@@ -24,15 +28,6 @@ std::uint16_t FrameCrc(std::span<const std::uint8_t> bytes) {
 bool CrcHolds(std::span<const std::uint8_t> frame) {
     const std::size_t body = frame.size() - kCrcLength;
     return FrameCrc(frame.first(body)) == (frame[body] | frame[body + 1] << 8);
-}
-
-void PutWord(std::uint8_t* at, std::uint16_t value) {
-    at[0] = static_cast<std::uint8_t>(value >> 8);
-    at[1] = static_cast<std::uint8_t>(value & 0xFF);
-}
-
-std::uint16_t GetWord(const std::uint8_t* at) {
-    return static_cast<std::uint16_t>(at[0] << 8 | at[1]);
 }
 
 class CRtuFraming : public IFraming {
@@ -78,6 +73,8 @@ public:
         }
         return reply[2] == 2 * request.countOrValue ? traffic::Outcome::Ok : traffic::Outcome::WrongCount;
     }
+
+    bool NumbersReplies() const override { return false; }
 
     std::span<const std::uint8_t> Pdu(std::span<const std::uint8_t> reply) const override {
         return reply.subspan(kAddressLength, reply.size() - kAddressLength - kCrcLength);

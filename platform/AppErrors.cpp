@@ -59,6 +59,9 @@ std::string AppErrorText(std::uint32_t code) {
         case kErrorTelnetProtocol:
             return "The gateway breaks the RFC 2217 protocol (a Telnet subnegotiation without end); check "
                    "the gateway, or use tcp:// if it is a transparent bridge.";
+        case kErrorWriteEchoDiffers:
+            return "The reply to a write echoed another value: the write did not reach the controller "
+                   "(a gateway that answers writes itself does not pass them on).";
         default:
             break;
     }

@@ -33,6 +33,9 @@ inline constexpr std::uint32_t kErrorOpeningTimedOut = kAppErrorBit | 0x0A;
 inline constexpr std::uint32_t kErrorInterrupted = kAppErrorBit | 0x0B;
 // An RFC 2217 server broke the Telnet protocol (a subnegotiation that does not end).
 inline constexpr std::uint32_t kErrorTelnetProtocol = kAppErrorBit | 0x0C;
+// A write's reply, whole and intact (Modbus TCP: its own transaction), echoed another value: what
+// answered did not write it (a gateway that answers writes itself).
+inline constexpr std::uint32_t kErrorWriteEchoDiffers = kAppErrorBit | 0x0D;
 // A Modbus slave refused a request with an exception reply; the low byte is the exception code.
 inline constexpr std::uint32_t kErrorModbusExceptionBase = kAppErrorBit | 0x100;
 
@@ -61,6 +64,14 @@ constexpr std::optional<std::uint16_t> UnknownValueOf(std::uint32_t code) {
 // Exceptions 5 (acknowledge: still working) and 6 (busy) ask the master to try again later.
 constexpr bool IsBusyException(std::uint8_t exceptionCode) {
     return exceptionCode == 5 || exceptionCode == 6;
+}
+
+// Exceptions 0x0A (path unavailable) and 0x0B (target device failed to respond) come from a gateway,
+// not from the controller: nothing behind the gateway answered at that address.
+inline constexpr std::uint8_t kGatewayPathUnavailable = 0x0A;
+inline constexpr std::uint8_t kGatewayTargetFailed = 0x0B;
+constexpr bool IsGatewayException(std::uint8_t exceptionCode) {
+    return exceptionCode == kGatewayPathUnavailable || exceptionCode == kGatewayTargetFailed;
 }
 
 // The standard name of a Modbus exception code ("illegal data address"); empty for codes without one.

@@ -53,14 +53,26 @@ bool CComDevice::OpenPort(const std::string& name) {
     if (!m_port->Open(name)) {
         return false;
     }
-    if (const auto roundTripMs = m_port->RoundTripMs()) {
-        const std::uint32_t allowanceMs =
-            m_networkAllowanceMs.value_or(port::NetworkAllowanceMs(*roundTripMs));
-        m_port->SetNetworkAllowance(allowanceMs);
-        platform::OutputDebugText(fmt::format("{}: network round trip {} ms; replies get {} ms more\n", name,
-                                              *roundTripMs, allowanceMs));
-    }
+    SetNetworkAllowance(name);
     return true;
+}
+
+void CComDevice::UseFraming(std::optional<traffic::Framing> framing) {
+    m_framing = framing;
+    SetNetworkAllowance(m_devicePath);
+}
+
+void CComDevice::SetNetworkAllowance(const std::string& name) {
+    const auto roundTripMs = m_port->RoundTripMs();
+    if (!roundTripMs) {
+        return;
+    }
+    const std::uint32_t gatewayMs = m_framing == traffic::Framing::Mbap ? port::kGatewaySerialWaitMs : 0;
+    const std::uint32_t allowanceMs =
+        m_networkAllowanceMs.value_or(port::NetworkAllowanceMs(*roundTripMs) + gatewayMs);
+    m_port->SetNetworkAllowance(allowanceMs);
+    platform::OutputDebugText(fmt::format("{}: network round trip {} ms; replies get {} ms more\n", name,
+                                          *roundTripMs, allowanceMs));
 }
 
 bool CComDevice::Open(const std::string& devicePath, std::uint32_t baudRate, std::uint8_t parity,

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "port/Port.h"
+#include "traffic/Frame.h"
 
 class CComDevice {
 public:
@@ -31,6 +32,11 @@ public:
     // gateway as tcp://HOST:PORT (bytes passed through) or rfc2217://HOST:PORT (line settings too).
     bool OpenPort(const std::string& name);
 
+    // How Modbus frames are laid out on this port from now on (see m_framing; none: not known). Through
+    // a Modbus TCP gateway replies also get the gateway's own serial wait, unless the operator gave the
+    // network's allowance.
+    void UseFraming(std::optional<traffic::Framing> framing);
+
     // Null until opened; invalid after a failed open.
     port::IPort& Port() { return *m_port; }
     const port::IPort& Port() const { return *m_port; }
@@ -49,11 +55,17 @@ public:
     // How long opening a network port (connecting, agreeing on settings) may take in all; set before
     // Open. None: the port's own limits.
     std::optional<std::uint32_t> m_openingLimitMs;
+    // How Modbus frames are laid out: travels with the settings, unused by the port. Empty until chosen
+    // or found out (a tcp:// port may be either kind of gateway); Modbus then speaks RTU.
+    std::optional<traffic::Framing> m_framing;
     // Raised from another thread or a signal handler, ends opening a network port at once; set before
     // Open. Not a failure to report: Open then fails with kErrorInterrupted and tells nobody.
     const std::atomic<bool>* m_openingStop = nullptr;
 
 private:
+    // Gives a network port its reply allowance for the framing in use.
+    void SetNetworkAllowance(const std::string& name);
+
     std::unique_ptr<port::IPort> m_port;
 };
 

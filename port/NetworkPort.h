@@ -28,6 +28,15 @@ inline constexpr std::string_view kRawPrefix = "tcp://";
 inline constexpr std::string_view kRfc2217Prefix = "rfc2217://";
 std::optional<NetworkProtocol> NetworkProtocolOf(const std::string& name);
 
+// The port Modbus TCP listens on unless told otherwise.
+inline constexpr std::string_view kModbusTcpPort = "502";
+// A tcp:// name with the Modbus TCP port added when it names none; any other name unchanged.
+std::string WithModbusTcpPort(const std::string& name);
+
+// What a translating gateway (Modbus TCP to a serial line) may take on top of the network: its own wait
+// for the serial side's reply, often 1 s, before it gives up with exception 0x0B.
+inline constexpr std::uint32_t kGatewaySerialWaitMs = 1000;
+
 // The allowance a reply gets for the network: three round trips, at least kNetworkAllowanceFloorMs.
 inline constexpr std::uint32_t kNetworkAllowanceFloorMs = 50;
 std::uint32_t NetworkAllowanceMs(std::uint32_t roundTripMs);

@@ -6,6 +6,7 @@
 #include "port/ComDevice.h"
 #include "port/PortHint.h"
 #include "port/PortHolders.h"
+#include "present/GatewayChoice.h"
 
 namespace {
 
@@ -18,7 +19,8 @@ bool OpenAsChosen(CComDevice& device, const ConnectionChoice& choice) {
     }
     device.m_replyTimeoutMs = recipe.replyTimeoutMs;
     device.m_networkAllowanceMs = recipe.networkAllowanceMs;
-    if (!device.Open(choice.devicePath, device.m_baudRate, device.m_parity, device.m_stopBits)) {
+    if (!device.Open(PortForFraming(choice.devicePath, choice.framing), device.m_baudRate, device.m_parity,
+                     device.m_stopBits)) {
         return false;
     }
     if (choice.rs485 && !device.Port().EnableRs485()) {
@@ -57,6 +59,7 @@ bool StartConnection(CComDevice& device, ISettingsStore& store, const Connection
         device.m_address = current.address;
         device.m_echo = current.echo;
         device.m_rs485 = current.rs485;
+        device.m_framing = current.framing;
     } while (!OpenAsChosen(device, current));
 
     RememberConnection(store, current);

@@ -13,6 +13,20 @@ constexpr std::string_view kAddress = "Address";
 constexpr std::string_view kEcho = "Echo";
 constexpr std::string_view kReplyTimeout = "ReplyTimeout";  // 0: none given
 constexpr std::string_view kRs485 = "Rs485";
+// "mbap" or "rtu"; empty (or anything else): asked on connect.
+constexpr std::string_view kFraming = "Framing";
+constexpr std::string_view kMbap = "mbap";
+constexpr std::string_view kRtu = "rtu";
+
+std::optional<traffic::Framing> FramingOfText(const std::string& text) {
+    if (text == kMbap) {
+        return traffic::Framing::Mbap;
+    }
+    if (text == kRtu) {
+        return traffic::Framing::Rtu;
+    }
+    return std::nullopt;
+}
 // Read for a missing value; narrowed to a field it reads as that field's largest value, which the
 // dialog replaces by its own default.
 constexpr std::int32_t kMissing = -1;
@@ -38,6 +52,7 @@ ConnectionChoice RememberedConnection(ISettingsStore& store) {
         store.Number(kEcho, 0) != 0,
         ReplyTimeOf(store.Number(kReplyTimeout, 0)),
         store.Number(kRs485, 0) != 0,
+        FramingOfText(store.Text(kFraming)),
     };
 }
 
@@ -50,6 +65,9 @@ void RememberConnection(ISettingsStore& store, const ConnectionChoice& choice) {
     store.SetNumber(kEcho, choice.echo ? 1 : 0);
     store.SetNumber(kReplyTimeout, static_cast<std::int32_t>(choice.replyTimeoutMs.value_or(0)));
     store.SetNumber(kRs485, choice.rs485 ? 1 : 0);
+    store.SetText(kFraming, !choice.framing                             ? ""
+                            : *choice.framing == traffic::Framing::Mbap ? std::string(kMbap)
+                                                                        : std::string(kRtu));
 }
 
 ConnectionChoice OfferWritten(ConnectionChoice remembered, const CommConfig& written) {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "device/WriteProcedure.h"
+#include "traffic/Frame.h"
 
 struct ConnectionChoice {
     std::string devicePath;  // UTF-8
@@ -18,6 +19,8 @@ struct ConnectionChoice {
     // The whole time a reply may take beyond 10 ms a byte; none: the port's usual limit.
     std::optional<std::uint32_t> replyTimeoutMs;
     bool rs485 = false;  // turn on the driver's RS-485 mode
+    // Through a tcp:// gateway: how frames are laid out; empty: asked on connect.
+    std::optional<traffic::Framing> framing{};
 };
 
 // The remembered settings as a front end keeps them: values by key in one section.

@@ -9,6 +9,21 @@ std::string NoAnswerHint(std::string_view findWith) {
            std::string(findWith) + ".";
 }
 
+std::string GatewayTargetFailedHint(unsigned address, std::string_view findWith) {
+    const std::string at = std::to_string(address);
+    return "The Modbus TCP gateway answered that nothing behind it replied at address " + at +
+           " (exception 11: gateway target device failed to respond). Check the gateway's serial settings "
+           "(its speed, parity and stop bits must be the controller's; they are set in the gateway, not "
+           "here), its wiring to the controller, and that the controller's address is " +
+           at + "; or find the address with " + std::string(findWith) + ".";
+}
+
+std::string GatewayPathUnavailableHint(unsigned address) {
+    return "The Modbus TCP gateway routes no unit with address " + std::to_string(address) +
+           " (exception 10: gateway path unavailable): that is a setting of the gateway. Add the address "
+           "to its routing, or connect at an address it routes.";
+}
+
 std::string CopiedRepliesHint(unsigned address, unsigned factoryAddress) {
     const std::string factory = address == factoryAddress ? " (factory-fresh units all answer at " +
                                                                 std::to_string(factoryAddress) + ")"

@@ -41,6 +41,12 @@ std::string EchoOnlyScanHint();
 
 // For a scan where valid replies came from addresses other than the ones asked.
 std::string UnaskedRepliesHint();
+// For a Modbus TCP gateway that answered exception 0x0B for the controller: nothing behind it replied
+// at `address`; its own serial settings, its wiring and the address are what to check.
+std::string GatewayTargetFailedHint(unsigned address, std::string_view findWith);
+
+// For a Modbus TCP gateway that answered exception 0x0A: it routes no unit with `address`.
+std::string GatewayPathUnavailableHint(unsigned address);
 
 // For a scan where nothing answered at any setting: the checklist's first steps.
 std::string NothingFoundHint();

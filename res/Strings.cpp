@@ -7,7 +7,7 @@
 namespace res {
 namespace {
 
-constexpr std::array<std::pair<unsigned, std::string_view>, 28> kTable{{
+constexpr std::array<std::pair<unsigned, std::string_view>, 30> kTable{{
     {IDS_INTEGER_RANGE, "Enter an integer value between %i and %i."},
     {IDS_INVALID_FORMAT, "Invalid format"},
     {IDS_INVALID_VALUE, "Invalid value"},
@@ -49,6 +49,8 @@ constexpr std::array<std::pair<unsigned, std::string_view>, 28> kTable{{
      "The controller has saved the settings and uses them after its next restart: %u baud, %s, "
      "address %u. This tool connects only at 9600, 19200, 38400 or 57600 baud: to reach the controller "
      "after its restart, write one of these speeds before restarting it."},
+    {IDS_GATEWAY_MODBUS_TCP, "Modbus TCP gateway"},
+    {IDS_GATEWAY_RTU_BRIDGE, "transparent bridge (RTU over TCP)"},
 }};
 
 }  // namespace

@@ -34,6 +34,8 @@ enum StringId : unsigned {
     IDS_AFTER_WRITE = 160,   // "%u": baud rate, "%s": parity/stop bits, "%u": address
     // As IDS_AFTER_WRITE, for a kept speed the connection dialog does not offer.
     IDS_AFTER_WRITE_OUT_OF_REACH = 161,
+    IDS_GATEWAY_MODBUS_TCP = 162,  // what a tcp:// port turned out to reach
+    IDS_GATEWAY_RTU_BRIDGE = 163,
 };
 
 // The text of a string id; empty for an id the table does not hold.

@@ -47,7 +47,13 @@ bool IsStray(traffic::Outcome outcome) {
 
 void CLateEvidence::OnFrame(const traffic::Frame& frame) {
     if (frame.direction == traffic::Direction::FromSlave && IsStray(frame.outcome) && frame.length != 0) {
-        m_strays.push_back({frame.time, Sender(frame.Bytes())});
+        // A Modbus TCP frame names its unit after the header; TCP has checked its bytes.
+        constexpr std::size_t kMbapUnitOffset = 6;
+        const bool mbap = frame.framing == traffic::Framing::Mbap;
+        m_strays.push_back({frame.time, !mbap ? Sender(frame.Bytes())
+                                        : frame.length > kMbapUnitOffset
+                                            ? std::optional(frame.bytes[kMbapUnitOffset])
+                                            : std::nullopt});
     }
     if (m_tap != nullptr) {
         m_tap->OnFrame(frame);

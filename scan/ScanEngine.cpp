@@ -8,6 +8,7 @@
 #include <fmt/format.h>
 
 #include "device/ControllerFacts.h"
+#include "device/GatewayProbe.h"
 #include "modbus/Modbus.h"
 #include "platform/AppErrors.h"
 #include "platform/LastError.h"
@@ -46,22 +47,37 @@ std::uint32_t FirstByteDueMs(std::uint32_t baudRate, std::uint32_t answerMs) {
 // One scan's port and master, and the line setting the port runs at.
 class CProbeLine {
 public:
-    CProbeLine(traffic::IFrameObserver* tap, const std::atomic<bool>* openingStop) : m_modbus(&m_port) {
-        m_modbus.SetFrameObserver(tap);
+    CProbeLine(traffic::IFrameObserver* tap, const std::atomic<bool>* openingStop) : m_tap(tap) {
         m_port.m_openingStop = openingStop;
     }
 
-    bool Open(const std::string& devicePath) {
+    // Opens the port and lays frames out as `framing` says; without one, a tcp:// port is asked which
+    // kind of gateway it reaches, at `first`. False when the port failed.
+    bool Open(const std::string& devicePath, std::optional<traffic::Framing> framing,
+              const ScanCandidate& first) {
         if (!m_port.OpenPort(devicePath)) {
             return false;
         }
+        m_port.m_devicePath = devicePath;
         m_port.Port().RequestLowLatency();
+        if (framing) {
+            m_port.UseFraming(*framing);
+        } else if (NeedsGatewayProbe(m_port)) {
+            // The probe asks at the connection's limits: a gateway may take its own serial wait.
+            if (!m_port.Port().SetTimeouts(ReadTimeoutsFor(CComDevice::kDefaultReplyTimeoutMs)) ||
+                ProbeGateway(m_port, first.address, m_tap).portFailed) {
+                return false;
+            }
+        }
+        m_modbus.emplace(&m_port, m_port.m_framing.value_or(traffic::Framing::Rtu));
+        m_modbus->SetFrameObserver(m_tap);
         return true;
     }
+    std::optional<traffic::Framing> Framing() const { return m_port.m_framing; }
 
     // Re-configures the open port only when the line setting changes.
     bool Use(const LineSettings& line, std::uint32_t answerMs) {
-        m_modbus.SetFirstByteLimitMs(FirstByteDueMs(line.baudRate, answerMs));
+        m_modbus->SetFirstByteLimitMs(FirstByteDueMs(line.baudRate, answerMs));
         if (m_line == line && m_lineAnswerMs == answerMs) {
             return true;
         }
@@ -83,13 +99,15 @@ public:
     bool Probe(const ScanCandidate& candidate) {
         std::uint16_t model = 0;
         const bool answered = Read(candidate.address, kReadInput, kModelRegister, model);
-        m_modbus.SkipGuard();
+        m_modbus->SkipGuard();
         if (answered) {
             m_model = model;
             return true;
         }
         m_model.reset();
-        return platform::ModbusExceptionOf(platform::GetLastError()).has_value();
+        // A gateway's own refusal says that nothing answers behind it.
+        const auto exception = platform::ModbusExceptionOf(platform::GetLastError());
+        return exception && !platform::IsGatewayException(*exception);
     }
     std::optional<std::uint16_t> Model() const { return m_model; }
 
@@ -108,21 +126,23 @@ public:
 
     // The shortest exchange since the last call, in microseconds.
     std::uint64_t TakeFastestUs() { return std::exchange(m_fastestUs, UINT64_MAX); }
-    bool Failed() const { return m_modbus.m_portFailed; }
-    std::uint64_t Evidence() const { return m_modbus.Evidence(); }
-    traffic::LineSignCounts Signs() const { return m_modbus.LineSigns(); }
+    bool Failed() const { return m_modbus->m_portFailed; }
+    std::uint64_t Evidence() const { return m_modbus->Evidence(); }
+    traffic::LineSignCounts Signs() const { return m_modbus->LineSigns(); }
 
 private:
     bool Read(std::uint8_t address, int function, std::uint16_t reg, std::uint16_t& value) {
-        const bool read = m_modbus.ReadRegisters(address, function, reg, 1, &value);
+        const bool read = m_modbus->ReadRegisters(address, function, reg, 1, &value);
         if (read) {
-            m_fastestUs = std::min(m_fastestUs, static_cast<std::uint64_t>(m_modbus.LastReplyTime().count()));
+            m_fastestUs =
+                std::min(m_fastestUs, static_cast<std::uint64_t>(m_modbus->LastReplyTime().count()));
         }
         return read;
     }
 
     CComDevice m_port;
-    CModbus m_modbus;
+    traffic::IFrameObserver* m_tap;
+    std::optional<CModbus> m_modbus;  // once open
     std::optional<LineSettings> m_line;
     std::uint32_t m_lineAnswerMs = 0;
     std::optional<std::uint16_t> m_model;
@@ -252,9 +272,11 @@ ScanResult CScanEngine::Run(const std::string& devicePath, const std::vector<Sca
             result.error == platform::kErrorInterrupted ? ScanResult::Cancelled : ScanResult::PortFailed;
         return result;
     };
-    if (!line.Open(devicePath)) {
+    if (!line.Open(devicePath, m_options.framing,
+                   candidates.empty() ? kFactorySettings : candidates.front())) {
         return portFailed();
     }
+    result.framing = line.Framing();
     std::optional<LineSettings> foundAt;
     std::vector<ScanCandidate> plan = candidates;
     std::size_t next = 0;  // the plan's next candidate

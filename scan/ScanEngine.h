@@ -56,6 +56,7 @@ struct ScanResult {
     std::vector<UnaskedReply> unasked;
     // What the line did over the whole scan, once it ran to its end.
     traffic::LineSignCounts signs;
+    std::optional<traffic::Framing> framing{};  // how frames were laid out, when chosen or found out
 };
 
 struct ScanProgress {
@@ -84,6 +85,9 @@ struct ScanOptions {
     // Raised from elsewhere (a signal handler), ends the port's opening at once, with the outcome
     // Cancelled; not owned. Cancel() is for the probes after it.
     const std::atomic<bool>* openingStop = nullptr;
+    // How frames are laid out; empty: RTU, or found out on a tcp:// port at the first candidate's
+    // address (see GatewayProbe.h).
+    std::optional<traffic::Framing> framing{};
 };
 
 // "damaged replies at 19200 baud, Even, 1 stop bit and 9600 baud, None, 2 stop bits (asked again 3 times,

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "sim/ControllerSimImpl.h"
+#include "sim/RtuFrame.h"
 
 namespace sim {
 
@@ -76,6 +77,23 @@ void ControllerSim::SetStuckSaving(bool stuck) {
 
 void ControllerSim::CloseLine() {
     m_impl->RequestCloseLine();
+}
+
+std::vector<std::uint8_t> ControllerSim::Answer(std::span<const std::uint8_t> request) {
+    std::lock_guard lock(m_impl->m_mutex);
+    ControllerModel& model = m_impl->m_model;
+    if (request.empty() || request[0] != model.LineAddress() || !model.Receive(request)) {
+        ++m_impl->m_ignored;
+        return {};
+    }
+    const RequestRecord record = DescribeRequest(request);
+    m_impl->m_requests.push_back(record);
+    const std::optional<ReplyFault> fault = m_impl->m_faults.Take(record.function, record.reg);
+    const bool refused = fault && fault->kind == FaultKind::Exception;
+    std::vector<std::uint8_t> reply =
+        model.Reply(refused ? std::optional(fault->exceptionCode) : std::nullopt);
+    m_impl->m_changed.notify_all();
+    return reply;
 }
 
 std::vector<RequestRecord> ControllerSim::Requests() const {

@@ -28,6 +28,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -166,6 +167,12 @@ public:
     // The line goes away: the controller's end closes, the device node disappears, and the tool's poll
     // wakes with POLLHUP. Returns once that has happened. The stand-in answers no more.
     void CloseLine();
+
+    // The controller's reply (RTU, with CRC) to a request that came other than over its line, from a
+    // network front end (see TcpFront.h): whatever the line's speed, with the faults that refuse
+    // (exceptions); the others shape the line's timing and are left to it. Empty when the request is
+    // not for the controller (another address, a broadcast, a bad CRC).
+    std::vector<std::uint8_t> Answer(std::span<const std::uint8_t> request);
 
     // What reached the controller.
     std::vector<RequestRecord> Requests() const;

@@ -1,5 +1,7 @@
 #include "sim/SimOptions.h"
 
+#include "sim/TcpFront.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -174,6 +176,16 @@ struct Parser {
                      error = option + " needs a value";
                  }
              }},
+            {"--listen",
+             [&] {
+                 std::uint16_t port = 0;
+                 if (next < args.size() && ParseListenName(args[next], options.listenHost, port)) {
+                     options.listenPort = port;
+                     ++next;
+                 } else {
+                     error = option + " needs tcp://HOST:PORT (port 0: any free one)";
+                 }
+             }},
             {"--single-register-reads", [&] { config.singleRegisterReads = true; }},
             {"--no-reply", [&] { Fault(FaultKind::NoReply); }},
             {"--late-ms", [&] { DelayFault(option, FaultKind::LateReply); }},
@@ -304,6 +316,10 @@ Controller:
                    one it read before the save, 0)
   --link PATH      also make PATH a symlink to the device
   --log FILE       write every frame received and sent to FILE, decoded as the tool's trace
+  --listen tcp://HOST:PORT
+                   also answer Modbus TCP there, as a translating gateway with this controller
+                   behind it (other units get exception 11); prints tcp://HOST:PORT as the
+                   second line (port 0 takes a free one)
   --single-register-reads
                    refuse a read of more than one register with exception 2 (illegal data
                    address), as a controller that answers one register per request does

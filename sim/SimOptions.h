@@ -18,6 +18,9 @@ struct SimOptions {
     bool stuckSaving = false;
     std::optional<std::chrono::milliseconds> hangUpAfter;
     std::string logPath;  // every frame read and written, decoded, goes to this file
+    // Also served as Modbus TCP here (see TcpFront.h)
+    std::string listenHost;
+    std::optional<std::uint16_t> listenPort;
     bool help = false;
     bool version = false;
 };

@@ -12,6 +12,7 @@
 #include "sim/ControllerSim.h"
 #include "sim/FaultRotation.h"
 #include "sim/SimOptions.h"
+#include "sim/TcpFront.h"
 #include "traffic/Trace.h"
 
 namespace {
@@ -89,6 +90,11 @@ int main(int argc, char** argv) {
         }
         controller.SetStuckSaving(options.stuckSaving);
         std::printf("%s\n", controller.DevicePath().c_str());
+        std::optional<sim::TcpFront> front;
+        if (options.listenPort) {
+            front.emplace(controller, options.listenHost, *options.listenPort);
+            std::printf("tcp://%s:%u\n", options.listenHost.c_str(), unsigned{front->Port()});
+        }
         std::fflush(stdout);
 
         Clock::time_point hangUp = options.hangUpAfter ? Clock::now() + *options.hangUpAfter : kNever;

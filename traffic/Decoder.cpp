@@ -2,6 +2,8 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
+
 #include "platform/AppErrors.h"
 
 namespace traffic {
@@ -60,7 +62,8 @@ std::string DescribeRequest(const Frame& frame, std::uint8_t function) {
     return "";
 }
 
-std::string DescribeReply(const Frame& frame, std::uint8_t function) {
+// frame.bytes laid out as on a serial line (address first); crcLength bytes end it.
+std::string DescribeReply(const Frame& frame, std::uint8_t function, std::size_t crcLength) {
     if ((function & kExceptionFlag) != 0 && frame.length >= 3) {
         const std::uint8_t code = frame.bytes[2];
         const std::string name = platform::ModbusExceptionName(code);
@@ -69,7 +72,7 @@ std::string DescribeReply(const Frame& frame, std::uint8_t function) {
     if ((function == kReadHolding || function == kReadInput) && frame.length >= 3) {
         // The values the byte count announces, as far as they came.
         const std::size_t announced = frame.bytes[2] / 2;
-        const std::size_t present = frame.length >= 5 ? (frame.length - 5) / 2 : 0;
+        const std::size_t present = frame.length >= 3 + crcLength ? (frame.length - 3 - crcLength) / 2 : 0;
         std::string values;
         for (std::size_t k = 0; k < std::min(announced, present); ++k) {
             values += fmt::format("{}{}", k == 0 ? "" : ", ", Word(frame, 3 + 2 * k));
@@ -82,12 +85,7 @@ std::string DescribeReply(const Frame& frame, std::uint8_t function) {
     return "";
 }
 
-}  // namespace
-
-std::string Meaning(const Frame& frame) {
-    if (frame.length == 0) {
-        return "no reply";
-    }
+std::string SerialMeaning(const Frame& frame, std::size_t crcLength) {
     if (frame.length < 2) {
         return fmt::format("{} {}", frame.bytes[0], frame.direction == Direction::ToSlave ? "->" : "<-");
     }
@@ -95,9 +93,32 @@ std::string Meaning(const Frame& frame) {
     const bool request = frame.direction == Direction::ToSlave;
     // An echo is the request come back: it reads as one.
     const bool asRequest = request || frame.outcome == Outcome::AdapterEcho;
-    const std::string what = asRequest ? DescribeRequest(frame, function) : DescribeReply(frame, function);
+    const std::string what =
+        asRequest ? DescribeRequest(frame, function) : DescribeReply(frame, function, crcLength);
     return fmt::format("{} {} {:02X}{}{}", frame.bytes[0], request ? "->" : "<-", function,
                        what.empty() ? "" : " ", what);
+}
+
+// The unit and PDU after the MBAP header read as a serial frame without CRC, with the transaction
+// number after them: it tells a late reply from the one awaited.
+std::string MbapMeaning(const Frame& frame) {
+    constexpr std::size_t kUnitOffset = 6;
+    if (frame.length <= kUnitOffset) {
+        return frame.direction == Direction::ToSlave ? "->" : "<-";
+    }
+    Frame unit = frame;
+    unit.length = static_cast<std::uint16_t>(frame.length - kUnitOffset);
+    std::copy(frame.bytes + kUnitOffset, frame.bytes + frame.length, unit.bytes);
+    return fmt::format("{} #{}", SerialMeaning(unit, 0), Word(frame, 0));
+}
+
+}  // namespace
+
+std::string Meaning(const Frame& frame) {
+    if (frame.length == 0) {
+        return "no reply";
+    }
+    return frame.framing == Framing::Mbap ? MbapMeaning(frame) : SerialMeaning(frame, 2);
 }
 
 std::string OutcomeText(const Frame& frame) {
@@ -115,7 +136,7 @@ std::string OutcomeText(const Frame& frame) {
             return frame.expected == 0 ? "short"
                                        : fmt::format("short: {} of {} bytes", frame.length, frame.expected);
         case Outcome::BadCrc:
-            return "bad CRC";
+            return frame.framing == Framing::Mbap ? "bad MBAP header" : "bad CRC";
         case Outcome::WrongAddress:
             return "wrong address";
         case Outcome::WrongFunction:

@@ -32,6 +32,12 @@ enum class Outcome : std::uint8_t {
     PortFailure,    // the port failed while writing or reading
 };
 
+// How Modbus frames are laid out on a line; modbus/Framing.h lays them out and checks them.
+enum class Framing : std::uint8_t {
+    Rtu,   // serial line: address, PDU, CRC-16
+    Mbap,  // Modbus TCP: MBAP header with a transaction number, PDU
+};
+
 struct Frame {
     static constexpr std::size_t kMaxBytes = 256;
 
@@ -40,6 +46,7 @@ struct Frame {
     Outcome outcome = Outcome::Request;
     std::uint16_t expected = 0;  // for a reply: the length a whole reply has
     std::uint16_t length = 0;
+    Framing framing = Framing::Rtu;
     std::uint8_t bytes[kMaxBytes] = {};
 
     std::span<const std::uint8_t> Bytes() const { return {bytes, length}; }

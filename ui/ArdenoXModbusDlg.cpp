@@ -12,6 +12,7 @@
 #include "platform/DebugOutput.h"
 #include "platform/LastError.h"
 #include "port/ComDevice.h"
+#include "present/GatewayChoice.h"
 #include "present/LineSettingsText.h"
 #include "present/MainWindowHints.h"
 #include "ui/FieldTip.h"
@@ -34,7 +35,7 @@ CArdenoXModbusDlg::CArdenoXModbusDlg(CArdeno& controller, CComDevice& comDevice,
     // The port in use, where it takes no room from the settings.
     if (!m_comDevice.m_devicePath.empty()) {
         setWindowTitle(windowTitle() + QStringLiteral(" \u2014 ") +
-                       QString::fromStdString(m_comDevice.m_devicePath));
+                       QString::fromStdString(PortTitle(m_comDevice.m_devicePath, m_comDevice.m_framing)));
     }
     m_baudCombo = m_ui->baudCombo;
     m_modeCombo = m_ui->modeCombo;

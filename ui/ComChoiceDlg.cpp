@@ -10,6 +10,7 @@
 #include "port/PortHint.h"
 #include "present/ConnectionForm.h"
 #include "present/FindProgress.h"
+#include "present/GatewayChoice.h"
 #include "ui/FieldTip.h"
 #include "ui/ScanDlg.h"
 #include "ui/Text.h"
@@ -69,7 +70,15 @@ void CComChoiceDlg::OnInitDialog() {
     for (const CommModeEntry& mode : CommModeTable) {
         m_ui->modeCombo->addItem(Text(res::LoadString(mode.m_nameId)));
     }
+    for (const std::string& text : GatewayChoiceTexts()) {
+        m_ui->gatewayCombo->addItem(Text(text));
+    }
+    ShowGatewayChoice();
     ShowSettings(PreselectLine(m_baudRate, m_parity, m_stopBits, m_address));
+}
+
+void CComChoiceDlg::ShowGatewayChoice() {
+    m_ui->gatewayCombo->setEnabled(GatewayChoiceApplies(ChosenPort().toStdString()));
 }
 
 std::vector<std::string> CComChoiceDlg::FillPortList() {
@@ -106,6 +115,7 @@ QString CComChoiceDlg::ChosenPort() const {
 
 void CComChoiceDlg::OnCbnSelchangePort() {
     m_ui->okButton->setEnabled(true);
+    ShowGatewayChoice();
 }
 
 LineChoice CComChoiceDlg::ShownLine() const {
@@ -134,6 +144,8 @@ void CComChoiceDlg::OnBnClickedOk() {
     m_echo = m_ui->echoCheck->isChecked();
     m_replyTimeoutMs = std::get<ReplyTime>(replyTime);
     m_rs485 = m_ui->rs485Check->isChecked();
+    m_framing =
+        FramingForPort(m_port.toStdString(), FramingOfGatewayChoice(m_ui->gatewayCombo->currentIndex()));
     accept();
 }
 
@@ -150,6 +162,11 @@ void CComChoiceDlg::SetReplyTime(ReplyTime replyTimeoutMs) {
 void CComChoiceDlg::SetRs485(bool rs485) {
     m_rs485 = rs485;
     m_ui->rs485Check->setChecked(rs485);
+}
+
+void CComChoiceDlg::SetFraming(std::optional<traffic::Framing> framing) {
+    m_framing = framing;
+    m_ui->gatewayCombo->setCurrentIndex(GatewayChoiceIndex(framing));
 }
 
 void CComChoiceDlg::OnBnClickedDefault() {
@@ -169,8 +186,10 @@ void CComChoiceDlg::OnBnClickedFind() {
         return;
     }
     // What the dialog shows is the likeliest guess and is tried first.
-    const std::string devicePath = DevicePath(m_naming, port.toStdString());
-    CScanDlg scan(devicePath, FindGuess(ShownLine()), this, m_findTap);
+    const std::optional<traffic::Framing> framing =
+        FramingForPort(port.toStdString(), FramingOfGatewayChoice(m_ui->gatewayCombo->currentIndex()));
+    const std::string devicePath = PortForFraming(DevicePath(m_naming, port.toStdString()), framing);
+    CScanDlg scan(devicePath, FindGuess(ShownLine()), this, m_findTap, framing);
     scan.Run();
     const ScanResult& result = scan.Result();
     m_ui->findResultLabel->setText(Text(FindResultText(result)));

@@ -6,6 +6,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,9 @@ public:
     // hold the choice after OK.
     void SetReplyTime(ReplyTime replyTimeoutMs);
     void SetRs485(bool rs485);
+    // Shows the gateway kind chosen for a tcp:// port; m_framing holds the choice after OK (none for
+    // any other port).
+    void SetFraming(std::optional<traffic::Framing> framing);
 
     // The dialog's result once it ended with OK; the given values otherwise.
     QString m_port;
@@ -48,6 +52,7 @@ public:
     bool m_echo = false;
     ReplyTime m_replyTimeoutMs;
     bool m_rs485 = false;
+    std::optional<traffic::Framing> m_framing;
 
 private:
     void OnInitDialog();
@@ -59,6 +64,8 @@ private:
     // The port text of the choice: the entry's own when an entry is shown, else what was typed.
     QString ChosenPort() const;
     void OnCbnSelchangePort();
+    // The gateway choice is open for a tcp:// port only.
+    void ShowGatewayChoice();
     void OnBnClickedOk();
     void OnBnClickedDefault();
     // Scans the chosen port for the controller and, when one answers, shows its settings.

@@ -7,12 +7,12 @@
 #include "ui_ScanDlg.h"
 
 CScanDlg::CScanDlg(std::string devicePath, const std::optional<ScanCandidate>& guess, QWidget* parent,
-                   traffic::IFrameObserver* tap)
+                   traffic::IFrameObserver* tap, std::optional<traffic::Framing> framing)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_ui(std::make_unique<Ui::CScanDlg>()),
       m_devicePath(std::move(devicePath)),
       m_guess(guess),
-      m_engine(ScanOptions{.tap = tap}) {
+      m_engine(ScanOptions{.tap = tap, .framing = framing}) {
     m_ui->setupUi(this);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CScanDlg::reject);
 }

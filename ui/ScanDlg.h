@@ -16,9 +16,10 @@ class CScanDlg;
 class CScanDlg : public QDialog, private IScanObserver {
     Q_OBJECT
 public:
-    // `tap`: told every frame of the scan, on the scan's thread; not owned.
+    // `tap`: told every frame of the scan, on the scan's thread; not owned. `framing`: a tcp:// port's
+    // gateway kind when chosen (see ScanOptions).
     CScanDlg(std::string devicePath, const std::optional<ScanCandidate>& guess, QWidget* parent = nullptr,
-             traffic::IFrameObserver* tap = nullptr);
+             traffic::IFrameObserver* tap = nullptr, std::optional<traffic::Framing> framing = std::nullopt);
     // Cancels a scan still running and waits for its end (at most one probe).
     ~CScanDlg() override;
 

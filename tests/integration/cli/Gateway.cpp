@@ -60,6 +60,37 @@ bool AwaitListening(int port) {
     return false;
 }
 
+// Starts the program with its output dropped, in a group of its own (socat's child that serves a
+// connection goes down with it); -1 when it could not start.
+pid_t SpawnQuietly(std::vector<std::string> args) {
+    std::vector<char*> argv;
+    for (auto& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    pid_t pid = -1;
+    const int spawned = ::posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    return spawned == 0 ? pid : -1;
+}
+
+void KillGroup(pid_t& pid) {
+    if (pid > 0) {
+        ::kill(-pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        pid = -1;
+    }
+}
+
 }  // namespace
 
 int FreeLoopbackPort() {
@@ -88,24 +119,8 @@ GatewayProcess::GatewayProcess(Kind kind, const std::string& terminal)
                                 << ",19200e81,local\n";
         args = {"ser2net", "-n", "-d", "-c", m_config, "-P", m_config + ".pid"};
     }
-    std::vector<char*> argv;
-    for (auto& arg : args) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    // A group of its own: socat's child that serves a connection goes down with it.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    const int spawned = ::posix_spawnp(&m_pid, argv[0], &actions, &attributes, argv.data(), environ);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0 || !AwaitListening(m_port)) {
+    m_pid = SpawnQuietly(args);
+    if (m_pid < 0 || !AwaitListening(m_port)) {
         throw std::runtime_error(args[0] + " did not start listening on port " + port);
     }
 }
@@ -119,11 +134,30 @@ GatewayProcess::~GatewayProcess() {
 }
 
 void GatewayProcess::Kill() {
-    if (m_pid > 0) {
-        ::kill(-m_pid, SIGKILL);
-        ::waitpid(m_pid, nullptr, 0);
-        m_pid = -1;
+    KillGroup(m_pid);
+}
+
+TranslatingGateway::TranslatingGateway(const std::string& terminal, const std::string& units,
+                                       bool forwardWrites)
+    : m_bridge(GatewayProcess::Kind::Socat, terminal), m_port(FreeLoopbackPort()) {
+    std::vector<std::string> args{ARDENOX_SYSTEM_PYTHON, ARDENOX_PYMODBUS_GATEWAY, std::to_string(m_port),
+                                  std::to_string(m_bridge.Port()), units};
+    if (forwardWrites) {
+        args.emplace_back("--forward-writes");
     }
+    m_pid = SpawnQuietly(args);
+    if (m_pid < 0 || !AwaitListening(m_port)) {
+        throw std::runtime_error("the pymodbus gateway did not start listening on port " +
+                                 std::to_string(m_port));
+    }
+}
+
+TranslatingGateway::~TranslatingGateway() {
+    Kill();
+}
+
+void TranslatingGateway::Kill() {
+    KillGroup(m_pid);
 }
 
 std::string GatewayProcess::Url() const {

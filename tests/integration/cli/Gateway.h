@@ -1,6 +1,7 @@
 #pragma once
 // Network gateways in front of a stand-in's pseudo-terminal, on free loopback ports: ser2net (RFC 2217
-// and raw TCP), socat (raw TCP), and a relay that splits and delays what comes back.
+// and raw TCP), socat (raw TCP), a translating Modbus TCP gateway of pymodbus's, and a relay that
+// splits and delays what comes back.
 #include <netinet/in.h>
 #include <sys/types.h>
 
@@ -30,6 +31,27 @@ private:
     int m_port = 0;
     pid_t m_pid = -1;
     std::string m_config;
+};
+
+// A translating gateway (Modbus TCP in, RTU out) made of pymodbus's parts (pymodbus_gateway.py) in
+// front of a socat bridge to the terminal: requests for `units` ("16" or "16,20") pass on, any other
+// unit gets exception 0x0B. Writes pass on only with `forwardWrites`; otherwise the gateway echoes the
+// register's old value, as pymodbus's RemoteSlaveContext does.
+class TranslatingGateway {
+public:
+    TranslatingGateway(const std::string& terminal, const std::string& units, bool forwardWrites = false);
+    TranslatingGateway(const TranslatingGateway&) = delete;
+    TranslatingGateway& operator=(const TranslatingGateway&) = delete;
+    ~TranslatingGateway();
+
+    std::string Url() const { return "tcp://127.0.0.1:" + std::to_string(m_port); }
+    // The gateway program goes; the bridge behind it stays.
+    void Kill();
+
+private:
+    GatewayProcess m_bridge;
+    int m_port;
+    pid_t m_pid = -1;
 };
 
 // Passes one connection to `targetPort`; the bytes coming back go in segments of `chunk` bytes with a

@@ -92,6 +92,10 @@ void HostileGateway::Serve(Behaviour behaviour, bool agreeFirst) {
     if (fd < 0) {
         return;
     }
+    if (behaviour == Behaviour::HangsUp) {
+        ::close(fd);
+        return;
+    }
     if (!agreeFirst || AgreeToComPort(fd, m_stop)) {
         if (agreeFirst) {
             // Misbehaving once the port is open, not among the settings' reports.

@@ -13,6 +13,7 @@ public:
         Flood,         // Telnet option requests without end, and never a byte read
         EndlessSubnegotiation,  // IAC SB COM-PORT, then payload without end
         Junk,                   // data without end, as fast as the connection takes it
+        HangsUp,                // accepts, then closes the connection at once
     };
     // `agreeFirst`: before misbehaving, agree to the COM port option and report back the four settings,
     // as an RFC 2217 server does, and let the port open.

@@ -123,6 +123,36 @@ TEST(ComChoiceDlg, OkTakesTheOperatorsChoice) {
     EXPECT_EQ(dialog.m_address, 42);
 }
 
+// The gateway kind is a tcp:// port's only: open for one, shown as remembered, and taken with OK.
+TEST(ComChoiceDlg, GatewayKindIsChosenForATcpPortOnly) {
+    const struct {
+        const char* port;
+        int chosen;  // the list's entry picked
+        bool open;
+        std::optional<traffic::Framing> taken;
+    } rows[] = {
+        {"tcp://10.0.0.5", 1, true, traffic::Framing::Mbap},
+        {"tcp://10.0.0.5:4001", 2, true, traffic::Framing::Rtu},
+        {"tcp://10.0.0.5:4001", 0, true, std::nullopt},
+        {"rfc2217://10.0.0.5:4001", 1, false, std::nullopt},
+        {"/dev/pts/42", 1, false, std::nullopt},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.port);
+        CComChoiceDlg dialog(QString(), 19200, 2, 0, 16);
+        dialog.SetFraming(traffic::Framing::Rtu);
+        const DialogDriver driver(dialog);
+        dialog.show();
+        EXPECT_EQ(driver.Gateway().currentIndex(), 2);
+        driver.Choose(QString::fromUtf8(row.port), QStringLiteral("19200"),
+                      QStringLiteral("Even, 1 stop bit"), QStringLiteral("16"));
+        EXPECT_EQ(driver.Gateway().isEnabled(), row.open);
+        driver.Gateway().setCurrentIndex(row.chosen);
+        driver.Ok().click();
+        EXPECT_EQ(dialog.m_framing, row.taken);
+    }
+}
+
 TEST(ComChoiceDlg, DefaultResetsTheSettingsButNotThePort) {
     CComChoiceDlg dialog(QString(), 57600, 0, 2, 5);
     const DialogDriver driver(dialog);

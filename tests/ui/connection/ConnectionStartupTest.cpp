@@ -152,11 +152,13 @@ TEST_F(ConnectionStartupTest, FirstRunRemembersEverySettingInOrderOnceThePortOpe
     EXPECT_EQ(device.m_stopBits, 0);
     EXPECT_EQ(device.m_address, 16);
     EXPECT_EQ(profile.m_reads, (std::vector<std::string>{"ComPort", "BaudRate", "Parity", "StopBits",
-                                                         "Address", "Echo", "ReplyTimeout", "Rs485"}));
+                                                         "Address", "Echo", "ReplyTimeout", "Rs485",
+                                                         "Framing"}));
     const std::string path = m_pty.Path().toStdString();
+    // A serial line has no gateway kind: none is remembered.
     EXPECT_EQ(profile.m_writes,
               (std::vector<std::string>{"ComPort=" + path, "BaudRate=19200", "Parity=2", "StopBits=0",
-                                        "Address=16", "Echo=0", "ReplyTimeout=0", "Rs485=0"}));
+                                        "Address=16", "Echo=0", "ReplyTimeout=0", "Rs485=0", "Framing="}));
     EXPECT_EQ(Remembered(), (std::vector<std::string>{path, "19200", "2", "0", "16"}));
     EXPECT_TRUE(m_messages.empty());
 }

@@ -41,6 +41,7 @@ public:
     QCheckBox& Echo() const { return Child<QCheckBox>("echoCheck"); }
     QCheckBox& Rs485() const { return Child<QCheckBox>("rs485Check"); }
     QLineEdit& ReplyTime() const { return Child<QLineEdit>("replyTimeEdit"); }
+    QComboBox& Gateway() const { return Child<QComboBox>("gatewayCombo"); }
 
     DialogView View() const {
         return {Port().currentText(), Baud().currentText(), Mode().currentText(), Address().text(),

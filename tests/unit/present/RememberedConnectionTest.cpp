@@ -27,6 +27,7 @@ TEST(RememberedConnection, WhatIsRememberedComesBackAndNothingRememberedShowsThe
                                                                 {"BaudRate", "57600"},
                                                                 {"ComPort", "rfc2217://10.0.0.5:4001"},
                                                                 {"Echo", "1"},
+                                                                {"Framing", ""},
                                                                 {"Parity", "0"},
                                                                 {"ReplyTimeout", "400"},
                                                                 {"Rs485", "1"},
@@ -39,6 +40,7 @@ TEST(RememberedConnection, WhatIsRememberedComesBackAndNothingRememberedShowsThe
     EXPECT_TRUE(again.echo);
     EXPECT_EQ(again.replyTimeoutMs, 400u);
     EXPECT_TRUE(again.rs485);
+    EXPECT_FALSE(again.framing);
 }
 
 // None given is stored as 0; a hand-edited value the field would refuse reads as none.
@@ -56,6 +58,29 @@ TEST(RememberedConnection, OnlyAReplyTimeTheOperatorCouldGiveComesBack) {
     MemoryStore store;
     RememberConnection(store, {});
     EXPECT_EQ(store.values["ReplyTimeout"], "0");
+}
+
+TEST(RememberedConnection, GatewayKindIsRememberedWithThePort) {
+    const struct {
+        std::optional<traffic::Framing> framing;
+        const char* stored;
+    } rows[] = {
+        {traffic::Framing::Mbap, "mbap"},
+        {traffic::Framing::Rtu, "rtu"},
+        {std::nullopt, ""},
+    };
+    for (const auto& row : rows) {
+        MemoryStore store;
+        ConnectionChoice choice{"tcp://10.0.0.5:502", 19200, 2, 0, 16, false, std::nullopt, false, std::nullopt};
+        choice.framing = row.framing;
+        RememberConnection(store, choice);
+        EXPECT_EQ(store.values["Framing"], row.stored);
+        EXPECT_EQ(RememberedConnection(store).framing, row.framing) << row.stored;
+    }
+    // A hand-edited value it does not know: asked on connect.
+    MemoryStore edited;
+    edited.values["Framing"] = "ascii";
+    EXPECT_FALSE(RememberedConnection(edited).framing);
 }
 
 TEST(RememberedConnection, WrittenSettingsAreOfferedOnTheSamePort) {

@@ -50,6 +50,45 @@ TEST(Decoder, NamesWhatEachFrameAsksOrAnswers) {
     }
 }
 
+// Modbus TCP frames read past their header, with the transaction number that tells a late reply.
+TEST(Decoder, ReadsModbusTcpFramesAfterTheirHeader) {
+    const struct {
+        Direction direction;
+        Outcome outcome;
+        Bytes bytes;
+        const char* meaning;
+        const char* outcomeText;
+    } cases[] = {
+        {Direction::ToSlave,
+         Outcome::Request,
+         {0, 7, 0, 0, 0, 6, 0x10, 0x03, 0x00, 0x22, 0x00, 0x01},
+         "16 -> 03 read holding 34 baud (1) #7",
+         "request"},
+        {Direction::FromSlave,
+         Outcome::Ok,
+         {0, 7, 0, 0, 0, 5, 0x10, 0x03, 0x02, 0x00, 0xC0},
+         "16 <- 03 [192] #7",
+         "ok"},
+        {Direction::FromSlave,
+         Outcome::Late,
+         {0, 6, 0, 0, 0, 3, 0x10, 0x83, 0x0B},
+         "16 <- 83 exception 11: gateway target device failed to respond #6",
+         "late, dropped"},
+        {Direction::FromSlave,
+         Outcome::BadCrc,
+         {0, 7, 0, 1, 0, 5, 0x10, 0x03, 0x02, 0x00, 0xC0},
+         "16 <- 03 [192] #7",
+         "bad MBAP header"},
+        {Direction::FromSlave, Outcome::Short, {0, 7, 0, 0}, "<-", "short"},
+    };
+    for (const auto& c : cases) {
+        traffic::Frame frame = Make(c.direction, c.outcome, c.bytes);
+        frame.framing = traffic::Framing::Mbap;
+        EXPECT_EQ(traffic::Meaning(frame), c.meaning);
+        EXPECT_EQ(traffic::OutcomeText(frame), c.outcomeText);
+    }
+}
+
 TEST(Decoder, WritesOneLineOfTimeMeaningOutcomeAndBytes) {
     traffic::Frame shortReply = Make(Direction::FromSlave, Outcome::Short, {0x10, 0x03, 0x02}, 7);
     const auto origin = shortReply.time - std::chrono::milliseconds(1500);
