@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <functional>
 #include <future>
-#include <latch>
 #include <regex>
 #include <string>
 #include <thread>
@@ -111,16 +110,20 @@ TEST_F(LogServiceTest, ErrorReportAppendsSystemTextAndCode) {
 TEST_F(LogServiceTest, ThreadsLoggingTogetherNeverSplitAMessage) {
     constexpr int kThreads = 4;
     constexpr int kMessages = 200;
-    std::latch start(kThreads);
+    // A start gate on a future, not std::latch: a latch (atomic wait in MinGW's runtime) hung once under
+    // wine, a future waits on a plain mutex and condition variable.
+    std::promise<void> go;
+    const std::shared_future<void> start = go.get_future().share();
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
-        threads.emplace_back([&start] {
-            start.arrive_and_wait();
+        threads.emplace_back([start] {
+            start.wait();
             for (int i = 0; i < kMessages; ++i) {
                 CLogService::Instance().Log("from %u\n", false, platform::GetCurrentThreadId());
             }
         });
     }
+    go.set_value();
     for (auto& thread : threads) {
         thread.join();
     }

@@ -97,7 +97,7 @@ TEST(TrafficRows, TimesCountFromTheFirstFrame) {
     rows.SetSetting({"/dev/ttyUSB0", "19200 baud, Even, 1 stop bit", 16});
     const std::string text = rows.Text();
     const std::regex layout(
-        "# traffic from \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d [+-]\\d{4} \\(.+\\)\\n"
+        "# traffic from \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d [+-]\\d{4}(?: \\(.+\\))?\\n"
         "# port /dev/ttyUSB0, 19200 baud, Even, 1 stop bit, address 16\\n# .*\\n"
         "(\\d\\d):(\\d\\d):(\\d\\d)\\.(\\d{3})     0\\.000  .*\\n"
         "(\\d\\d):(\\d\\d):(\\d\\d)\\.(\\d{3})     1\\.234  [^]*");
