@@ -5,6 +5,8 @@
 
 #include <cctype>
 
+#include "log/LogService.h"
+#include "port/PortHint.h"
 #include "res/Hints.h"
 #include "res/Strings.h"
 
@@ -37,4 +39,27 @@ std::string FindResultText(const ScanResult& result) {
             break;
     }
     return {};
+}
+
+std::optional<ScanCandidate> TakeFindResult(const ScanResult& result, const std::string& devicePath) {
+    switch (result.outcome) {
+        case ScanResult::Found: {
+            const FoundController& found = result.found.front();
+            if (found.HoldsOtherSettings()) {
+                CLogService::Instance().Report(res::IDS_SCAN_STORED, true, DescribeCandidate(found.answered),
+                                               DescribeCandidate(*found.holds));
+            }
+            return found.Working();
+        }
+        case ScanResult::NothingAnswered:
+            CLogService::Instance().Report(res::IDS_SCAN_NOTHING, true, devicePath);
+            break;
+        case ScanResult::PortFailed:
+            CLogService::Instance().ReportErrorWithHint(
+                res::IDS_OPEN_FAILED, result.error, OpenFailureHint(devicePath, result.error), devicePath);
+            break;
+        case ScanResult::Cancelled:
+            break;
+    }
+    return std::nullopt;
 }

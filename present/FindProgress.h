@@ -3,6 +3,7 @@
 // settings being tried while it runs, and the line under the buttons once it has ended. The plan is the
 // one `scan` makes for the same port (PlanScanOn): through a transparent bridge, addresses only.
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "scan/ScanEngine.h"
@@ -18,3 +19,8 @@ FindProgress FindProgressOf(const ScanProgress& progress);
 // What Find found, or that nothing answered and what to check first. Empty for a cancelled Find or a
 // port that failed (its message box says why).
 std::string FindResultText(const ScanResult& result);
+
+// Tells the operator, in a message box, what an ended Find needs told (settings the controller holds but
+// does not use yet, that nothing answered, why the port failed) and gives the settings it found, which the
+// dialog shows and OK then takes.
+std::optional<ScanCandidate> TakeFindResult(const ScanResult& result, const std::string& devicePath);

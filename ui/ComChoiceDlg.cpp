@@ -6,8 +6,6 @@
 #include <variant>
 
 #include "device/ControllerFacts.h"
-#include "log/LogService.h"
-#include "port/PortHint.h"
 #include "present/ConnectionForm.h"
 #include "present/FindProgress.h"
 #include "present/GatewayChoice.h"
@@ -193,25 +191,8 @@ void CComChoiceDlg::OnBnClickedFind() {
     scan.Run();
     const ScanResult& result = scan.Result();
     m_ui->findResultLabel->setText(Text(FindResultText(result)));
-    switch (result.outcome) {
-        case ScanResult::Found: {
-            const FoundController& found = result.found.front();
-            ShowSettings(LineChoiceOf(found.Working()));
-            m_ui->okButton->setEnabled(true);
-            if (found.HoldsOtherSettings()) {
-                CLogService::Instance().Report(res::IDS_SCAN_STORED, true, DescribeCandidate(found.answered),
-                                               DescribeCandidate(*found.holds));
-            }
-            break;
-        }
-        case ScanResult::NothingAnswered:
-            CLogService::Instance().Report(res::IDS_SCAN_NOTHING, true, devicePath);
-            break;
-        case ScanResult::PortFailed:
-            CLogService::Instance().ReportErrorWithHint(
-                res::IDS_OPEN_FAILED, result.error, OpenFailureHint(devicePath, result.error), devicePath);
-            break;
-        case ScanResult::Cancelled:
-            break;
+    if (const std::optional<ScanCandidate> found = TakeFindResult(result, devicePath)) {
+        ShowSettings(LineChoiceOf(*found));
+        m_ui->okButton->setEnabled(true);
     }
 }

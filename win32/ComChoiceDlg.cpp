@@ -3,8 +3,6 @@
 #include <variant>
 
 #include "device/ControllerFacts.h"
-#include "log/LogService.h"
-#include "port/PortHint.h"
 #include "present/FindProgress.h"
 #include "res/Strings.h"
 #include "win32/FieldTip.h"
@@ -149,26 +147,9 @@ void CComChoiceDlg::OnFind() {
     find.Run(Handle());
     const ScanResult& result = find.Result();
     SetText(IDC_FIND_RESULT, FindResultText(result));
-    switch (result.outcome) {
-        case ScanResult::Found: {
-            const FoundController& found = result.found.front();
-            ShowSettings(LineChoiceOf(found.Working()));
-            Enable(IDOK, true);
-            if (found.HoldsOtherSettings()) {
-                CLogService::Instance().Report(res::IDS_SCAN_STORED, true, DescribeCandidate(found.answered),
-                                               DescribeCandidate(*found.holds));
-            }
-            break;
-        }
-        case ScanResult::NothingAnswered:
-            CLogService::Instance().Report(res::IDS_SCAN_NOTHING, true, devicePath);
-            break;
-        case ScanResult::PortFailed:
-            CLogService::Instance().ReportErrorWithHint(
-                res::IDS_OPEN_FAILED, result.error, OpenFailureHint(devicePath, result.error), devicePath);
-            break;
-        case ScanResult::Cancelled:
-            break;
+    if (const std::optional<ScanCandidate> found = TakeFindResult(result, devicePath)) {
+        ShowSettings(LineChoiceOf(*found));
+        Enable(IDOK, true);
     }
 }
 
