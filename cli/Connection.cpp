@@ -61,12 +61,24 @@ void CliConnection::TellGatewayKind() {
         return;
     }
     if (!probe->found) {
-        PrintNote(fmt::format("{}: {}; going on as through a transparent bridge", m_options.port,
-                              GatewayProbeTried(m_options.address)));
-    } else if (m_options.verbose) {
-        PrintNote(fmt::format("{}: {} (found on connect; --framing {} skips asking)", m_options.port,
-                              GatewayKindText(*probe->found),
-                              *probe->found == traffic::Framing::Mbap ? "mbap" : "rtu"));
+        const std::string text = fmt::format("{}: {}; going on as through a transparent bridge",
+                                             m_options.port, GatewayProbeTried(m_options.address));
+        PrintNote(text);
+        NoteInTrace(text);
+        return;
+    }
+    const std::string text =
+        fmt::format("{}: {} (found on connect; --framing {} skips asking)", m_options.port,
+                    GatewayKindText(*probe->found), *probe->found == traffic::Framing::Mbap ? "mbap" : "rtu");
+    if (m_options.verbose) {
+        PrintNote(text);
+    }
+    NoteInTrace(text);
+}
+
+void CliConnection::NoteInTrace(const std::string& text) {
+    if (m_trace) {
+        m_trace->Note(text);
     }
 }
 

@@ -46,6 +46,8 @@ public:
 private:
     // What a tcp:// port turned out to reach: with --verbose when found, always when nothing answered.
     void TellGatewayKind();
+    // A line in the trace, when there is one.
+    void NoteInTrace(const std::string& text);
 
     CliOptions m_options;
     bool m_copiesTold = false;

@@ -18,6 +18,8 @@ public:
     explicit Trace(const std::string& path, const std::string& header = {});
 
     IFrameObserver& Observer() { return m_ring; }
+    // A line of the tool's own after the frames so far (TraceWriter::Note).
+    void Note(const std::string& text) { m_writer.Note(text); }
 
 private:
     struct CloseFile {

@@ -34,6 +34,13 @@ TraceWriter::~TraceWriter() {
     }
 }
 
+void TraceWriter::Note(const std::string& text) {
+    std::lock_guard lock(m_notesMutex);
+    m_notes += '(';
+    m_notes += text;
+    m_notes += ")\n";
+}
+
 void TraceWriter::Run() {
     std::unique_lock lock(m_mutex);
     while (!m_wake.wait_for(lock, kWritePeriod, [this] { return m_stop; })) {
@@ -53,6 +60,11 @@ void TraceWriter::WriteDrained() {
         text += std::to_string(lost - m_lostReported);
         text += " frames lost: the trace fell behind)\n";
         m_lostReported = lost;
+    }
+    {
+        std::lock_guard lock(m_notesMutex);
+        text += m_notes;
+        m_notes.clear();
     }
     if (!text.empty()) {
         std::fwrite(text.data(), 1, text.size(), m_stream);

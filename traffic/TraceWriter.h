@@ -24,6 +24,10 @@ public:
     // Writes what is still in the buffer and what the exchanges got back (DescribeSigns), then stops.
     ~TraceWriter();
 
+    // A line of the tool's own between the frames, "(text)", after those already in the buffer: what
+    // the frames alone do not say, such as the kind of gateway found. Any thread.
+    void Note(const std::string& text);
+
 private:
     void Run();
     void WriteDrained();
@@ -34,6 +38,8 @@ private:
     WallClock m_wall;
     std::uint64_t m_lostReported = 0;
     LineSigns m_signs;  // of the frames written, on the writer's thread
+    std::mutex m_notesMutex;
+    std::string m_notes;  // lines given to Note, not written yet
     std::mutex m_mutex;
     std::condition_variable m_wake;
     bool m_stop = false;

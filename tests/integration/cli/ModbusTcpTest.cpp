@@ -122,9 +122,12 @@ TEST(CliModbusTcp, ProbeTellsEachKindOfGateway) {
     sim::ControllerSim controller;
     TranslatingGateway translating(controller.TerminalPath(), "16");
     {
-        CliProcess cli(With({"--verbose", "read"}, translating.Url()));
+        // The trace says it too, after the probe's frames.
+        CliProcess cli(With({"--trace", "read"}, translating.Url()));
         ASSERT_EQ(cli.Wait(), 0) << cli.err;
-        EXPECT_TRUE(Has(cli.err, "Modbus TCP gateway (found on connect")) << cli.err;
+        EXPECT_TRUE(
+            Has(cli.err, ("(" + translating.Url() + ": Modbus TCP gateway (found on connect").c_str()))
+            << cli.err;
     }
     translating.Kill();
     // The bridges one at a time: each opens the line for its connection.
