@@ -19,8 +19,8 @@ std::string ReadCommandText(const CliOptions& options);
 // left, and the full command that reaches the controller where it answers until its next restart.
 std::string StoppedWriteNote(const CliOptions& options);
 
-// "nothing answered at 19200 baud, Even, 1 stop bit, address 16 on PORT. Check the wiring (swap A and
-// B), the termination, or find the settings with 'ardenox-cli --port PORT scan'."; when bytes did come
+// "nothing answered at 19200 baud, Even, 1 stop bit, address 16 on PORT. Check the controller's power and
+// the port, … or find the settings with 'ardenox-cli --port PORT scan'."; when bytes did come
 // back, "no valid reply at …" (or "damaged replies at …" when valid ones came too) and the next step
 // the line's signs point to.
 std::string NoAnswerNote(const CliOptions& options, const traffic::LineSignCounts& signs);

@@ -5,7 +5,9 @@
 namespace res {
 
 std::string NoAnswerHint(std::string_view findWith) {
-    return "Check the wiring (swap A and B), the termination, or find the settings with " +
+    // Likeliest first: a controller without power or the wrong port, then a wrong address, then wiring.
+    return "Check the controller's power and the port, then the address, then the wiring (swap A and B) "
+           "and the termination, or find the settings with " +
            std::string(findWith) + ".";
 }
 

@@ -6,8 +6,8 @@
 
 namespace res {
 
-// For a line where nothing answers at the settings used: "Check the wiring (swap A and B), the
-// termination, or find the settings with <findWith>."
+// For a line where nothing answers at the settings used: "Check the controller's power and the port, then
+// the address, then the wiring (swap A and B) and the termination, or find the settings with <findWith>."
 std::string NoAnswerHint(std::string_view findWith);
 
 // For a line where whole replies arrive twice: "replies arrive twice: two controllers may share

@@ -134,8 +134,8 @@ TEST_F(CliTest, FailuresExitWithTheirCodeAndSayWhy) {
         {{"--port", port, "--address", "17", "--timeout", "1", "read"},
          5,
          "\nardenox-cli: nothing answered at 19200 baud, Even, 1 stop bit, address 17 on " + port +
-             ". Check the wiring (swap A and B), the termination, or find the settings with 'ardenox-cli "
-             "--port " +
+             ". Check the controller's power and the port, then the address, then the wiring (swap A and "
+             "B) and the termination, or find the settings with 'ardenox-cli --port " +
              port + " scan'.\n"},
     };
     for (const Case& c : cases) {
@@ -221,7 +221,7 @@ TEST(CliLineHints, NoValueNamesWhatTheLineDid) {
     const Case cases[] = {
         {{.kind = sim::FaultKind::NoReply},
          false,
-         "nothing answered " + at + "PORT. Check the wiring (swap A and B)"},
+         "nothing answered " + at + "PORT. Check the controller's power and the port"},
         {{.kind = sim::FaultKind::BadCrc},
          false,
          "no valid reply " + at + "PORT. Something answers, but every reply arrives damaged"},
