@@ -8,11 +8,8 @@
 
 #include "app/ConnectionStartup.h"
 #include "app/Profile.h"
-#include "device/Ardeno.h"
 #include "device/ControllerFacts.h"
-#include "device/WorkerThread.h"
-#include "modbus/Modbus.h"
-#include "modbus/ModbusSlave.h"
+#include "device/ControllerStack.h"
 #include "platform/DebugOutput.h"
 #include "port/ComDevice.h"
 #include "present/CommissionRun.h"
@@ -85,21 +82,13 @@ bool CArdenoXModbusApp::RunConnection() {
     if (!m_connect(port)) {
         return false;
     }
-    CModbus transport(&port);
-    transport.SetFrameObserver(&m_traffic);
-    if (port.m_echo) {
-        transport.m_echo.TurnOn();
-    }
-    CModbusSlave slave(&transport, port.m_address);
-    CArdeno controller(&slave);
-    // Declared after everything the worker uses, so that it is stopped before any of it goes away.
-    CWorkerThread worker;
-    if (!worker.Start(controller)) {
+    CControllerStack stack(port, &m_traffic);
+    if (!stack.Start()) {
         return false;
     }
     int result = 0;
     {
-        CArdenoXModbusDlg window(controller, port, &m_traffic);
+        CArdenoXModbusDlg window(stack.Controller(), port, &m_traffic);
         if (m_trafficGeometry) {
             window.ReopenTraffic(*m_trafficGeometry);
         }
@@ -107,7 +96,7 @@ bool CArdenoXModbusApp::RunConnection() {
         m_written = window.WrittenConfig();
         m_trafficGeometry = window.OpenTrafficGeometry();
         // The window may still be registered after a quit request: stop the worker before it goes.
-        worker.Stop();
+        stack.Stop();
     }
     if (result == CArdenoXModbusDlg::ResultCommission) {
         // The bench talks to the line as this connection did: its reply time and echo handling.
