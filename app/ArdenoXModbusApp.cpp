@@ -8,16 +8,12 @@
 
 #include "app/ConnectionStartup.h"
 #include "app/Profile.h"
-#include "device/Ardeno.h"
 #include "device/ControllerFacts.h"
-#include "device/GatewayProbe.h"
-#include "device/WorkerThread.h"
-#include "modbus/Modbus.h"
-#include "modbus/ModbusSlave.h"
+#include "device/ControllerStack.h"
 #include "platform/DebugOutput.h"
-#include "platform/LastError.h"
 #include "port/ComDevice.h"
 #include "present/CommissionRun.h"
+#include "present/ConnectionStartup.h"
 #include "ui/ArdenoXModbusDlg.h"
 #include "ui/CommissionDlg.h"
 
@@ -87,28 +83,16 @@ bool CArdenoXModbusApp::RunConnection() {
     if (!m_connect(port)) {
         return false;
     }
-    // A tcp:// port whose kind was not chosen is asked before anything is written; the traffic window
-    // shows the probe's frames, the title what it found.
-    if (NeedsGatewayProbe(port) && ProbeGateway(port, port.m_address, &m_traffic).portFailed) {
-        platform::ShowMessageBox(GatewayDroppedText(port.m_devicePath, platform::GetLastError()) + ".");
-        port.Port().Close();
+    if (!SettleGatewayKind(port, &m_traffic)) {
         return true;
     }
-    CModbus transport(&port, port.m_framing.value_or(traffic::Framing::Rtu));
-    transport.SetFrameObserver(&m_traffic);
-    if (port.m_echo) {
-        transport.m_echo.TurnOn();
-    }
-    CModbusSlave slave(&transport, port.m_address);
-    CArdeno controller(&slave);
-    // Declared after everything the worker uses, so that it is stopped before any of it goes away.
-    CWorkerThread worker;
-    if (!worker.Start(controller)) {
+    CControllerStack stack(port, &m_traffic);
+    if (!stack.Start()) {
         return false;
     }
     int result = 0;
     {
-        CArdenoXModbusDlg window(controller, port, &m_traffic);
+        CArdenoXModbusDlg window(stack.Controller(), port, &m_traffic);
         if (m_trafficGeometry) {
             window.ReopenTraffic(*m_trafficGeometry);
         }
@@ -116,7 +100,7 @@ bool CArdenoXModbusApp::RunConnection() {
         m_written = window.WrittenConfig();
         m_trafficGeometry = window.OpenTrafficGeometry();
         // The window may still be registered after a quit request: stop the worker before it goes.
-        worker.Stop();
+        stack.Stop();
     }
     if (result == CArdenoXModbusDlg::ResultCommission) {
         // The bench talks to the line as this connection did: its reply time and echo handling.

@@ -51,3 +51,20 @@ using ReplyTime = std::optional<std::uint32_t>;
 std::variant<ReplyTime, FieldRefusal> TakeReplyTime(std::string_view text);
 // What the field shows for `replyTime`: empty for none, or for one it would refuse.
 std::string ReplyTimeText(ReplyTime replyTime);
+
+// What the dialog explains beside its fields (as their tooltips), and the empty reply time field's cue.
+inline constexpr std::string_view kReplyTimeCue = "50 (usual)";
+inline constexpr std::string_view kReplyTimeTip =
+    "How long a reply may take beyond 10 ms a byte, 10 to 10000 ms. Leave it empty for the usual 50 ms (a "
+    "network gateway gets its measured round trip on top); give more for a radio modem, a long bus or an "
+    "adapter with a high latency.";
+inline constexpr std::string_view kEchoTip =
+    "Tick it when the adapter hears its own transmission and sends back every request before the "
+    "controller's reply, as many two-wire RS-485 adapters do (the Traffic window then shows each request "
+    "twice). The echo is then read and checked before every reply from the start. Left unticked, the first "
+    "echo met turns this on by itself and says so.";
+inline constexpr std::string_view kRs485Tip =
+    "Turns on the driver's RS-485 mode (RTS on while sending) for a UART that needs it to switch the line's "
+    "direction (Linux). USB adapters switch by themselves and need none.";
+inline constexpr std::string_view kFindTip =
+    "Search every baud rate, parity/stop bits and address for the controller";

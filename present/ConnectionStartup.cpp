@@ -1,6 +1,7 @@
 #include "present/ConnectionStartup.h"
 
 #include "device/DeviceConnection.h"
+#include "device/GatewayProbe.h"
 #include "platform/DebugOutput.h"
 #include "platform/LastError.h"
 #include "port/ComDevice.h"
@@ -68,4 +69,13 @@ bool StartConnection(CComDevice& device, ISettingsStore& store, const Connection
         platform::ShowMessageBox(warning + ".");
     }
     return true;
+}
+
+bool SettleGatewayKind(CComDevice& port, traffic::IFrameObserver* frames) {
+    if (!NeedsGatewayProbe(port) || !ProbeGateway(port, port.m_address, frames).portFailed) {
+        return true;
+    }
+    platform::ShowMessageBox(GatewayDroppedText(port.m_devicePath, platform::GetLastError()) + ".");
+    port.Port().Close();
+    return false;
 }

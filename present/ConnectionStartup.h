@@ -7,6 +7,7 @@
 
 #include "device/WriteProcedure.h"
 #include "present/RememberedConnection.h"
+#include "traffic/Frame.h"
 
 class CComDevice;
 
@@ -19,3 +20,8 @@ using ConnectionDialog = std::function<std::optional<ConnectionChoice>(const Con
 // line settings and address.
 bool StartConnection(CComDevice& device, ISettingsStore& store, const ConnectionDialog& askOperator,
                      const std::optional<CommConfig>& written = std::nullopt);
+
+// Before anything is written on a tcp:// port whose gateway kind was not chosen: asks which kind it
+// reaches (GatewayProbe.h), its frames reported to `frames`. False when the gateway dropped the
+// connection then: the operator has been told and the port is closed.
+bool SettleGatewayKind(CComDevice& port, traffic::IFrameObserver* frames);

@@ -78,6 +78,8 @@ struct ChangedFields {
 
     friend bool operator==(const ChangedFields&, const ChangedFields&) = default;
 };
+// The tip of a marked field.
+inline constexpr std::string_view kChangedFieldTip = "Differs from the controller's own setting";
 
 // What the window says once a write ended with Done: the message and its values.
 struct AfterWriteNotice {

@@ -37,8 +37,8 @@ constexpr std::array<std::pair<unsigned, std::string_view>, 30> kTable{{
     {IDS_PARAM_MODE, "Parity/stop bits"},
     {IDS_SCAN_TRYING, "Trying %s"},
     {IDS_SCAN_NOTHING,
-     "No controller answered on \"%s\" at any baud rate, parity/stop bits or address. Check the wiring "
-     "and the port."},
+     "No controller answered on \"%s\" at any baud rate, parity/stop bits or address. Check the "
+     "controller's power, the port and the wiring."},
     {IDS_SCAN_STORED,
      "The controller answered at %s. It holds %s, which takes effect when the controller restarts."},
     {IDS_AFTER_WRITE,

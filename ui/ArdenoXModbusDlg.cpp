@@ -179,7 +179,7 @@ void CArdenoXModbusDlg::MarkChanges() {
         QFont font = field.font();
         font.setBold(marked);
         field.setFont(font);
-        field.setToolTip(marked ? tr("Differs from the controller's own setting") : QString());
+        field.setToolTip(marked ? Text(kChangedFieldTip) : QString());
     };
     mark(*m_baudCombo, changed.baudRate);
     mark(*m_modeCombo, changed.mode);

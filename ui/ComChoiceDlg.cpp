@@ -73,6 +73,11 @@ void CComChoiceDlg::OnInitDialog() {
     }
     ShowGatewayChoice();
     ShowSettings(PreselectLine(m_baudRate, m_parity, m_stopBits, m_address));
+    m_ui->replyTimeEdit->setPlaceholderText(Text(kReplyTimeCue));
+    m_ui->replyTimeEdit->setToolTip(Text(kReplyTimeTip));
+    m_ui->echoCheck->setToolTip(Text(kEchoTip));
+    m_ui->rs485Check->setToolTip(Text(kRs485Tip));
+    m_ui->findButton->setToolTip(Text(kFindTip));
 }
 
 void CComChoiceDlg::ShowGatewayChoice() {

@@ -29,6 +29,14 @@ bool CComChoiceDlg::OnInitDialog() {
     FillList(Item(IDC_MODE), ModeTexts());
     ShowSettings(PreselectLine(m_choice.baudRate, m_choice.parity, m_choice.stopBits, m_choice.address));
     SendMessageW(Item(IDC_ECHO), BM_SETCHECK, m_choice.echo ? BST_CHECKED : BST_UNCHECKED, 0);
+    SetText(IDC_REPLY_TIME, ReplyTimeText(m_choice.replyTimeoutMs));
+    SendMessageW(Item(IDC_REPLY_TIME), EM_SETCUEBANNER, TRUE,
+                 reinterpret_cast<LPARAM>(Wide(kReplyTimeCue).c_str()));
+    SendMessageW(Item(IDC_RS485), BM_SETCHECK, m_choice.rs485 ? BST_CHECKED : BST_UNCHECKED, 0);
+    m_tips.Set(Item(IDC_REPLY_TIME), kReplyTimeTip);
+    m_tips.Set(Item(IDC_ECHO), kEchoTip);
+    m_tips.Set(Item(IDC_RS485), kRs485Tip);
+    m_tips.Set(Item(IDC_FIND), kFindTip);
     // The labels ("COM5 — USB Serial Port") are wider than the field.
     SendMessageW(Item(IDC_PORT), CB_SETDROPPEDWIDTH, 320, 0);
     SetFocus(Item(IDC_PORT));
@@ -123,15 +131,20 @@ void CComChoiceDlg::OnOk() {
         ShowRefusal(Item(IDC_ADDRESS), *refusal);
         return;
     }
+    const std::variant<ReplyTime, FieldRefusal> replyTime = TakeReplyTime(Text(IDC_REPLY_TIME));
+    if (const auto* refusal = std::get_if<FieldRefusal>(&replyTime)) {
+        ShowRefusal(Item(IDC_REPLY_TIME), *refusal);
+        return;
+    }
     const ChosenLine& line = std::get<ChosenLine>(taken);
     m_choice = {DevicePath(EPortNaming::Windows, port),
                 line.baudRate,
                 line.parity,
                 line.stopBits,
                 line.address,
-                SendMessageW(Item(IDC_ECHO), BM_GETCHECK, 0, 0) == BST_CHECKED,
-                std::nullopt,
-                false};
+                IsChecked(IDC_ECHO),
+                std::get<ReplyTime>(replyTime),
+                IsChecked(IDC_RS485)};
     EndDialog(IDOK);
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 // The connection settings dialog: which port, baud rate, parity/stop bits and slave address to use, and
-// whether the adapter echoes. It offers the ports Windows reports, read again each time the list drops
-// down, takes a network gateway (tcp://, rfc2217://) typed into the port field, preselects the settings
-// it is given, finds the controller on the chosen port on request and checks the address on OK; it
-// opens nothing and remembers nothing itself. A view of ConnectionForm and PortRules.
+// whether the adapter echoes, how long a reply may take and whether the driver switches an RS-485 line. It
+// offers the ports Windows reports, read again each time the list drops down, takes a network gateway
+// (tcp://, rfc2217://) typed into the port field, preselects the settings it is given, finds the controller
+// on the chosen port on request and checks the address on OK; it opens nothing and remembers nothing itself.
+// A view of ConnectionForm and PortRules.
 #include <functional>
 #include <optional>
 #include <string>
@@ -14,6 +15,7 @@
 #include "present/PortRules.h"
 #include "traffic/Frame.h"
 #include "win32/DialogWindow.h"
+#include "win32/FieldTip.h"
 
 using PortSource = std::function<std::vector<PortFacts>()>;
 
@@ -38,11 +40,13 @@ private:
     void OnFind();
     void ShowSettings(const LineChoice& line);
     LineChoice ShownLine() const;
+    bool IsChecked(int id) const { return SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
     ConnectionChoice m_choice;
     const PortSource m_portSource;
     traffic::IFrameObserver* const m_findTap;
     std::vector<std::string> m_ports;  // the port list's entries, in its order
+    CControlTips m_tips;
 };
 
 // The dialog as start-up's operation, listing the ports of `ports`.

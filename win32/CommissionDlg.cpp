@@ -1,5 +1,8 @@
 #include "win32/CommissionDlg.h"
 
+#include <algorithm>
+#include <filesystem>
+
 #include "device/ControllerFacts.h"
 #include "present/CommissionRun.h"
 #include "present/IntegerField.h"
@@ -7,14 +10,20 @@
 #include "win32/Text.h"
 #include "win32/resource.h"
 
+#include <commdlg.h>
+
 namespace {
 
 constexpr int kUnitColumnChars = 14;
 
 }  // namespace
 
-CCommissionDlg::CCommissionDlg(ConnectionRecipe recipe, const ScanCandidate& factory)
-    : CDialogWindow(IDD_COMMISSION), m_recipe(std::move(recipe)), m_factory(factory) {}
+CCommissionDlg::CCommissionDlg(ConnectionRecipe recipe, const ScanCandidate& factory,
+                               ISettingsStore* remembered)
+    : CDialogWindow(IDD_COMMISSION),
+      m_recipe(std::move(recipe)),
+      m_factory(factory),
+      m_remembered(remembered) {}
 
 CCommissionDlg::~CCommissionDlg() {
     if (m_bench) {
@@ -29,18 +38,14 @@ CCommissionDlg::~CCommissionDlg() {
 bool CCommissionDlg::OnInitDialog() {
     m_window = Handle();
     SetText(IDC_COMM_FACTORY, DescribeCandidate(m_factory));
-    SetText(IDC_COMM_FIRST, std::to_string(kFirstAddress));
-    SetText(IDC_COMM_COUNT, "1");
     FillList(Item(IDC_COMM_BAUD), BaudRateTexts());
-    for (std::size_t i = 0; i < BaudRateTable.size(); ++i) {
-        if (BaudRateTable[i] == m_factory.line.baudRate) {
-            SendMessageW(Item(IDC_COMM_BAUD), CB_SETCURSEL, i, 0);
-        }
-    }
     FillList(Item(IDC_COMM_MODE), ModeTexts());
-    SendMessageW(Item(IDC_COMM_MODE), CB_SETCURSEL, m_factory.line.modeIndex, 0);
     SendMessageW(Item(IDC_COMM_LOG), EM_SETCUEBANNER, TRUE,
                  reinterpret_cast<LPARAM>(L"one CSV row per unit, appended (optional)"));
+    const CommissionFields shown{
+        kFirstAddress, 1, m_factory.line.baudRate, static_cast<int>(m_factory.line.modeIndex), {}};
+    ShowFields(m_remembered != nullptr ? RememberedCommission(*m_remembered, shown) : shown);
+    ShowLogNote();
 
     // The prompt in large bold text: the operator reads it from the bench, not from the screen's edge.
     LOGFONTW font{};
@@ -65,11 +70,63 @@ bool CCommissionDlg::OnInitDialog() {
     return true;
 }
 
-void CCommissionDlg::OnCommand(int id, int /*code*/, HWND /*control*/) {
-    if (id == IDC_COMM_START) {
-        Start();
-    } else if (id == IDC_COMM_STOP) {
-        Stop();
+void CCommissionDlg::ShowFields(const CommissionFields& fields) {
+    SetText(IDC_COMM_FIRST, std::to_string(fields.firstAddress));
+    SetText(IDC_COMM_COUNT, std::to_string(fields.count));
+    for (std::size_t i = 0; i < BaudRateTable.size(); ++i) {
+        if (BaudRateTable[i] == fields.baudRate) {
+            SendMessageW(Item(IDC_COMM_BAUD), CB_SETCURSEL, i, 0);
+        }
+    }
+    SendMessageW(Item(IDC_COMM_MODE), CB_SETCURSEL, static_cast<WPARAM>(fields.modeIndex), 0);
+    SetText(IDC_COMM_LOG, fields.logPath);
+}
+
+void CCommissionDlg::ShowLogNote() {
+    const std::string note = LogPathNote(Text(IDC_COMM_LOG), std::filesystem::current_path());
+    SetText(IDC_COMM_LOG_NOTE, note);
+    ShowWindow(Item(IDC_COMM_LOG_NOTE), note.empty() ? SW_HIDE : SW_SHOWNA);
+}
+
+void CCommissionDlg::OnBrowse() {
+    std::wstring path = Wide(Text(IDC_COMM_LOG));
+    path.resize(std::max<std::size_t>(path.size() + 1, MAX_PATH * 4), L'\0');
+    OPENFILENAMEW choice{};
+    choice.lStructSize = sizeof choice;
+    choice.hwndOwner = Handle();
+    choice.lpstrFilter = L"CSV files (*.csv)\0*.csv\0All files (*.*)\0*.*\0";
+    choice.lpstrFile = path.data();
+    choice.nMaxFile = static_cast<DWORD>(path.size());
+    choice.lpstrTitle = L"Log file";
+    // The log is appended to, never replaced: choosing an existing file asks nothing. A relative path
+    // typed later still means the folder the program started in.
+    choice.Flags = OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_EXPLORER;
+    if (GetSaveFileNameW(&choice)) {
+        SetText(IDC_COMM_LOG, Utf8(path.c_str()));
+    }
+}
+
+void CCommissionDlg::OnCommand(int id, int code, HWND /*control*/) {
+    switch (id) {
+        case IDC_COMM_START:
+            Start();
+            break;
+        case IDC_COMM_STOP:
+            Stop();
+            break;
+        case IDC_COMM_CLOSE:
+            OnCancel();
+            break;
+        case IDC_COMM_BROWSE:
+            OnBrowse();
+            break;
+        case IDC_COMM_LOG:
+            if (code == EN_CHANGE) {
+                ShowLogNote();
+            }
+            break;
+        default:
+            break;
     }
 }
 
@@ -112,6 +169,10 @@ void CCommissionDlg::Start() {
                                      CViewBench::ViewCalls{[this](const std::string& text) { Post(text); },
                                                            [this](const UnitRecord& unit) { Post(unit); },
                                                            [this](const ScanCandidate& at) { Post(at); }});
+    if (m_remembered != nullptr) {
+        RememberCommission(*m_remembered, {first.value, count.value, target.baudRate,
+                                           static_cast<int>(target.modeIndex), Text(IDC_COMM_LOG)});
+    }
     EnableFields(false);
     Enable(IDC_COMM_STOP, true);
     m_run = std::thread([this, plan] {
@@ -192,6 +253,10 @@ void CCommissionDlg::AddRow(const UnitRecord& record) {
         }
         ++column;
     }
+    // The settings before and after are read whole: the address alone does not tell what a unit got.
+    for (int i = 0; i < column; ++i) {
+        ListView_SetColumnWidth(units, i, LVSCW_AUTOSIZE_USEHEADER);
+    }
     ListView_EnsureVisible(units, row, FALSE);
 }
 
@@ -207,8 +272,8 @@ void CCommissionDlg::OnRunEnded(const Ended& ended) {
 }
 
 void CCommissionDlg::EnableFields(bool enabled) {
-    for (const int id :
-         {IDC_COMM_FIRST, IDC_COMM_COUNT, IDC_COMM_BAUD, IDC_COMM_MODE, IDC_COMM_LOG, IDC_COMM_START}) {
+    for (const int id : {IDC_COMM_FIRST, IDC_COMM_COUNT, IDC_COMM_BAUD, IDC_COMM_MODE, IDC_COMM_LOG,
+                         IDC_COMM_BROWSE, IDC_COMM_START}) {
         Enable(id, enabled);
     }
 }

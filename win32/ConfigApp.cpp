@@ -1,11 +1,10 @@
 #include "win32/ConfigApp.h"
 
-#include "device/Ardeno.h"
-#include "device/WorkerThread.h"
-#include "modbus/Modbus.h"
-#include "modbus/ModbusSlave.h"
+#include "device/ControllerStack.h"
 #include "port/ComDevice.h"
+#include "present/CommissionForm.h"
 #include "present/CommissionRun.h"
+#include "present/ConnectionStartup.h"
 #include "win32/ComChoiceDlg.h"
 #include "win32/CommissionDlg.h"
 #include "win32/MainDlg.h"
@@ -25,26 +24,24 @@ void CConfigApp::Run() {
 }
 
 bool CConfigApp::RunConnection() {
+    // The last frames of the connection before (sent after the window last drained) are no part of
+    // this one: the Traffic window starts with what this connection's dialog and line do.
+    m_traffic.Drain();
     CComDevice port;
     // Find's frames go where the connection's will, so that the Traffic window shows them too.
     if (!StartConnection(port, m_store, ComChoiceDialog(m_ports, &m_traffic), std::exchange(m_written, {}))) {
         return false;
     }
-    CModbus transport(&port);
-    transport.SetFrameObserver(&m_traffic);
-    if (port.m_echo) {
-        transport.m_echo.TurnOn();
+    if (!SettleGatewayKind(port, &m_traffic)) {
+        return true;
     }
-    CModbusSlave slave(&transport, port.m_address);
-    CArdeno controller(&slave);
-    // Declared after everything the worker uses, so that it is stopped before any of it goes away.
-    CWorkerThread worker;
-    if (!worker.Start(controller)) {
+    CControllerStack stack(port, &m_traffic);
+    if (!stack.Start()) {
         return false;
     }
     int result = 0;
     {
-        CMainDlg window(controller, port, &m_traffic);
+        CMainDlg window(stack.Controller(), port, &m_traffic);
         if (m_trafficPlace) {
             window.ReopenTraffic(*m_trafficPlace);
         }
@@ -52,7 +49,7 @@ bool CConfigApp::RunConnection() {
         m_written = window.WrittenConfig();
         m_trafficPlace = window.OpenTrafficPlace();
         // The window may still be registered after a quit request: stop the worker before it goes.
-        worker.Stop();
+        stack.Stop();
     }
     if (result == CMainDlg::ResultCommission) {
         // The bench talks to the line as this connection did: its reply time and echo handling.
@@ -62,7 +59,8 @@ bool CConfigApp::RunConnection() {
 }
 
 void CConfigApp::RunCommission(const ConnectionRecipe& recipe, const ScanCandidate& at) {
-    CCommissionDlg dialog(recipe, at);
+    CRegistryProfile remembered(kCommissionSection);
+    CCommissionDlg dialog(recipe, at, &remembered);
     dialog.RunModal(nullptr);
     if (const auto& done = dialog.LastDone()) {
         m_written = OfferedAfter(*done);

@@ -23,6 +23,9 @@ CMainDlg::~CMainDlg() {
     m_traffic.reset();
     DestroyIcon(m_bigIcon);
     DestroyIcon(m_smallIcon);
+    if (m_boldFont != nullptr) {
+        DeleteObject(m_boldFont);
+    }
 }
 
 int CMainDlg::DoModal() {
@@ -47,6 +50,10 @@ bool CMainDlg::OnInitDialog() {
 
     m_model = MainWindowModel(
         {m_comDevice.m_baudRate, m_comDevice.m_parity, m_comDevice.m_stopBits, m_comDevice.m_address});
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0)), sizeof font, &font);
+    font.lfWeight = FW_BOLD;
+    m_boldFont = CreateFontIndirectW(&font);
     FillList(Item(IDC_BAUD), BaudRateTexts());
     FillList(Item(IDC_MODE), ModeTexts());
     ShowChoice(MainWindowModel::DefaultChoice());
@@ -139,6 +146,13 @@ void CMainDlg::OnCommand(int id, int code, HWND /*control*/) {
         case IDC_MODE:
             if (code == CBN_KILLFOCUS) {
                 UpdateWriteButton();
+            } else if (code == CBN_SELCHANGE) {
+                MarkChanges();
+            }
+            break;
+        case IDC_ADDRESS:
+            if (code == EN_CHANGE) {
+                MarkChanges();
             }
             break;
         default:
@@ -180,9 +194,34 @@ void CMainDlg::UpdateData() {
     SetText(IDC_STATUS, view.status);
     SetText(IDC_HINT, view.hint);
     ShowWindow(Item(IDC_HINT), view.hint.empty() ? SW_HIDE : SW_SHOWNA);
+    SetText(IDC_RESTART_NOTE, view.restartNote);
+    ShowWindow(Item(IDC_RESTART_NOTE), view.restartNote.empty() ? SW_HIDE : SW_SHOWNA);
     SetText(IDC_MODEL, view.model);
     SetText(IDC_VERSION, view.version);
     Enable(IDC_READ, view.readEnabled);
+    MarkChanges();
+}
+
+LineChoice CMainDlg::ShownChoice() const {
+    return {static_cast<int>(SendMessageW(Item(IDC_BAUD), CB_GETCURSEL, 0, 0)),
+            static_cast<int>(SendMessageW(Item(IDC_MODE), CB_GETCURSEL, 0, 0)), Text(IDC_ADDRESS)};
+}
+
+void CMainDlg::MarkChanges() {
+    const ChangedFields changed = m_model.Changes(ShownChoice(), m_keptBaudRate);
+    if (m_marked && *m_marked == changed) {
+        return;  // a font set again redraws the field for nothing
+    }
+    m_marked = changed;
+    const auto mark = [this](int id, bool marked) {
+        const HFONT font =
+            marked ? m_boldFont : reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0));
+        SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        m_tips.Set(Item(id), marked ? kChangedFieldTip : std::string_view());
+    };
+    mark(IDC_BAUD, changed.baudRate);
+    mark(IDC_MODE, changed.mode);
+    mark(IDC_ADDRESS, changed.address);
 }
 
 void CMainDlg::ShowChoice(const LineChoice& choice) {
@@ -212,10 +251,7 @@ void CMainDlg::OnRead() {
 }
 
 void CMainDlg::OnWrite() {
-    const WriteRequest request = MainWindowModel::ToWrite(
-        {static_cast<int>(SendMessageW(Item(IDC_BAUD), CB_GETCURSEL, 0, 0)),
-         static_cast<int>(SendMessageW(Item(IDC_MODE), CB_GETCURSEL, 0, 0)), Text(IDC_ADDRESS)},
-        m_keptBaudRate);
+    const WriteRequest request = MainWindowModel::ToWrite(ShownChoice(), m_keptBaudRate);
     if (const auto* refusal = std::get_if<FieldRefusal>(&request)) {
         ShowRefusal(Item(IDC_ADDRESS), *refusal);
     }
@@ -232,5 +268,6 @@ void CMainDlg::OnWrite() {
         return;
     }
     const AfterWriteNotice notice = m_model.WriteDone(config);
+    UpdateData();
     CLogService::Instance().Report(notice.messageId, true, notice.baudRate, notice.mode, notice.address);
 }

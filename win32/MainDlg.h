@@ -1,7 +1,8 @@
 #pragma once
 // The main configuration window: the connection in use, the new settings and the controller's own
-// settings side by side, the controller's model and version, and the connection status with the next
-// step beside it: a view of MainWindowModel. It listens to the controller; the worker thread only posts
+// settings side by side (new ones that differ from the controller's marked), the controller's model and
+// version, the saved settings that wait for its restart, and the connection status with the next step
+// beside it: a view of MainWindowModel. It listens to the controller; the worker thread only posts
 // each notification to the window (PostMessageW), whose thread feeds the model.
 #include <memory>
 #include <optional>
@@ -10,6 +11,7 @@
 #include "device/WriteProcedure.h"
 #include "present/MainWindowModel.h"
 #include "win32/DialogWindow.h"
+#include "win32/FieldTip.h"
 #include "win32/TrafficWindow.h"
 
 class CComDevice;
@@ -48,6 +50,9 @@ private:
     void UpdateWriteButton();
     void UpdateData();
     void ShowChoice(const LineChoice& choice);
+    LineChoice ShownChoice() const;
+    // New settings that differ from the controller's own in bold, with a tip saying so.
+    void MarkChanges();
     void DropKeptBaudEntry();
     void OnRead();
     void OnWrite();
@@ -62,6 +67,9 @@ private:
     std::unique_ptr<CTrafficWindow> m_traffic;  // made with the window, so that it drains from the first poll
     std::optional<RECT> m_trafficPlace;
     std::optional<RECT> m_reopenTraffic;
+    HFONT m_boldFont = nullptr;
+    std::optional<ChangedFields> m_marked;  // as the fields show it; none before the first marking
+    CControlTips m_tips;
     HICON m_bigIcon = nullptr;
     HICON m_smallIcon = nullptr;
 };

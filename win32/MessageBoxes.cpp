@@ -56,7 +56,3 @@ CMessageBoxSinkScope::~CMessageBoxSinkScope() {
     g_receiver = nullptr;
     DestroyWindow(m_receiver);
 }
-
-bool AskYesNo(HWND owner, std::string_view question) {
-    return MessageBoxW(owner, Wide(question).c_str(), kMessageCaption, MB_YESNO) == IDYES;
-}

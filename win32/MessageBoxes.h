@@ -23,6 +23,3 @@ private:
     platform::TextSink m_previous;
     HWND m_receiver = nullptr;  // takes the texts posted from other threads
 };
-
-// A Yes/No question; true for Yes.
-bool AskYesNo(HWND owner, std::string_view question);

@@ -5,10 +5,10 @@
 namespace {
 
 // One value's type and bytes; false when it is missing.
-bool ReadValue(std::string_view key, DWORD& type, std::wstring& text, DWORD& number) {
+bool ReadValue(const std::wstring& keyPath, std::string_view key, DWORD& type, std::wstring& text,
+               DWORD& number) {
     HKEY settings = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, CRegistryProfile::kKey, 0, KEY_QUERY_VALUE, &settings) !=
-        ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_QUERY_VALUE, &settings) != ERROR_SUCCESS) {
         return false;
     }
     const std::wstring name = Wide(key);
@@ -31,10 +31,10 @@ bool ReadValue(std::string_view key, DWORD& type, std::wstring& text, DWORD& num
     return found;
 }
 
-void WriteValue(std::string_view key, DWORD type, const void* data, DWORD size) {
+void WriteValue(const std::wstring& keyPath, std::string_view key, DWORD type, const void* data, DWORD size) {
     HKEY settings = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, CRegistryProfile::kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        &settings, nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &settings,
+                        nullptr) != ERROR_SUCCESS) {
         return;
     }
     RegSetValueExW(settings, Wide(key).c_str(), 0, type, static_cast<const BYTE*>(data), size);
@@ -43,18 +43,22 @@ void WriteValue(std::string_view key, DWORD type, const void* data, DWORD size) 
 
 }  // namespace
 
+std::wstring CRegistryProfile::KeyOf(std::string_view section) {
+    return L"Software\\Brannik\\ArdenoXModbus\\" + Wide(section);
+}
+
 std::string CRegistryProfile::Text(std::string_view key) {
     DWORD type = 0;
     DWORD number = 0;
     std::wstring text;
-    return ReadValue(key, type, text, number) && type != REG_DWORD ? Utf8(text) : std::string();
+    return ReadValue(m_key, key, type, text, number) && type != REG_DWORD ? Utf8(text) : std::string();
 }
 
 std::int32_t CRegistryProfile::Number(std::string_view key, std::int32_t missing) {
     DWORD type = 0;
     DWORD number = 0;
     std::wstring text;
-    if (!ReadValue(key, type, text, number)) {
+    if (!ReadValue(m_key, key, type, text, number)) {
         return missing;
     }
     if (type == REG_DWORD) {
@@ -71,10 +75,10 @@ std::int32_t CRegistryProfile::Number(std::string_view key, std::int32_t missing
 
 void CRegistryProfile::SetText(std::string_view key, const std::string& value) {
     const std::wstring text = Wide(value);
-    WriteValue(key, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    WriteValue(m_key, key, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
 void CRegistryProfile::SetNumber(std::string_view key, std::int32_t value) {
     const DWORD number = static_cast<DWORD>(value);
-    WriteValue(key, REG_DWORD, &number, sizeof number);
+    WriteValue(m_key, key, REG_DWORD, &number, sizeof number);
 }

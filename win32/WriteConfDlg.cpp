@@ -3,7 +3,7 @@
 #include "log/LogService.h"
 #include "platform/DebugOutput.h"
 #include "platform/LastError.h"
-#include "win32/MessageBoxes.h"
+#include "win32/StopWritingDlg.h"
 #include "win32/resource.h"
 
 namespace {
@@ -26,6 +26,7 @@ CWriteConfDlg::~CWriteConfDlg() {
 
 bool CWriteConfDlg::OnInitDialog() {
     m_window = Handle();
+    SetText(IDC_WRITE_HEADLINE, m_progress.Headline());
     SetText(IDC_STATUS, "");
     // Listen before anything is queued, so that no notification of our own writes can be missed.
     m_controller.AddListener(this);
@@ -55,13 +56,27 @@ bool CWriteConfDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PT
 
 void CWriteConfDlg::OnCancel() {
     // Notifications go on being handled while the question is open; if the procedure finishes
-    // meanwhile, the answer no longer matters.
-    if (AskYesNo(Handle(), WriteProgress::CancelQuestion()) && m_progress.CancelEnds()) {
+    // meanwhile, the question closes itself and the operator is told there was nothing left to stop.
+    if (m_question != nullptr) {
+        return;
+    }
+    CStopWritingDlg question;
+    m_question = &question;
+    const bool stop = question.Ask(Handle());
+    m_question = nullptr;
+    if (!m_progress.CancelEnds()) {
+        platform::ShowMessageBox(WriteProgress::EndedWhileAskedNote());
+        return;
+    }
+    if (stop) {
         EndDialog(IDCANCEL);
     }
 }
 
 void CWriteConfDlg::OnProgress() {
+    if (m_question != nullptr && m_progress.Ended() != WriteProgress::End::Running) {
+        m_question->Close();
+    }
     switch (m_progress.Ended()) {
         case WriteProgress::End::Running:
             SetText(IDC_STATUS, m_progress.StatusText());

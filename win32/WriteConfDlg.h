@@ -1,10 +1,12 @@
 #pragma once
 // The progress dialog of a configuration write: runs the write procedure as soon as it opens, shows its
-// status line, and ends with "Done", with a failed verification, with a refused request, or with a
-// confirmed Cancel. What it shows and decides is WriteProgress's; this is its view.
+// headline and status line, and ends with "Done", with a failed verification, with a refused request, or with
+// a confirmed Cancel. What it shows and decides is WriteProgress's; this is its view.
 #include "device/ModbusDevice.h"
 #include "present/WriteProgress.h"
 #include "win32/DialogWindow.h"
+
+class CStopWritingDlg;
 
 class CWriteConfDlg : public CDialogWindow, public IModbusDeviceListener {
 public:
@@ -26,5 +28,6 @@ private:
 
     CArdeno& m_controller;
     WriteProgress m_progress;
-    HWND m_window = nullptr;  // where the worker posts; set before the dialog listens
+    HWND m_window = nullptr;                // where the worker posts; set before the dialog listens
+    CStopWritingDlg* m_question = nullptr;  // Cancel's question while it is open
 };

@@ -15,6 +15,7 @@
 #define IDD_FIND 133
 #define IDD_TRAFFIC 134
 #define IDD_COMMISSION 135
+#define IDD_STOP_WRITING 136
 
 // Shared by the connection dialog and the main window's new-settings column.
 #define IDC_BAUD 1000
@@ -27,6 +28,8 @@
 #define IDC_ECHO 1020
 #define IDC_FIND 1021
 #define IDC_FIND_RESULT 1022
+#define IDC_REPLY_TIME 1023
+#define IDC_RS485 1024
 
 // Main window.
 #define IDC_CLOSE 8
@@ -45,6 +48,12 @@
 #define IDC_HINT 1017
 #define IDC_COMMISSION 1018
 #define IDC_TRAFFIC 1019
+#define IDC_RESTART_NOTE 1028
+
+// Write and its question.
+#define IDC_WRITE_HEADLINE 1025
+#define IDC_STOP_QUESTION 1026
+#define IDC_STOP_WRITING 1027
 
 // Find.
 #define IDC_FIND_BAR 1030
@@ -68,3 +77,6 @@
 #define IDC_COMM_UNITS 1057
 #define IDC_COMM_START 1058
 #define IDC_COMM_STOP 1059
+#define IDC_COMM_BROWSE 1060
+#define IDC_COMM_LOG_NOTE 1061
+#define IDC_COMM_CLOSE 1062

@@ -128,6 +128,14 @@ bool Enabled(HWND dialog, int id) {
     return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
 }
 
+// Whether a field is marked as differing from the controller's own setting: in bold.
+bool Marked(HWND dialog, int id) {
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendDlgItemMessageW(dialog, id, WM_GETFONT, 0, 0)), sizeof font,
+               &font);
+    return font.lfWeight >= FW_BOLD;
+}
+
 // A value of the remembered connection: its type and, for a number, the number; for a text, the text.
 struct Stored {
     DWORD type = REG_NONE;
@@ -138,8 +146,8 @@ Stored StoredValue(const wchar_t* name) {
     Stored stored;
     BYTE data[512] = {};
     DWORD size = sizeof data - 2;
-    if (RegGetValueW(HKEY_CURRENT_USER, CRegistryProfile::kKey, name, RRF_RT_ANY, &stored.type, data,
-                     &size) != ERROR_SUCCESS) {
+    if (RegGetValueW(HKEY_CURRENT_USER, CRegistryProfile::KeyOf(kConnectionSection).c_str(), name, RRF_RT_ANY,
+                     &stored.type, data, &size) != ERROR_SUCCESS) {
         stored.type = REG_NONE;
         return stored;
     }
@@ -153,24 +161,23 @@ Stored StoredValue(const wchar_t* name) {
 
 bool ProfileExists() {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, CRegistryProfile::kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, CRegistryProfile::KeyOf(kConnectionSection).c_str(), 0, KEY_READ,
+                      &key) != ERROR_SUCCESS) {
         return false;
     }
     RegCloseKey(key);
     return true;
 }
 
-void ExpectRemembered(const std::string& port, DWORD baud, DWORD parity, DWORD stopBits, DWORD address) {
+void ExpectRemembered(const std::string& port, DWORD baud, DWORD parity, DWORD stopBits, DWORD address,
+                      DWORD replyTimeMs = 0) {
     const Stored comPort = StoredValue(L"ComPort");
     Expect(comPort.type == REG_SZ && comPort.text == "\\\\.\\" + port, "ComPort is \"" + comPort.text + "\"");
     const struct {
         const wchar_t* name;
         DWORD value;
-    } numbers[] = {{L"BaudRate", baud},
-                   {L"Parity", parity},
-                   {L"StopBits", stopBits},
-                   {L"Address", address},
-                   {L"Echo", 0}};
+    } numbers[] = {{L"BaudRate", baud},   {L"Parity", parity}, {L"StopBits", stopBits},
+                   {L"Address", address}, {L"Echo", 0},        {L"ReplyTimeout", replyTimeMs}};
     for (const auto& number : numbers) {
         const Stored stored = StoredValue(number.name);
         Expect(stored.type == REG_DWORD && stored.number == number.value,
@@ -275,6 +282,7 @@ void FirstRun(const std::string& port) {
              Expect(found.find("19200") != std::string::npos && found.find("16") != std::string::npos,
                     "Find says: " + found);
              ExpectText(dialog, IDC_MODE, "None, 1 stop bit");
+             SetDlgItemTextW(dialog, IDC_REPLY_TIME, L"200");
              Click(dialog, IDOK);
              return true;
          }},
@@ -284,10 +292,13 @@ void FirstRun(const std::string& port) {
              if (main == nullptr || !ShowsController(main)) {
                  return false;
              }
-             ExpectRemembered(port, 19200, 0, 0, 16);
+             ExpectRemembered(port, 19200, 0, 0, 16, 200);
              Expect(Enabled(main, IDC_WRITE), "Write is disabled while connected");
              SetDlgItemTextW(main, IDC_ADDRESS, L"17");
              Choose(main, IDC_MODE, 3);
+             Expect(Marked(main, IDC_ADDRESS),
+                    "the address that differs from the controller's is not marked");
+             Expect(!Marked(main, IDC_MODE), "the controller's own mode is marked");
              Click(main, IDC_WRITE);
              return true;
          }},
@@ -309,7 +320,11 @@ void FirstRun(const std::string& port) {
                  return false;
              }
              // A write alone remembers nothing: only an opened port does.
-             ExpectRemembered(port, 19200, 0, 0, 16);
+             ExpectRemembered(port, 19200, 0, 0, 16, 200);
+             const std::string note = ItemText(main, IDC_RESTART_NOTE);
+             Expect(
+                 IsWindowVisible(GetDlgItem(main, IDC_RESTART_NOTE)) && note.find("17") != std::string::npos,
+                 "the note under the controller's column says: " + note);
              Click(main, IDC_CHANGE);
              return true;
          }},
@@ -320,6 +335,7 @@ void FirstRun(const std::string& port) {
                  return false;
              }
              ExpectText(dialog, IDC_ADDRESS, "17");
+             ExpectText(dialog, IDC_REPLY_TIME, "200");
              Expect(Enabled(dialog, IDOK), "OK is disabled for the remembered port");
              Click(dialog, IDOK);
              return true;
@@ -335,7 +351,7 @@ void FirstRun(const std::string& port) {
                     "the hint says: " + hint);
              Expect(!Enabled(main, IDC_WRITE) && !Enabled(main, IDC_READ),
                     "Write or Read enabled while not connected");
-             ExpectRemembered(port, 19200, 0, 0, 17);
+             ExpectRemembered(port, 19200, 0, 0, 17, 200);
              // Enter and Escape end nothing here.
              for (const WPARAM key : {VK_RETURN, VK_ESCAPE}) {
                  PostMessageW(GetDlgItem(main, IDC_ADDRESS), WM_KEYDOWN, key, 0);
@@ -363,6 +379,11 @@ void FirstRun(const std::string& port) {
              Expect(Enabled(dialog, IDC_COMM_START) && !Enabled(dialog, IDC_COMM_STOP), "a run started");
              Expect(GetFocus() == GetDlgItem(dialog, IDC_COMM_FIRST),
                     "the focus is not on the first address");
+             SetDlgItemTextW(dialog, IDC_COMM_LOG, L"units.csv");
+             const std::string note = ItemText(dialog, IDC_COMM_LOG_NOTE);
+             Expect(IsWindowVisible(GetDlgItem(dialog, IDC_COMM_LOG_NOTE)) && note.rfind("Log: ", 0) == 0 &&
+                        note.find("units.csv") != std::string::npos,
+                    "the log path note says: " + note);
              Escape(dialog);
              return true;
          }},
