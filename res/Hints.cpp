@@ -36,8 +36,7 @@ std::string CopiedRepliesHint(unsigned address, unsigned factoryAddress) {
 
 std::string DamagedRepliesHint(std::string_view findWith) {
     return "Something answers, but every reply arrives damaged: the line speed or parity may differ (find "
-           "the "
-           "settings with " +
+           "the settings with " +
            std::string(findWith) +
            "), or the data wires are swapped (an inverted signal reads as garbage); then check the "
            "termination and the bias.";
@@ -45,8 +44,7 @@ std::string DamagedRepliesHint(std::string_view findWith) {
 
 std::string SomeDamagedRepliesHint() {
     return "Some replies arrive damaged: check the 120 ohm termination at both ends of the bus, the bias, "
-           "the "
-           "cable and nearby noise (the field guide's section on damaged replies).";
+           "the cable and nearby noise (the field guide's section on damaged replies).";
 }
 
 std::string EchoOnlyHint() {
@@ -67,8 +65,7 @@ std::string OtherAddressHint(unsigned address, std::string_view findWith) {
 
 std::string DamagedScanHint() {
     return "a controller may be there behind a bad line: check the 120 ohm termination at both ends, the "
-           "bias "
-           "and the data wires (swap A and B), then scan again";
+           "bias and the data wires (swap A and B), then scan again";
 }
 
 std::string PoorLineHint() {
@@ -87,8 +84,10 @@ std::string UnaskedRepliesHint() {
 }
 
 std::string NothingFoundHint() {
-    return "First swap the two data wires (A/B, D+/D-) and try again; then check the 120 ohm termination at "
-           "both ends of the bus, the bias and the reference wire (the field guide's checklist).";
+    // A scan has ruled out every setting: what is left is power, the port and the wiring, cheapest first.
+    return "Check the controller's power and the port first; then swap the two data wires (A/B, D+/D-) and "
+           "try again; then check the 120 ohm termination at both ends of the bus, the bias and the "
+           "reference wire (the field guide's checklist).";
 }
 
 }  // namespace res
