@@ -8,10 +8,16 @@
 namespace traffic {
 namespace {
 
+// Bytes that repeat the start of `earlier`, such as the request sent back by the adapter or a copy of
+// a reply.
+bool RepeatsStart(const Frame& frame, const Frame& earlier) {
+    return frame.length <= earlier.length &&
+           std::equal(frame.bytes, frame.bytes + frame.length, earlier.bytes);
+}
+
 // Bytes that repeat the start of the request: the adapter sent the request back, nothing answered.
 bool RepeatsRequest(const Frame& reply, const Frame& request) {
-    return reply.length >= 2 && reply.length <= request.length &&
-           std::equal(reply.bytes, reply.bytes + reply.length, request.bytes);
+    return reply.length >= 2 && RepeatsStart(reply, request);
 }
 
 }  // namespace
@@ -21,11 +27,14 @@ void LineSigns::OnFrame(const Frame& frame) {
         case Outcome::Request:
             m_request = frame;
             m_echoSeen = false;
+            m_replyOk = false;
             return;
         case Outcome::AdapterEcho:
             m_echoSeen = true;
             return;
         case Outcome::Ok:
+            m_reply = frame;
+            m_replyOk = true;
             return Count(m_answered);
         case Outcome::Exception:
             return Count(m_refused);
@@ -40,8 +49,13 @@ void LineSigns::OnFrame(const Frame& frame) {
         case Outcome::WrongCount:
         case Outcome::WrongEcho:
             return Count(RepeatsRequest(frame, m_request) ? m_echoOnly : m_damaged);
-        case Outcome::Late:
-            return Count(m_late);
+        case Outcome::Late: {
+            // Bytes right after a good reply that do not copy it are the line's own, not a late reply: a
+            // bus that floats or rings as the controller stops sending (bias, termination).
+            const bool strayAfterReply = m_replyOk && !RepeatsStart(frame, m_reply);
+            m_replyOk = false;
+            return Count(strayAfterReply ? m_damaged : m_late);
+        }
         case Outcome::Reply:
         case Outcome::PortFailure:
             return;
@@ -55,6 +69,7 @@ void LineSigns::Reset() {
     }
     m_lastOtherAddress = -1;
     m_echoSeen = false;
+    m_replyOk = false;
 }
 
 LineSignCounts LineSigns::Counts() const {

@@ -16,11 +16,12 @@ namespace traffic {
 
 // The counts so far; a copy, taken at any time from any thread.
 struct LineSignCounts {
-    std::uint64_t answered = 0;  // a whole, valid reply
-    std::uint64_t refused = 0;   // an exception reply: the slave is there and refused
-    std::uint64_t silent = 0;    // not a byte came back
-    std::uint64_t damaged = 0;   // bytes came, but no valid reply: checksum, short, wrong count or function
-    std::uint64_t echoOnly = 0;  // only the request itself came back: the adapter's echo
+    std::uint64_t answered = 0;      // a whole, valid reply
+    std::uint64_t refused = 0;       // an exception reply: the slave is there and refused
+    std::uint64_t silent = 0;        // not a byte came back
+    std::uint64_t damaged = 0;       // bytes came, but no valid reply: checksum, short, wrong count or
+                                     // function; or stray bytes right after a good reply
+    std::uint64_t echoOnly = 0;      // only the request itself came back: the adapter's echo
     std::uint64_t otherAddress = 0;  // a valid reply from another slave
     std::uint64_t late = 0;          // bytes that came after their exchange had ended
     std::optional<std::uint8_t> lastOtherAddress;
@@ -66,9 +67,12 @@ public:
 private:
     void Count(std::atomic<std::uint64_t>& counter) { counter.fetch_add(1, std::memory_order_relaxed); }
 
-    // The last request's bytes, to tell an echo from a reply; tap thread only.
+    // The last request's bytes, to tell an echo from a reply, and the good reply to it, to tell a copy
+    // from stray bytes; tap thread only.
     Frame m_request;
+    Frame m_reply;
     bool m_echoSeen = false;
+    bool m_replyOk = false;  // the last frame was m_reply
     std::atomic<std::uint64_t> m_answered{0};
     std::atomic<std::uint64_t> m_refused{0};
     std::atomic<std::uint64_t> m_silent{0};

@@ -49,6 +49,27 @@ TEST(LineSigns, NameWhatTheLineDidFromWhatWasSeen) {
     }
 }
 
+TEST(LineSigns, BytesRightAfterAGoodReplyAreDamageUnlessTheyCopyIt) {
+    const std::vector<std::uint8_t> reply{0x10, 0x03, 0x02, 0x00, 0x10, 0x85, 0x89};
+    struct Case {
+        const char* line;
+        std::vector<std::uint8_t> after;
+        LineDiagnosis diagnosis;
+    };
+    const Case cases[] = {
+        {"a floating bus's stray byte", {0x00}, LineDiagnosis::SomeDamaged},
+        {"a repeater's copy", reply, LineDiagnosis::None},
+        {"the start of a copy", {0x10, 0x03}, LineDiagnosis::None},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        LineSigns signs;
+        Exchange(signs, Outcome::Ok, reply);
+        signs.OnFrame(MakeFrame(Direction::FromSlave, Outcome::Late, c.after));
+        EXPECT_EQ(Diagnose(signs.Counts()), c.diagnosis);
+    }
+}
+
 TEST(LineSigns, AnEchoAloneIsNoReply) {
     LineSigns known;  // echo handling on: the master tapped the echo, then nothing came
     known.OnFrame(MakeFrame(Direction::ToSlave, Outcome::Request, kRequest));
