@@ -8,12 +8,10 @@
 
 #include "app/ConnectionStartup.h"
 #include "app/Profile.h"
-#include "device/ControllerFacts.h"
 #include "device/ControllerStack.h"
 #include "platform/DebugOutput.h"
 #include "port/ComDevice.h"
-#include "present/CommissionRun.h"
-#include "present/ConnectionStartup.h"
+#include "present/CommissionForm.h"
 #include "ui/ArdenoXModbusDlg.h"
 #include "ui/CommissionDlg.h"
 
@@ -54,8 +52,8 @@ private:
 CArdenoXModbusApp::CArdenoXModbusApp()
     : CArdenoXModbusApp(
           // Find's frames go where the connection's will, so that the traffic window shows them too.
-          [this](CComDevice& device) {
-              return OpenConnection(device, std::exchange(m_written, {}), &m_traffic);
+          [this](CComDevice& device, const std::optional<CommConfig>& offered) {
+              return OpenConnection(device, offered, &Traffic());
           }) {}
 
 CArdenoXModbusApp::CArdenoXModbusApp(ConnectOperation connect) : m_connect(std::move(connect)) {}
@@ -65,56 +63,33 @@ bool CArdenoXModbusApp::InitInstance() {
     QCoreApplication::setOrganizationName(QStringLiteral("Brannik"));
     QCoreApplication::setApplicationName(QStringLiteral("ArdenoXModbus"));
     const CMessageBoxSinkScope messageBoxes(ShowOkMessageBox);
-
-    while (RunConnection()) {
-        if (m_commissionAt) {
-            const auto [recipe, at] = *std::exchange(m_commissionAt, {});
-            RunCommission(recipe, at);
-        }
-    }
+    Run();
     return false;
 }
 
-bool CArdenoXModbusApp::RunConnection() {
-    // The last frames of the connection before (sent after the window last drained) are no part of
-    // this one: the Traffic window starts with what this connection's dialog and line do.
-    m_traffic.Drain();
-    CComDevice port;
-    if (!m_connect(port)) {
-        return false;
-    }
-    if (!SettleGatewayKind(port, &m_traffic)) {
-        return true;
-    }
-    CControllerStack stack(port, &m_traffic);
-    if (!stack.Start()) {
-        return false;
-    }
-    int result = 0;
-    {
-        CArdenoXModbusDlg window(stack.Controller(), port, &m_traffic);
-        if (m_trafficGeometry) {
-            window.ReopenTraffic(*m_trafficGeometry);
-        }
-        result = window.DoModal();
-        m_written = window.WrittenConfig();
-        m_trafficGeometry = window.OpenTrafficGeometry();
-        // The window may still be registered after a quit request: stop the worker before it goes.
-        stack.Stop();
-    }
-    if (result == CArdenoXModbusDlg::ResultCommission) {
-        // The bench talks to the line as this connection did: its reply time and echo handling.
-        m_commissionAt.emplace(RecipeOf(port), FactoryOf(port));
-    }
-    return result == CArdenoXModbusDlg::ResultChange || result == CArdenoXModbusDlg::ResultCommission;
+bool CArdenoXModbusApp::Connect(CComDevice& port, const std::optional<CommConfig>& offered) {
+    return m_connect(port, offered);
 }
 
-void CArdenoXModbusApp::RunCommission(const ConnectionRecipe& recipe, const ScanCandidate& at) {
+CWindowProgram::MainWindowRun CArdenoXModbusApp::RunMainWindow(CControllerStack& stack, CComDevice& port) {
+    CArdenoXModbusDlg window(stack.Controller(), port, &Traffic());
+    if (m_trafficGeometry) {
+        window.ReopenTraffic(*m_trafficGeometry);
+    }
+    const int result = window.DoModal();
+    m_trafficGeometry = window.OpenTrafficGeometry();
+    stack.Stop();
+    return {result == CArdenoXModbusDlg::ResultChange       ? MainWindowEnd::Change
+            : result == CArdenoXModbusDlg::ResultCommission ? MainWindowEnd::Commission
+                                                            : MainWindowEnd::Close,
+            window.WrittenConfig()};
+}
+
+std::optional<ScanCandidate> CArdenoXModbusApp::RunCommission(const ConnectionRecipe& recipe,
+                                                              const ScanCandidate& at) {
     CProfile profile;
     CProfileSection remembered(profile, kCommissionSection);
     CCommissionDlg dialog(recipe, at, &remembered);
     dialog.exec();
-    if (const auto& done = dialog.LastDone()) {
-        m_written = OfferedAfter(*done);
-    }
+    return dialog.LastDone();
 }

@@ -50,7 +50,7 @@ class MainLoopTest : public ::testing::Test {
 protected:
     // A connection choice that opens the stand-in's port for the first `passes` calls, then cancels.
     CArdenoXModbusApp::ConnectOperation OpenTimes(int passes) {
-        return [this, passes](CComDevice& port) {
+        return [this, passes](CComDevice& port, const std::optional<CommConfig>&) {
             ++m_connects;
             if (m_connects > passes) {
                 return false;
