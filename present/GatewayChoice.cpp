@@ -2,6 +2,7 @@
 
 #include "device/GatewayProbe.h"
 #include "port/NetworkPort.h"
+#include "present/PortRules.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ std::string PortForFraming(const std::string& port, std::optional<traffic::Frami
 
 std::string PortTitle(const std::string& port, std::optional<traffic::Framing> framing) {
     if (!GatewayChoiceApplies(port)) {
-        return port;
+        return PortText(port);
     }
     return port + " (" +
            (framing ? GatewayKindText(*framing) : "neither a Modbus TCP gateway nor a bridge answered") + ")";

@@ -22,6 +22,6 @@ std::optional<traffic::Framing> FramingForPort(const std::string& port,
                                                std::optional<traffic::Framing> chosen);
 std::string PortForFraming(const std::string& port, std::optional<traffic::Framing> framing);
 
-// The port as the main window's title names it: "tcp://10.0.0.5:502 (Modbus TCP gateway)"; a tcp://
-// port whose kind no probe found says so.
+// The port as the main window's title names it: "tcp://10.0.0.5:502 (Modbus TCP gateway)", "COM12"
+// (PortText); a tcp:// port whose kind no probe found says so.
 std::string PortTitle(const std::string& port, std::optional<traffic::Framing> framing);

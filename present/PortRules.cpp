@@ -174,6 +174,11 @@ std::string DevicePath(EPortNaming naming, const std::string& port) {
     return std::string(kPosixDeviceFolder) + port;
 }
 
+std::string PortText(const std::string& devicePath) {
+    return devicePath.starts_with(kWindowsPathPrefix) ? devicePath.substr(kWindowsPathPrefix.size())
+                                                      : devicePath;
+}
+
 PortPreselection PreselectPort(EPortNaming naming, const std::vector<std::string>& entries,
                                const std::string& rememberedPath) {
     return naming == EPortNaming::Windows ? PreselectWindowsPort(entries, rememberedPath)

@@ -54,6 +54,10 @@ std::string PortLabel(const std::string& port, const std::vector<PortFacts>& sys
 // The device path that a port text stands for; a network gateway's name as it is.
 std::string DevicePath(EPortNaming naming, const std::string& port);
 
+// The port as the operator names it: a Windows device path without its "\\.\" ("COM12"), any other as
+// it is.
+std::string PortText(const std::string& devicePath);
+
 struct PortPreselection {
     std::string port;       // the port text the dialog starts with
     int index = -1;         // the list entry selected, -1 for none

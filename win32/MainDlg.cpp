@@ -4,6 +4,7 @@
 #include "log/LogService.h"
 #include "platform/LastError.h"
 #include "port/ComDevice.h"
+#include "present/GatewayChoice.h"
 #include "win32/FieldTip.h"
 #include "win32/Text.h"
 #include "win32/WriteConfDlg.h"
@@ -44,8 +45,9 @@ bool CMainDlg::OnInitDialog() {
     SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
     // The port in use, where it takes no room from the settings.
     if (!m_comDevice.m_devicePath.empty()) {
-        SetWindowTextW(Handle(),
-                       Wide("ArdenoX Modbus Configuration \u2014 " + m_comDevice.m_devicePath).c_str());
+        SetWindowTextW(Handle(), Wide("ArdenoX Modbus Configuration \u2014 " +
+                                      PortTitle(m_comDevice.m_devicePath, m_comDevice.m_framing))
+                                     .c_str());
     }
 
     m_model = MainWindowModel(

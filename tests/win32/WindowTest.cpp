@@ -89,6 +89,11 @@ HWND MainWindow() {
 HWND MessageBoxShown() {
     return FindWindowCalled(kMessageCaption);
 }
+std::string Title(HWND window) {
+    wchar_t title[256] = {};
+    GetWindowTextW(window, title, 256);
+    return Utf8(title);
+}
 std::string MessageText(HWND box) {
     return ItemText(box, 0xFFFF);  // the static text of a message box
 }
@@ -293,6 +298,8 @@ void FirstRun(const std::string& port) {
                  return false;
              }
              ExpectRemembered(port, 19200, 0, 0, 16, 200);
+             Expect(Title(main).ends_with("\u2014 " + port),
+                    "the title names the port otherwise: " + Title(main));
              Expect(Enabled(main, IDC_WRITE), "Write is disabled while connected");
              SetDlgItemTextW(main, IDC_ADDRESS, L"17");
              Choose(main, IDC_MODE, 3);
@@ -469,6 +476,8 @@ void TypedGateway(const std::string& gateway) {
              }
              const Stored comPort = StoredValue(L"ComPort");
              Expect(comPort.type == REG_SZ && comPort.text == gateway, "ComPort is \"" + comPort.text + "\"");
+             Expect(Title(main).ends_with(gateway + " (transparent bridge (RTU over TCP))"),
+                    "the title names the gateway's kind: " + Title(main));
              Click(main, IDC_CLOSE);
              return true;
          }},

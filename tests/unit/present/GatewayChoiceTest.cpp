@@ -37,6 +37,7 @@ TEST(GatewayChoice, OnlyATcpPortTakesItAndModbusTcpAddsPort502) {
         {"rfc2217://10.0.0.5:4001", Framing::Mbap, std::nullopt, "rfc2217://10.0.0.5:4001",
          "rfc2217://10.0.0.5:4001"},
         {"/dev/ttyUSB0", Framing::Mbap, std::nullopt, "/dev/ttyUSB0", "/dev/ttyUSB0"},
+        {"\\\\.\\COM12", std::nullopt, std::nullopt, "\\\\.\\COM12", "COM12"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.port);
