@@ -51,6 +51,7 @@ install(FILES ${changelog} dist/copyright README.md DESTINATION ${doc_dir})
 install(FILES docs/field-guide.md docs/bus-wiring.svg docs/two-four-wire.svg docs/main-window.png
               docs/after-write.png docs/connection-dialog-found.png docs/not-connected-hint.png
               docs/scan-progress.png docs/traffic-window.png docs/windows-setup-welcome.png
+              docs/windows-connection-dialog.png docs/windows-main-window.png
         DESTINATION ${doc_dir}/docs)
 
 set(CPACK_GENERATOR DEB)

@@ -24,6 +24,8 @@ share/doc/ardenox-modbus/docs/not-connected-hint.png
 share/doc/ardenox-modbus/docs/scan-progress.png
 share/doc/ardenox-modbus/docs/traffic-window.png
 share/doc/ardenox-modbus/docs/two-four-wire.svg
+share/doc/ardenox-modbus/docs/windows-connection-dialog.png
+share/doc/ardenox-modbus/docs/windows-main-window.png
 share/doc/ardenox-modbus/docs/windows-setup-welcome.png
 share/icons/hicolor/16x16/apps/ardenox-config.png
 share/icons/hicolor/24x24/apps/ardenox-config.png
