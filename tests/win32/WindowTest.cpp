@@ -4,7 +4,8 @@
 // system's ports; a thread timer plays the operator inside whichever message loop runs.
 //
 // Usage: win32_window_test CASE COMn KILL_FILE
-//   first-run  empty profile: OK waits for a port; connect, Write, Change offers what was written
+//   first-run  empty profile: OK waits for a port; connect, Write (Cancel asked while it runs and left
+//              to close itself), Change offers what was written
 //   port-lost  remembered port preselected; the stand-in goes away while polling (KILL_FILE asks the
 //              script around the test to stop it)
 //   cancel     empty profile, Cancel at once: the run ends, nothing is written
@@ -89,6 +90,26 @@ HWND MainWindow() {
 HWND MessageBoxShown() {
     return FindWindowCalled(kMessageCaption);
 }
+// The visible top-level window of this thread that holds a control `id`.
+HWND FindWindowWith(int id) {
+    struct Search {
+        int id;
+        HWND found = nullptr;
+    } search{id};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM lParam) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(lParam);
+            if (IsWindowVisible(hwnd) && GetDlgItem(hwnd, s.id) != nullptr) {
+                s.found = hwnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 std::string Title(HWND window) {
     wchar_t title[256] = {};
     GetWindowTextW(window, title, 256);
@@ -307,6 +328,36 @@ void FirstRun(const std::string& port) {
                     "the address that differs from the controller's is not marked");
              Expect(!Marked(main, IDC_MODE), "the controller's own mode is marked");
              Click(main, IDC_WRITE);
+             return true;
+         }},
+        {"Cancel while the write runs",
+         [] {
+             const HWND write = FindWindowWith(IDC_WRITE_HEADLINE);
+             if (write == nullptr) {
+                 return false;
+             }
+             Click(write, IDCANCEL);
+             return true;
+         }},
+        {"the question, left open: going on is its default",
+         [] {
+             const HWND question = FindWindowWith(IDC_STOP_QUESTION);
+             if (question == nullptr) {
+                 return false;
+             }
+             Expect(GetFocus() == GetDlgItem(question, IDCANCEL), "the focus is not on going on");
+             return true;
+         }},
+        {"the write ended behind the question: it closed itself, with a note",
+         [] {
+             const HWND box = MessageBoxShown();
+             if (box == nullptr || GetDlgItem(box, IDC_STOP_QUESTION) != nullptr) {
+                 return false;
+             }
+             Expect(FindWindowWith(IDC_STOP_QUESTION) == nullptr, "the question is still open");
+             const std::string text = MessageText(box);
+             Expect(text.find("nothing was stopped") != std::string::npos, "the note says: " + text);
+             PostMessageW(box, WM_COMMAND, IDOK, 0);
              return true;
          }},
         {"the write ends with Done and says what was written",
