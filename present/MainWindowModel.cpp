@@ -42,6 +42,8 @@ ControllerValues ControllerValues::Of(CArdeno& controller) {
         values.mode = mode;
     }
     values.repliesArriveTwice = controller.RepliesArriveTwice();
+    CArdeno::ECommConfStatus status{};
+    values.statusKnown = controller.GetConfStatus(status);
     values.signs = controller.LineSigns();
     return values;
 }
@@ -72,6 +74,30 @@ void MainWindowModel::OnVarUpdated(int id, VarOutcome outcome, const ControllerV
         m_view.hint = CopiedRepliesWindowHint(m_line.address);
     }
 }
+
+namespace {
+
+// Reads of one setting without a confirmed value before the window says it is not connected: on a line
+// that needs confirmation, the second read of a value confirms it.
+constexpr int kUnconfirmedReadsAtMost = 3;
+
+// Whether the setting `id` has a confirmed value; empty for a variable that is no setting.
+std::optional<bool> SettingKnown(int id, const ControllerValues& values) {
+    switch (id) {
+        case kVarConfStatus:
+            return values.statusKnown;
+        case kVarAddress:
+            return values.address.has_value();
+        case kVarBaudRate:
+            return values.baudRate.has_value();
+        case kVarCommMode:
+            return values.mode.has_value();
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace
 
 void MainWindowModel::Take(int id, const ControllerValues& values) {
     switch (id) {
@@ -109,13 +135,19 @@ void MainWindowModel::Take(int id, const ControllerValues& values) {
         default:
             break;
     }
-    // Only the settings prove a connection: model and version are read before them.
-    const bool setting =
-        id == kVarConfStatus || id == kVarAddress || id == kVarBaudRate || id == kVarCommMode;
-    if (setting && !m_view.connected) {
-        m_view.status = res::LoadString(res::IDS_CONNECTED);
-        m_view.hint.clear();
-        m_view.connected = true;
+    // Only a setting whose value came proves a connection: model and version are read before them, and
+    // a reply that the line's evidence leaves unconfirmed shows nothing. A setting read again and again
+    // without a value that holds is no connection: the line spoils every reply.
+    const std::optional<bool> known = SettingKnown(id, values);
+    if (known == true) {
+        m_unconfirmedReads.clear();
+        if (!m_view.connected) {
+            m_view.status = res::LoadString(res::IDS_CONNECTED);
+            m_view.hint.clear();
+            m_view.connected = true;
+        }
+    } else if (known == false && !m_view.connected && ++m_unconfirmedReads[id] >= kUnconfirmedReadsAtMost) {
+        ShowNotConnected(values.signs);
     }
     UpdateReadEnabled();
 }

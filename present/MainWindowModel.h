@@ -4,6 +4,7 @@
 // Default and Read put in the new-settings column, and what follows a write. The view feeds it the
 // controller's notifications on its own thread and shows View().
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -32,6 +33,7 @@ struct ControllerValues {
     std::optional<CArdeno::ECommModeSetting> mode;
     bool repliesArriveTwice = false;
     traffic::LineSignCounts signs;  // what the line did in each exchange so far
+    bool statusKnown = false;       // the configuration status has a confirmed value
 
     static ControllerValues Of(CArdeno& controller);
 };
@@ -139,4 +141,6 @@ private:
     std::optional<unsigned> m_ownAddress;
     bool m_portLostReported = false;
     std::optional<CommConfig> m_written;
+    // Reads of a setting that brought no confirmed value since the last one that did, by variable id.
+    std::map<int, int> m_unconfirmedReads;
 };

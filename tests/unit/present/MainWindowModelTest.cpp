@@ -16,7 +16,7 @@ const LineInUse kLine{19200, 2, 0, 16};
 const std::string kNoAnswer = "Nothing answers at 19200 baud, Even, 1 stop bit, address 16. ";
 
 ControllerValues Answering() {
-    return {3102, std::pair{1, 4}, 16, 19200UL, CArdeno::ModeNone2Stop, false, {}};
+    return {3102, std::pair{1, 4}, 16, 19200UL, CArdeno::ModeNone2Stop, false, {}, true};
 }
 
 struct Step {
@@ -86,6 +86,29 @@ TEST(MainWindowModel, NotificationsDecideStatusHintAndColumns) {
         EXPECT_EQ(view.model, row.model);
         EXPECT_EQ(view.connMode, "Even, 1 stop bit");
     }
+}
+
+TEST(MainWindowModel, SettingsThatNeverConfirmAreNoConnection) {
+    MainWindowModel model(kLine);
+    ControllerValues unconfirmed;  // every reply came, none was believed: stray bytes after each
+    unconfirmed.signs.answered = 12;
+    unconfirmed.signs.damaged = 12;
+    for (int round = 1; round <= 3; ++round) {
+        for (const Step& step : kEveryValueRead) {
+            model.OnVarUpdated(step.id, step.outcome, unconfirmed);
+        }
+        // A line that confirms each value by a second read may take two rounds, one more with a stray byte.
+        EXPECT_EQ(model.View().status, round < 3 ? "" : "Not connected") << round;
+    }
+    EXPECT_EQ(
+        model.View().hint.rfind("No valid reply at 19200 baud, Even, 1 stop bit, address 16. Some replies "
+                                "arrive damaged",
+                                0),
+        0u)
+        << model.View().hint;
+    model.OnVarUpdated(kVarAddress, VarOutcome::Read, Answering());
+    EXPECT_EQ(model.View().status, "Connected");
+    EXPECT_TRUE(model.View().hint.empty());
 }
 
 TEST(MainWindowModel, DamagedRepliesGetTheirOwnHint) {
