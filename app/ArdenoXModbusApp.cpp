@@ -79,10 +79,7 @@ CWindowProgram::MainWindowRun CArdenoXModbusApp::RunMainWindow(CControllerStack&
     const int result = window.DoModal();
     m_trafficGeometry = window.OpenTrafficGeometry();
     stack.Stop();
-    return {result == CArdenoXModbusDlg::ResultChange       ? MainWindowEnd::Change
-            : result == CArdenoXModbusDlg::ResultCommission ? MainWindowEnd::Commission
-                                                            : MainWindowEnd::Close,
-            window.WrittenConfig()};
+    return {result, window.WrittenConfig()};
 }
 
 std::optional<ScanCandidate> CArdenoXModbusApp::RunCommission(const ConnectionRecipe& recipe,

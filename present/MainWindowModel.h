@@ -83,6 +83,13 @@ struct ChangedFields {
 // The tip of a marked field.
 inline constexpr std::string_view kChangedFieldTip = "Differs from the controller's own setting";
 
+// What a main window's modal run ends with, on every system; -1 when the program was asked to quit.
+enum MainWindowResult : int {
+    kMainWindowClosed = 1,
+    kMainWindowChange = 4,      // the connection dialog again
+    kMainWindowCommission = 5,  // the connection taken down for the Commission dialog on its port
+};
+
 // What the window says once a write ended with Done: the message and its values.
 struct AfterWriteNotice {
     unsigned messageId;

@@ -33,9 +33,9 @@ bool CWindowProgram::RunConnection() {
     }
     const MainWindowRun run = RunMainWindow(stack, port);
     m_offered = run.written;
-    if (run.end == MainWindowEnd::Commission) {
+    if (run.result == kMainWindowCommission) {
         // The bench talks to the line as this connection did: its reply time and echo handling.
         m_commissionAt.emplace(RecipeOf(port), FactoryOf(port));
     }
-    return run.end != MainWindowEnd::Close;
+    return run.result == kMainWindowChange || run.result == kMainWindowCommission;
 }

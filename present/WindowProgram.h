@@ -10,6 +10,7 @@
 
 #include "device/DeviceConnection.h"
 #include "device/WriteProcedure.h"
+#include "present/MainWindowModel.h"
 #include "scan/ScanPlan.h"
 #include "traffic/FrameRing.h"
 
@@ -27,9 +28,8 @@ public:
     void Run();
 
 protected:
-    enum class MainWindowEnd { Close, Change, Commission };
     struct MainWindowRun {
-        MainWindowEnd end = MainWindowEnd::Close;
+        int result = kMainWindowClosed;     // MainWindowResult
         std::optional<CommConfig> written;  // settings the window wrote into the controller
     };
 

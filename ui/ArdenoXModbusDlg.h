@@ -32,8 +32,11 @@ class CArdenoXModbusDlg;
 class CArdenoXModbusDlg : public QDialog, public IModbusDeviceListener {
     Q_OBJECT
 public:
-    // ResultCommission: the connection is to be taken down for the Commission dialog on its port.
-    enum { ResultClose = 1, ResultChange = 4, ResultCommission = 5 };
+    enum {
+        ResultClose = kMainWindowClosed,
+        ResultChange = kMainWindowChange,
+        ResultCommission = kMainWindowCommission
+    };
 
     // `traffic`: the buffer the transport's frame tap fills; without one there is no Traffic button.
     CArdenoXModbusDlg(CArdeno& controller, CComDevice& comDevice, traffic::FrameRing* traffic = nullptr);

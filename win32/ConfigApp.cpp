@@ -25,10 +25,7 @@ CWindowProgram::MainWindowRun CConfigApp::RunMainWindow(CControllerStack& stack,
     const int result = window.DoModal();
     m_trafficPlace = window.OpenTrafficPlace();
     stack.Stop();
-    return {result == CMainDlg::ResultChange       ? MainWindowEnd::Change
-            : result == CMainDlg::ResultCommission ? MainWindowEnd::Commission
-                                                   : MainWindowEnd::Close,
-            window.WrittenConfig()};
+    return {result, window.WrittenConfig()};
 }
 
 std::optional<ScanCandidate> CConfigApp::RunCommission(const ConnectionRecipe& recipe,

@@ -18,8 +18,11 @@ class CComDevice;
 
 class CMainDlg : public CDialogWindow, public IModbusDeviceListener {
 public:
-    // ResultCommission: the connection is to be taken down for the Commission dialog on its port.
-    enum { ResultClose = 1, ResultChange = 4, ResultCommission = 5 };
+    enum {
+        ResultClose = kMainWindowClosed,
+        ResultChange = kMainWindowChange,
+        ResultCommission = kMainWindowCommission
+    };
 
     // `traffic`: the buffer the transport's frame tap fills; without one there is no Traffic button.
     CMainDlg(CArdeno& controller, CComDevice& comDevice, traffic::FrameRing* traffic = nullptr);
